@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what bem2d needs on Debian 12: the compiler and CMake, GoogleTest
+# and Google Benchmark, GNU Octave with its MEX headers, and gnuplot for the
+# demo's plots. Packages already present are not fetched again.
+set -euo pipefail
+
+packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev
+          octave octave-dev gnuplot-nox)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO=sudo
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
