@@ -1,0 +1,45 @@
+// Vphi_x = tdlfield(coordinates, elements, gh, x, n_x[, eta])
+#include "gateway.h"
+#include "messages.h"
+#include "tdlfield.h"
+
+extern "C" BEM2D_EXPORT void mexFunction(int /*nlhs*/, mxArray* plhs[], int nrhs,
+                                         const mxArray* prhs[]) {
+  // The output count is not checked: the result always goes to slot 1, which
+  // the host provides even when no output is requested.
+  const char* name = mexFunctionName();
+  double eta = 0.5;
+  if (nrhs == 6) {
+    eta = scalarOrDefault(prhs[5], 0.5);
+  } else if (nrhs != 5) {
+    reportError(kTdlfieldInputCount, name);
+    return;
+  }
+
+  const mxArray* coordinates = prhs[0];
+  const mxArray* elements = prhs[1];
+  const mxArray* gh = prhs[2];
+  const mxArray* x = prhs[3];
+  const mxArray* n_x = prhs[4];
+  if (!checkEtaNotNegative(name, eta)) return;
+  if (mxGetM(x) != mxGetM(n_x)) {
+    reportError(kNormalsCount, name, static_cast<int>(mxGetM(x)), static_cast<int>(mxGetM(n_x)));
+    return;
+  }
+
+  if (!checkDoubleMatrix(name, coordinates, "coordinates", 2)) return;
+  if (!checkDoubleMatrix(name, elements, "elements", 2)) return;
+  if (!checkDoubleMatrix(name, gh, "gh", 0)) return;
+  if (!checkDoubleMatrix(name, x, "x", 2)) return;
+  if (!checkDoubleMatrix(name, n_x, "n_x", 2)) return;
+  const int nC = rowCount(coordinates), nE = rowCount(elements), nx = rowCount(x);
+  if (!checkVertexNumbers(name, elements, "elements", 2, nC, "coordinates", nullptr)) return;
+  if (!checkEntryCount(name, gh, "gh", nE)) return;
+
+  plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(nx), 1, mxREAL);
+  double* out = mxGetPr(plhs[0]);
+  runKernel(name, [&] {
+    tdlfieldKernel(out, nC, nE, mxGetPr(coordinates), mxGetPr(elements), mxGetPr(gh),
+                   mxGetPr(x), nx, mxGetPr(n_x), eta);
+  });
+}
