@@ -31,8 +31,7 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
   // gh is read at every vertex that elements names, so it must reach the
   // largest of those numbers (not necessarily nC).
   int largestVertex = 0;
-  if (!checkVertexNumbers(name, elements, "elements", 2, nC, "coordinates", &largestVertex))
-    return;
+  if (!checkVertexNumbers(name, elements, "elements", 2, nC, "coordinates", &largestVertex)) return;
   if (!checkEntryCount(name, gh, "gh", largestVertex)) return;
 
   plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(nx), 1, mxREAL);

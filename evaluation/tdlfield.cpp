@@ -7,9 +7,8 @@
 #include "moments.h"
 #include "quadrature.h"
 
-void tdlfieldKernel(double* out, int nC, int nE, const double* coordinates,
-                    const double* elements, const double* gh, const double* x, int nx,
-                    const double* n_x, double eta) {
+void tdlfieldKernel(double* out, int nC, int nE, const double* coordinates, const double* elements,
+                    const double* gh, const double* x, int nx, const double* n_x, double eta) {
   const double* P = gaussPoints(16);
   const double* Wt = gaussWeights(16);
   const double kPi = 3.141592653589793;

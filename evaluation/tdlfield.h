@@ -11,6 +11,5 @@
 // element, whatever its vector n_x. Allocates nothing. Vertex numbers in
 // `elements` must lie in 1..nC and gh must hold nE entries; the gateway has
 // checked both.
-void tdlfieldKernel(double* out, int nC, int nE, const double* coordinates,
-                    const double* elements, const double* gh, const double* x, int nx,
-                    const double* n_x, double eta);
+void tdlfieldKernel(double* out, int nC, int nE, const double* coordinates, const double* elements,
+                    const double* gh, const double* x, int nx, const double* n_x, double eta);

@@ -39,7 +39,7 @@ extern "C" BEM2D_EXPORT void mexFunction(int /*nlhs*/, mxArray* plhs[], int nrhs
   plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(nx), 1, mxREAL);
   double* out = mxGetPr(plhs[0]);
   runKernel(name, [&] {
-    tdlfieldKernel(out, nC, nE, mxGetPr(coordinates), mxGetPr(elements), mxGetPr(gh),
-                   mxGetPr(x), nx, mxGetPr(n_x), eta);
+    tdlfieldKernel(out, nC, nE, mxGetPr(coordinates), mxGetPr(elements), mxGetPr(gh), mxGetPr(x),
+                   nx, mxGetPr(n_x), eta);
   });
 }
