@@ -1,0 +1,70 @@
+% DLPFIELD  Double-layer potential of a continuous piecewise-linear density.
+%
+%   gx = dlpfield(coordinates, elements, gh, x)
+%   gx = dlpfield(coordinates, elements, gh, x, eta)
+%
+%   Evaluates, at the points x, the double-layer potential of the 2-D Laplace
+%   equation for the function g that is linear on every element and takes the
+%   value gh(k) at node k:
+%
+%     (K g)(x) = int_Gamma dG/dn_y(x,y) g(y) ds_y
+%              = -(1/(2*pi)) * int_Gamma ((y - x).n_y) / |y - x|^2 g(y) ds_y,
+%
+%   with G(x,y) = -(1/(2*pi))*log|x - y|. n_y is the unit normal of the
+%   element that contains y: its direction from first to second node turned
+%   clockwise, so it points out of a domain whose boundary runs
+%   counter-clockwise. The points may lie anywhere; on the boundary no jump
+%   term is added (the element that contains x contributes nothing, being
+%   straight), so on an element K g is the boundary operator K. For g = 1 and
+%   a counter-clockwise closed polygon: -1 inside, 0 outside, -1/2 on an
+%   element away from its nodes. The interior trace is (K - 1/2) g.
+%
+%   Arguments
+%     coordinates  nC-by-2 real double: node k lies at
+%                  (coordinates(k,1), coordinates(k,2)).
+%     elements     nE-by-2 real double: element j runs from node elements(j,1)
+%                  to node elements(j,2) (1-based, truncated toward zero).
+%     gh           nodal values: gh(k) = g at node k (read in column-major
+%                  order, any shape; it must reach the largest node number
+%                  that elements uses).
+%     x            nx-by-2 real double: the evaluation points.
+%     eta          optional admissibility parameter, default 0.5, not
+%                  negative. Used only when it is 1-by-1: any other shape,
+%                  [] included, means 0.5.
+%
+%   Result
+%     gx           nx-by-1: gx(i) = (K g)(x(i,:)).
+%
+%   How eta is used
+%     Element j (length L, distance dist from the point) is integrated with
+%     the 16-point Gauss-Legendre rule when L <= eta*dist, and in closed form
+%     otherwise. eta = 0 and a NaN eta give the closed form for every pair.
+%     Reversing every element negates the result (every normal turns round).
+%
+%   Errors (each ends the call; Octave prefixes the text with "dlpfield: ")
+%     Invalid number of output arguments. Usage:
+%       gx = dlpfield(coordinates,elements,gh,x)
+%
+%     Invalid number of input arguments. Usage:
+%       gx = dlpfield(coordinates,elements,gh,x[,eta])
+%
+%     In dlpfield, ETA is less than zero (ETA=-0.100000).
+%     Please choose a value that is greater than or equal to 0.
+%
+%   and for input that cannot be read safely (ARG is coordinates, elements,
+%   gh or x):
+%     In dlpfield, ARG must be a real, full (not sparse) double matrix.
+%     In dlpfield, ARG must have at least 2 columns.
+%     In dlpfield, ARG has more rows than a module can index.
+%     In dlpfield, elements(r,c) = v is not a row number of coordinates (1 to nC).
+%     In dlpfield, gh must have at least k entries (it has m).
+%     In dlpfield, there is not enough memory for the computation.
+%
+%   Example
+%     % g = 1 on the unit square (counter-clockwise): -1 inside, 0 outside,
+%     % -1/2 on an edge.
+%     coordinates = [0 0; 1 0; 1 1; 0 1];
+%     elements = [1 2; 2 3; 3 4; 4 1];
+%     gx = dlpfield(coordinates, elements, ones(4,1), [0.3 0.6; 2 2; 0.5 0])
+%
+%   See also SLPFIELD, TDLFIELD, HYPFIELD.

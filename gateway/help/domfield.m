@@ -1,0 +1,65 @@
+% DOMFIELD  Newton (volume) potential of a piecewise-constant density on a triangulation.
+%
+%   S = domfield(vertices, volumes, f, x)
+%
+%   Evaluates, at the points x, the Newton potential of the 2-D Laplace
+%   equation for the density f that is constant on every triangle of a
+%   triangulated domain Omega:
+%
+%     S(x) = int_Omega G(x,y) f(y) dy = -(1/(2*pi)) * sum_T f(T) * int_T log|x - y| dy,
+%
+%   with G(x,y) = -(1/(2*pi))*log|x - y|, so that -Laplace(S) = f in Omega.
+%   Together with a boundary element solution of the Dirichlet problem for
+%   u - S it solves the Poisson problem -Laplace(u) = f.
+%
+%   Arguments
+%     vertices  nV-by-2 real double: vertex k lies at
+%               (vertices(k,1), vertices(k,2)).
+%     volumes   nT-by-3 real double: triangle j has the corners
+%               vertices(volumes(j,1),:), vertices(volumes(j,2),:) and
+%               vertices(volumes(j,3),:) (1-based, truncated toward zero;
+%               either orientation).
+%     f         at least nT values: f(j) is the density on triangle j (read
+%               in column-major order, any shape).
+%     x         nx-by-2 real double: the evaluation points (anywhere).
+%
+%   Result
+%     S         nx-by-1: S(i) = S(x(i,:)).
+%
+%   Accuracy (there is no eta)
+%     Each triangle is swept by segments parallel to its edge from corner 1
+%     to corner 2; the integral along each segment and the logarithmic parts
+%     are taken in closed form, and the remaining arctangent part with the
+%     16-point Gauss-Legendre rule across the segments. For a point a few
+%     triangle sizes away from a triangle this is exact to rounding; it
+%     degrades as the point approaches the triangle. For a point inside a
+%     triangle the integrand of the rule has a kink, and that triangle's
+%     integral has relative errors of about 1e-3 to 1e-2; a point at a
+%     corner, or on the edge from corner 1 to corner 2, has no kink.
+%     A triangle whose first two corners coincide gives NaN.
+%
+%   Errors (each ends the call; Octave prefixes the text with "domfield: ")
+%     Invalid number of output arguments. Use
+%       S = domfield(vertices,volumes,f,x)
+%
+%     Invalid number of input arguments (N). Use
+%       S = domfield(vertices,volumes,f,x)
+%
+%   and for input that cannot be read safely (ARG is vertices, volumes, f or
+%   x; these texts are cut at 151 characters):
+%     In domfield, ARG must be a real, full (not sparse) double matrix.
+%     In domfield, ARG must have at least 2 columns (volumes: 3 columns).
+%     In domfield, ARG has more rows than a module can index.
+%     In domfield, volumes(r,c) = v is not a row number of vertices (1 to nV).
+%     In domfield, f must have at least nT entries (it has m).
+%     In domfield, there is not enough memory for the computation.
+%
+%   Example
+%     % The unit square in two triangles, f = 1, seen from far away: S is
+%     % close to -(1/(2*pi))*log|x - c| times the area, c the centre.
+%     vertices = [0 0; 1 0; 1 1; 0 1];
+%     volumes = [1 2 3; 1 3 4];
+%     x = [20 5];
+%     [domfield(vertices, volumes, [1; 1], x), -log(norm(x - 0.5))/(2*pi)]
+%
+%   See also SLPFIELD, DLPFIELD.

@@ -1,0 +1,90 @@
+% HYPFIELD  Hypersingular operator of a continuous piecewise-linear function.
+%
+%   Wphi_x = hypfield(coordinates, elements, gh, x, n_x)
+%   Wphi_x = hypfield(coordinates, elements, gh, x, n_x, eta)
+%
+%   Evaluates, at points x on the boundary, the hypersingular operator of the
+%   2-D Laplace equation for the function g that is linear on every element
+%   and takes the value gh(k) at node k:
+%
+%     (W g)(x) = -d/dn_x int_Gamma dG/dn_y(x,y) g(y) ds_y,
+%     G(x,y) = -(1/(2*pi))*log|x - y|,
+%
+%   where n_y is the outward unit normal of a counter-clockwise boundary (the
+%   element direction turned clockwise). On every element that does not
+%   contain x the integrand is
+%     -(1/(2*pi)) * [ (n_x.n_y)/|x-y|^2 - 2*((x-y).n_y)*((x-y).n_x)/|x-y|^4 ] g(y);
+%   on the element that contains x it is the Hadamard finite-part integral,
+%   taken in closed form. The normal derivative from inside of the double
+%   layer potential is -W g, so for a harmonic u with Dirichlet data g and
+%   Neumann data phi: W g = (1/2 - K') phi.
+%
+%   Arguments
+%     coordinates  nC-by-2 real double: node k lies at
+%                  (coordinates(k,1), coordinates(k,2)).
+%     elements     nE-by-2 real double: element j runs from node elements(j,1)
+%                  to node elements(j,2) (1-based, truncated toward zero).
+%     gh           nC-by-1 real double: g at every node.
+%     x            nx-by-2 real double: points on the boundary, each within
+%                  5e-14 of an element and away from the element's nodes.
+%     n_x          nx-by-2 real double: the normal vector at each point, used
+%                  as given (not normalised) by the elements that do not
+%                  contain the point; the finite part on the element that
+%                  contains it uses that element's own normal.
+%     eta          optional admissibility parameter, default 0.5, not
+%                  negative: the first entry of the sixth argument, whatever
+%                  its shape ([] means 0.5).
+%
+%   Result
+%     Wphi_x       nx-by-1: Wphi_x(i) = (W g)(x(i,:)). NaN for a point that
+%                  lies on no element; not finite at a node. The number of
+%                  outputs is not checked.
+%
+%   How eta is used
+%     An element that does not contain the point (length L, distance dist) is
+%     integrated in closed form when L > eta*dist and with the 16-point
+%     Gauss-Legendre rule otherwise (L <= eta*dist); a NaN eta sends every
+%     such element to the quadrature rule, eta = 0 to the closed form.
+%
+%   Warnings (on the standard error stream; the call goes on)
+%     Warning (hypfield): The evaluation point (x1,x2) is not even close to an
+%     element! The i-th entry of the return vector is set to NaN!
+%     Warning (hypfield): The evaluation point (x1,x2) is too close to the end
+%     point of an element. The i-th value of the return vector is probably wrong!
+%   (i counts from 0, each warning is one line.)
+%
+%   Errors (each ends the call; Octave prefixes the text with "hypfield: ")
+%     Invalid number of arguments: Usage
+%     Wphi_x=hypfield(coordinates,elements,gh,x,n_x[,eta])
+%
+%     In hypfield, ETA is less than zero (ETA=-0.100000).
+%     Please choose a value that is greater than or equal to 0.
+%
+%     In hypfield, the third parameter (gh) has to be an nCx1 matrix, where nC
+%     denotes the number of vertices, i.e. the number of rows of the first
+%     element.
+%
+%     In hypfield, the number of evaluation points (nx)
+%     must correspond to the number of normal vectors (m).
+%
+%   and for input that cannot be read safely (ARG is coordinates, elements,
+%   gh, x or n_x):
+%     In hypfield, ARG must be a real, full (not sparse) double matrix.
+%     In hypfield, ARG must have at least 2 columns.
+%     In hypfield, ARG has more rows than a module can index.
+%     In hypfield, elements(r,c) = v is not a row number of coordinates (1 to nC).
+%
+%   Example
+%     % On the unit circle W maps cos(2*theta) to cos(2*theta) (k/2 for
+%     % cos(k*theta)); the polygon of n elements gives it up to O(1/n).
+%     n = 512; t = 2*pi*(0:n-1)'/n;
+%     coordinates = [cos(t) sin(t)];
+%     elements = [(1:n)' [2:n 1]'];
+%     j = [1; 65];                       % two elements
+%     A = coordinates(elements(j,1),:); B = coordinates(elements(j,2),:);
+%     x = A + (B - A)/3;                 % a third of the way along each
+%     n_x = [B(:,2)-A(:,2), A(:,1)-B(:,1)] ./ sqrt(sum((B - A).^2, 2));
+%     theta = atan2(x(:,2), x(:,1));
+%     [hypfield(coordinates, elements, cos(2*t), x, n_x), cos(2*theta)]
+%
+%   See also DLPFIELD, TDLFIELD, HYPMATRIX.

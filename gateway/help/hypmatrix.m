@@ -1,0 +1,79 @@
+% HYPMATRIX  Hypersingular Galerkin matrix for continuous piecewise-linear functions.
+%
+%   W = hypmatrix(coordinates, elements)
+%   W = hypmatrix(coordinates, elements, eta)
+%
+%   Assembles the dense nC-by-nC Galerkin matrix of the hypersingular operator
+%   of the 2-D Laplace equation,
+%
+%     (W u)(x) = -d/dn_x int_Gamma dG/dn_y(x,y) u(y) ds_y,
+%     G(x,y) = -(1/(2*pi))*log|x - y|,
+%
+%   for the hat functions psi_1..psi_nC (one per node, linear on every
+%   element). It is computed from the single-layer form of arc-length
+%   derivatives (valid on closed boundaries):
+%
+%     W(p,q) = -(1/(2*pi)) * int_Gamma int_Gamma log|x - y| psi_q'(y) psi_p'(x) ds_y ds_x,
+%
+%   where on an element from node a to node b the derivative of psi_a is
+%   -1/L and that of psi_b is +1/L. Every closed curve of the boundary must
+%   therefore be traversed in one direction (elements(j,2) of an element is
+%   elements(j,1) of the next).
+%
+%   Arguments
+%     coordinates  nC-by-2 real double: node k lies at
+%                  (coordinates(k,1), coordinates(k,2)).
+%     elements     nE-by-2 real double: element j is the straight segment
+%                  from node elements(j,1) to node elements(j,2) (1-based node
+%                  numbers, truncated toward zero).
+%     eta          optional admissibility parameter, default 0.5. Used only
+%                  when it is 1-by-1: any other shape, [] included, means 0.5.
+%                  It is not checked: a negative eta is accepted (see below).
+%
+%   Result
+%     W            nC-by-nC real matrix, symmetric and positive semi-definite
+%                  up to rounding; W*ones(nC,1) = 0 up to rounding (the
+%                  constants are its kernel). A node that no element uses has
+%                  a zero row and column.
+%
+%   How eta is used
+%     Each pair of elements, with h the length of the shorter one and dist
+%     the distance between the two segments, contributes its single-layer
+%     integral computed
+%       - with the 16-point Gauss-Legendre rule on the shorter element and the
+%         closed form along the longer one, when eta ~= 0 and eta*h < dist;
+%       - entirely in closed form otherwise (eta = 0, NaN eta, and always for
+%         elements that touch, share a node, cross or coincide).
+%     A negative eta sends every pair to the quadrature rule, touching and
+%     identical elements included, which is inaccurate there.
+%     The work runs on one thread below 200 elements and on two from 200 on;
+%     with two, the order of the additions (so the last bits) may vary.
+%
+%   Errors (each ends the call; Octave prefixes the text with "hypmatrix: ")
+%     hypmatrix expects exactly one left-hand side argument.
+%     Use either W = hypmatrix(coordinates, elements) or
+%     W = hypmatrix(coordinates, elements, eta).
+%
+%     hypmatrix expects either two or three right-hand side arguments.
+%     Use either W = hypmatrix(coordinates, elements) or
+%     W = hypmatrix(coordinates, elements, eta).
+%
+%   and for input that cannot be read safely (ARG is coordinates or elements):
+%     In hypmatrix, ARG must be a real, full (not sparse) double matrix.
+%     In hypmatrix, ARG must have at least 2 columns.
+%     In hypmatrix, ARG has more rows than a module can index.
+%     In hypmatrix, elements(r,c) = v is not a row number of coordinates (1 to nC).
+%     In hypmatrix, there is not enough memory for the computation.
+%
+%   Example
+%     % Unit circle, n counter-clockwise elements. On the circle W maps
+%     % cos(k*theta) to (k/2)*cos(k*theta).
+%     n = 128; t = 2*pi*(0:n-1)'/n;
+%     coordinates = [cos(t) sin(t)];
+%     elements = [(1:n)' [2:n 1]'];
+%     W = hypmatrix(coordinates, elements);
+%     u = cos(2*t);
+%     energy = u'*W*u          % about (2/2)*pi = pi: <W u, u> = (k/2)*pi
+%     norm(W*ones(n,1))        % rounding level
+%
+%   See also SLPMATRIX, HYPFIELD.

@@ -1,0 +1,84 @@
+% TDLFIELD  Adjoint double-layer operator of a piecewise-constant density.
+%
+%   Vphi_x = tdlfield(coordinates, elements, gh, x, n_x)
+%   Vphi_x = tdlfield(coordinates, elements, gh, x, n_x, eta)
+%
+%   Evaluates, at the points x with the given vectors n_x, the adjoint
+%   double-layer operator of the 2-D Laplace equation for the density phi
+%   that is constant on every element (phi = gh(j) on element j):
+%
+%     (K' phi)(x) = int_Gamma dG/dn_x(x,y) phi(y) ds_y
+%                 = -(1/(2*pi)) * sum_j gh(j) * int_{E_j} ((x - y).n_x) / |x - y|^2 ds_y,
+%
+%   with G(x,y) = -(1/(2*pi))*log|x - y|. Away from the boundary this is
+%   n_x . grad(V phi)(x), the derivative of the single-layer potential (see
+%   SLPFIELD) in the direction n_x. At a point inside an element, with n_x
+%   the element's outward unit normal, it is the boundary operator K' (the
+%   element that contains x contributes nothing, being straight); the normal
+%   derivative of V phi from inside is then (1/2 + K') phi. The element normals
+%   play no part: reversing the elements changes nothing.
+%
+%   Arguments
+%     coordinates  nC-by-2 real double: node k lies at
+%                  (coordinates(k,1), coordinates(k,2)).
+%     elements     nE-by-2 real double: element j runs from node elements(j,1)
+%                  to node elements(j,2) (1-based, truncated toward zero).
+%     gh           at least nE values: gh(j) is phi on element j (read in
+%                  column-major order, any shape).
+%     x            nx-by-2 real double: the evaluation points.
+%     n_x          nx-by-2 real double: the vector at each point, used as
+%                  given (not normalised; the result is linear in it).
+%     eta          optional admissibility parameter, default 0.5, not
+%                  negative. Used only when it is 1-by-1: any other shape,
+%                  [] included, means 0.5.
+%
+%   Result
+%     Vphi_x       nx-by-1: Vphi_x(i) = (K' phi)(x(i,:)) with n_x(i,:).
+%                  The number of outputs is not checked.
+%
+%   How eta is used
+%     Element j (length L, distance dist from the point) is integrated in
+%     closed form when L/sqrt(2) > eta*dist, and with the 16-point
+%     Gauss-Legendre rule otherwise (L/sqrt(2) <= eta*dist). Note the factor
+%     1/sqrt(2), which the other modules do not have, and that a NaN eta sends
+%     every pair to the quadrature rule. eta = 0 gives the closed form for
+%     every pair. A point on an element or on its line that takes the closed
+%     form gets nothing from that element.
+%
+%     A point exactly at the middle of an element is a poor choice: there
+%     the test for lying on the element's line is relative to the distance
+%     from the middle, so a rounding error off the line makes the element
+%     contribute about -+1/2 (the jump of K') instead of 0.
+%
+%   Errors (each ends the call; Octave prefixes the text with "tdlfield: ")
+%     Invalid number of arguments: Usage
+%     Vphi_x=tdlfield(coordinates,elements,gh,x,n_x[,eta])
+%
+%     In tdlfield, ETA is less than zero (ETA=-0.100000).
+%     Please choose a value that is greater than or equal to 0.
+%
+%     In tdlfield, the number of evaluation points (nx)
+%     must correspond to the number of normal vectors (m).
+%
+%   and for input that cannot be read safely (ARG is coordinates, elements,
+%   gh, x or n_x):
+%     In tdlfield, ARG must be a real, full (not sparse) double matrix.
+%     In tdlfield, ARG must have at least 2 columns.
+%     In tdlfield, ARG has more rows than a module can index.
+%     In tdlfield, elements(r,c) = v is not a row number of coordinates (1 to nC).
+%     In tdlfield, gh must have at least nE entries (it has m).
+%     In tdlfield, there is not enough memory for the computation.
+%
+%   Example
+%     % phi = 1 on the unit circle: V phi is constant inside, so its
+%     % derivative vanishes there; on the circle K' 1 = -1/2, which the
+%     % polygon of n elements gives up to O(1/n).
+%     n = 256; t = 2*pi*(0:n-1)'/n;
+%     coordinates = [cos(t) sin(t)];
+%     elements = [(1:n)' [2:n 1]'];
+%     A = coordinates(1,:); B = coordinates(2,:);
+%     x = [0.2 0.1; A + (B - A)/3];      % a point inside, one on element 1
+%     n_x = [1 0; [B(2)-A(2), A(1)-B(1)]/norm(B - A)];
+%     tdlfield(coordinates, elements, ones(n,1), x, n_x)   % about [0; -0.5]
+%
+%   See also SLPFIELD, DLPFIELD, HYPFIELD.

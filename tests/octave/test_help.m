@@ -1,0 +1,106 @@
+% `help NAME` for every module of the build tree: the comments-only NAME.m
+% beside NAME.mex gives the help, which shows the call forms, the errors the
+% module really reports (provoked here and looked up in the help text), and an
+% example that runs.
+1;
+
+function text = squeeze_space (text)
+  % Line breaks and indentation of the help layout do not count, and the
+  % counts that a message shows, such as "(3)", are written "(N)", "(nx)" or
+  % "(m)" in the help: both become "(#)".
+  text = strtrim (regexprep (text, '\s+', ' '));
+  text = regexprep (text, '\((\d+|N|nx|m)\)', '(#)');
+end
+
+function message = provoked_error (nout, fn, varargin)
+  % The text of the error that fn(varargin{:}) with nout outputs reports,
+  % without the "<name>: " that the host puts in front.
+  message = "";
+  try
+    if (nout == 0)
+      fn (varargin{:});
+    else
+      out = cell (1, nout);
+      [out{1:nout}] = fn (varargin{:});
+    end
+  catch err
+    message = err.message;
+  end
+  prefix = [func2str(fn) ": "];
+  if (! strncmp (message, prefix, numel (prefix)))
+    error ("%s: expected an error, got <<%s>>", func2str (fn), message);
+  end
+  message = message(numel (prefix)+1:end);
+end
+
+function run_example (name, text)
+  % The lines between "Example" and "See also" are Octave code.
+  first = strfind (text, "\n   Example\n");
+  last = strfind (text, "\n   See also");
+  if (isempty (first) || isempty (last))
+    error ("help %s has no Example section", name);
+  end
+  code = text(first(1) + numel ("\n   Example\n"):last(1));
+  try
+    evalc (code);
+  catch err
+    error ("help %s: the example fails: %s\n%s", name, err.message, code);
+  end
+end
+
+% For every module: its call forms, and calls that provoke each message it
+% reports at the host boundary (other than for unreadable input).
+c = [0 0; 1 0]; e = [1 2];
+cases = {
+  "slpmatrix", {"V = slpmatrix(coordinates, elements)", "V = slpmatrix(coordinates, elements, eta)"}, ...
+    {{0, @slpmatrix, c, e}, {1, @slpmatrix, c}, {1, @slpmatrix, c, e, -0.1}};
+  "hypmatrix", {"W = hypmatrix(coordinates, elements)", "W = hypmatrix(coordinates, elements, eta)"}, ...
+    {{0, @hypmatrix, c, e}, {1, @hypmatrix, c}};
+  "slpfield", {"Vchi_z = slpfield(coordinates, elements, chi, z)", "Vchi_z = slpfield(coordinates, elements, chi, z, eta)"}, ...
+    {{0, @slpfield, c, e, 1, [0 1]}, {1, @slpfield, c, e, 1}, {1, @slpfield, c, e, 1, [0 1], -0.1}};
+  "dlpfield", {"gx = dlpfield(coordinates, elements, gh, x)", "gx = dlpfield(coordinates, elements, gh, x, eta)"}, ...
+    {{0, @dlpfield, c, e, [1 1], [0 1]}, {1, @dlpfield, c, e, [1 1]}, {1, @dlpfield, c, e, [1 1], [0 1], -0.1}};
+  "tdlfield", {"Vphi_x = tdlfield(coordinates, elements, gh, x, n_x)", "Vphi_x = tdlfield(coordinates, elements, gh, x, n_x, eta)"}, ...
+    {{1, @tdlfield, c, e, 1, [0 1]}, {1, @tdlfield, c, e, 1, [0 1], [0 1], -0.1}, ...
+     {1, @tdlfield, c, e, 1, [0 1], [0 1; 1 0]}};
+  "hypfield", {"Wphi_x = hypfield(coordinates, elements, gh, x, n_x)", "Wphi_x = hypfield(coordinates, elements, gh, x, n_x, eta)"}, ...
+    {{1, @hypfield, c, e, [1; 1], [0.5 0]}, {1, @hypfield, c, e, [1; 1], [0.5 0], [0 1], -0.1}, ...
+     {1, @hypfield, c, e, [1 1], [0.5 0], [0 1]}, {1, @hypfield, c, e, [1; 1], [0.5 0], [0 1; 1 0]}};
+  "domfield", {"S = domfield(vertices, volumes, f, x)"}, ...
+    {{0, @domfield, c, [1 2 2], 1, [0 1]}, {1, @domfield, c, [1 2 2], 1}};
+};
+
+checked = {};
+for k = 1:rows (cases)
+  [name, forms, calls] = cases{k, :};
+  if (exist (name) != 3)
+    printf ("test_help: %s is not built, skipped\n", name);
+    continue;
+  end
+  text = evalc (sprintf ("help %s", name));
+  where = sprintf ("'%s' is a function from the file ", name);
+  if (isempty (strfind (text, where)) || isempty (strfind (text, [name ".mex"])))
+    error ("help %s does not come from the file beside %s.mex:\n%s", name, name, text);
+  end
+  for f = forms
+    if (isempty (strfind (text, f{1})))
+      error ("help %s does not show the call form <<%s>>", name, f{1});
+    end
+  end
+  flat = squeeze_space (text);
+  for call = calls
+    message = squeeze_space (provoked_error (call{1}{:}));
+    if (isempty (strfind (flat, message)))
+      error ("help %s does not show the message <<%s>>", name, message);
+    end
+  end
+  if (isempty (strfind (flat, "must be a real, full (not sparse) double matrix")))
+    error ("help %s does not describe the input checks", name);
+  end
+  run_example (name, text);
+  checked{end+1} = name;
+end
+if (isempty (checked))
+  error ("test_help: no module found on the path");
+end
+printf ("test_help: help of %s checked\n", strjoin (checked, ", "));
