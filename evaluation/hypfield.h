@@ -1,0 +1,16 @@
+#pragma once
+
+// Hypersingular operator of the Laplace equation, G(x, y) = -(1/(2 pi)) log|x - y|,
+// applied to the continuous piecewise-linear g with vertex values gh, at the
+// points x (nx-by-2, column-major) with normals n_x (nx-by-2, used as given):
+//   out[i] = (W g)(x_i) = -d/dn_x integral over the boundary of dG/dn_y(x_i, y) g(y) ds_y.
+// The points must lie on the boundary. The element that contains x_i (distance
+// below 5e-14) contributes the Hadamard finite part in closed form; every other
+// element is integrated in closed form when length > eta * distance, and by the
+// 16-point Gauss rule otherwise (also for a NaN eta).
+// A point on no element gets NaN; it and a point at a vertex of its host element
+// are reported on the standard error stream, one line per point. Vertex numbers
+// in `elements` must lie in 1..nC and gh must hold nC values; the gateway has
+// checked them.
+void hypfieldKernel(double* out, int nC, int nE, const double* coordinates, const double* elements,
+                    const double* gh, const double* x, int nx, const double* n_x, double eta);
