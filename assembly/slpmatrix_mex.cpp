@@ -1,0 +1,39 @@
+// V = slpmatrix(coordinates, elements[, eta])
+#include "gateway.h"
+#include "messages.h"
+#include "slpmatrix.h"
+
+extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
+                                         const mxArray* prhs[]) {
+  const char* name = mexFunctionName();
+  double eta = 0.5;
+  if (nlhs != 1) {
+    reportError(kSlpmatrixOutputCount, name, name);
+    return;
+  }
+  if (nrhs == 3) {
+    eta = scalarOrDefault(prhs[2], 0.5);
+  } else if (nrhs != 2) {
+    reportError(kSlpmatrixInputCount, nrhs, name, name);
+    return;
+  }
+  if (!checkEtaNotNegative(name, eta)) return;
+
+  const mxArray* coordinates = prhs[0];
+  const mxArray* elements = prhs[1];
+  if (!checkDoubleMatrix(name, coordinates, "coordinates", 2)) return;
+  if (!checkDoubleMatrix(name, elements, "elements", 2)) return;
+  const int nC = rowCount(coordinates), nE = rowCount(elements);
+  if (!checkVertexNumbers(name, elements, "elements", 2, nC, "coordinates", nullptr)) return;
+
+  plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(nE), static_cast<mwSize>(nE), mxREAL);
+  double* out = mxGetPr(plhs[0]);
+  runKernel(name, [&] {
+    // Up to 199 elements on the calling thread, from 200 on four workers.
+    if (nE < 200) {
+      assembleSlpSerial(out, nC, nE, mxGetPr(coordinates), mxGetPr(elements), eta);
+    } else {
+      assembleSlpThreaded(out, nC, nE, mxGetPr(coordinates), mxGetPr(elements), eta);
+    }
+  });
+}
