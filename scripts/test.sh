@@ -23,3 +23,17 @@ echo "== ThreadSanitizer (C++ tests)"
 bash scripts/build.sh build-all/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DBEM2D_SANITIZE=thread -DBEM2D_BUILD_BENCH=OFF -DBEM2D_BUILD_MEX=OFF
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-all/tsan --output-on-failure -j "$(nproc)"
+
+echo "== ThreadSanitizer (the threaded modules in Octave)"
+# Only slpmatrix and hypmatrix start threads; they are built with TSan and
+# their host tests run with the TSan runtime preloaded into octave-cli (the
+# tests start no shell, which would crash under the preload).
+tsan="$(g++ -print-file-name=libtsan.so)"
+cmake -S "$root" -B build-all/tsan-mex -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DBEM2D_SANITIZE=thread -DBEM2D_BUILD_BENCH=OFF -DBEM2D_OCTAVE_PRELOAD="$tsan" \
+  >build-all/tsan-mex.configure.log 2>&1 || { cat build-all/tsan-mex.configure.log; exit 1; }
+if grep -q "building the MEX modules" build-all/tsan-mex.configure.log; then
+  cmake --build build-all/tsan-mex -j "$(nproc)" --target slpmatrix hypmatrix
+  TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-all/tsan-mex --output-on-failure \
+    -R '^octave_test_(slp|hyp)matrix$'
+fi
