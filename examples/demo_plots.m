@@ -1,0 +1,103 @@
+function demo_plots (levels, err1, err1b, err2, err3, err4, mesh, corner_u, corner_grad, xin)
+  % DEMO_PLOTS  The PNG files of the demo, drawn with gnuplot without a
+  % display: convergence.png, corner_flux.png and corner_solution.png.
+  warning ("off", "Octave:gnuplot-graphics");
+  warning ("off", "print:nogs");
+  graphics_toolkit ("gnuplot");
+  h = 1 ./ levels(:);
+
+  % Each curve is labelled at its finest mesh by its table (the legend of
+  % the gnuplot toolkit cannot hold this many entries).
+  curves = {err1(:,1), "1a interpolant", 1; err1(:,2), "1a L2 projection", 1; ...
+            err1b, "1b corner", 0.7; err2(:,1), "2 phi_h", 1.5; err2(:,2), "2 Calderon", 1; ...
+            err3(:,1), "3 Neumann", 1; err4, "4 Poisson", 1};   % data, label, nudge
+  markers = {"o-", "s-", "d-", "^-", "v-", "x-", "*-"};
+  f = figure ("visible", "off");
+  for i = 1:rows (curves)
+    e = curves{i,1};
+    loglog (h(1:numel (e)), e, markers{i}, "linewidth", 1.5);
+    hold on;
+    text (h(numel (e)) / 1.15, e(end) * curves{i,3}, curves{i,2}, ...
+          "horizontalalignment", "right", "fontsize", 7);
+  end
+  reference = {2, 0.005, "h^2"; 8/3, 0.002, "h^{8/3}"; 4/3, 0.3, "h^{4/3}"};
+  for i = 1:rows (reference)
+    [p, c, label] = reference{i,:};
+    loglog (h, c * h.^p, "k--");
+    text (h(1), c * h(1)^p, ["  " label], "fontsize", 7);
+  end
+  hold off;
+  grid on;
+  axis ([1e-3 1 1e-9 1]);
+  set (gca, "fontsize", 7);
+  xlabel ("h (element length)");
+  ylabel ("error (tables 1 to 4 of the demo)");
+  title ("observed convergence on the L-shaped domain");
+  print (f, "-dpngcairo", "-S1000,650", "convergence.png");
+  close (f);
+  printf ("wrote convergence.png\n");
+
+  % Flux phi_h of the corner solution on the two edges at the re-entrant
+  % corner, against the exact -(2/3) r^(-1/3): t = x on the edge y = 0,
+  % t = y on the edge x = 0.
+  m = mesh(min (4, numel (mesh)));
+  A = m.c(m.e(:,1),:);
+  B = m.c(m.e(:,2),:);
+  on_x = A(:,2) == 0 & B(:,2) == 0 & A(:,1) >= 0 & B(:,1) >= 0;
+  on_y = A(:,1) == 0 & B(:,1) == 0 & A(:,2) <= 0 & B(:,2) <= 0;
+  ta = [A(on_y,2); A(on_x,1)];
+  tb = [B(on_y,2); B(on_x,1)];
+  v = [m.phi_corner(on_y); m.phi_corner(on_x)];
+  t = linspace (-1, 1, 801)';
+  t(t == 0) = [];
+  x = [(t < 0) .* 0 + (t > 0) .* t, (t < 0) .* t];
+  n = [(t < 0), -(t > 0)];
+  f = figure ("visible", "off");
+  plot ([ta tb]', [v v]', "b-", "linewidth", 2, t, sum (corner_grad (x) .* n, 2), "r-");
+  grid on;
+  axis ([-1 1 -3 0]);
+  set (gca, "fontsize", 7);
+  xlabel ("t: point (0,t) for t < 0, (t,0) for t > 0 (re-entrant corner at t = 0)");
+  ylabel ("du/dn");
+  title (sprintf ("corner solution: phi_h (blue, %d elements), exact du/dn (red)", rows (m.e)));
+  print (f, "-dpngcairo", "-S900,550", "corner_flux.png");
+  close (f);
+  printf ("wrote corner_flux.png\n");
+
+  % The computed corner solution on a grid inside the domain, and its error.
+  m = mesh(end);
+  step = 1 / 40;
+  g = -1 + step / 2 : step : 1 - step / 2;
+  [X, Y] = meshgrid (g);
+  inside = ! (X > 0 & Y < 0);
+  x = [X(inside), Y(inside)];
+  uh = slpfield (m.c, m.e, m.phi_corner, x) - dlpfield (m.c, m.e, corner_u (m.c), x);
+  U = nan (size (X));
+  E = nan (size (X));
+  U(inside) = uh;
+  E(inside) = log10 (abs (uh - corner_u (x)) + 1e-16);
+  f = figure ("visible", "off");
+  subplot (1, 2, 1);
+  show_on_lshape (g, U);
+  title (sprintf ("u_h = V phi_h - K g_h, %d elements", rows (m.e)));
+  subplot (1, 2, 2);
+  show_on_lshape (g, E);
+  title ("log10 |u_h - u|");
+  print (f, "-dpngcairo", "-S1100,450", "corner_solution.png");
+  close (f);
+  printf ("wrote corner_solution.png\n");
+end
+
+function show_on_lshape (g, Z)
+  % Image of Z on the grid g x g; the square cut out of the domain (NaN in Z)
+  % is covered in white.
+  imagesc (g, g, Z);
+  axis xy;
+  axis equal;
+  axis ([-1 1 -1 1]);
+  set (colorbar (), "fontsize", 7);
+  set (gca, "fontsize", 7);
+  range = [min(Z(:)), max(Z(:))];             % min and max skip NaN
+  patch ([0 1 1 0], [0 0 -1 -1], "w", "edgecolor", "none");
+  caxis (range);
+end

@@ -1,0 +1,21 @@
+function [coordinates, elements, corners] = lshape_boundary (k)
+  % LSHAPE_BOUNDARY  Boundary mesh of the L-shaped domain
+  % (-1,1)^2 without [0,1]x[-1,0], with elements of length 1/k (8k of them)
+  % running counter-clockwise, so that every element's normal (its direction
+  % turned clockwise) points out of the domain. corners(i) is true when node i
+  % is one of the six corners; the re-entrant corner (0,0) is node 1.
+  % Halving k's elements gives the mesh of 2k.
+  vertices = [0 0; 1 0; 1 1; -1 1; -1 -1; 0 -1];
+  coordinates = zeros (0, 2);
+  corners = false (0, 1);
+  for c = 1:6
+    P = vertices(c,:);
+    Q = vertices(mod (c, 6) + 1,:);
+    m = round (norm (Q - P) * k);
+    s = (0:m-1)' / m;
+    coordinates = [coordinates; P + s * (Q - P)];
+    corners = [corners; true; false(m - 1, 1)];
+  end
+  n = rows (coordinates);
+  elements = [(1:n)', [2:n, 1]'];
+end
