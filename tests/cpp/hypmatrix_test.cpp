@@ -263,13 +263,6 @@ TEST(Hypmatrix, UnusedNodeGivesZeroRowAndColumn) {
   }
 }
 
-TEST(Hypmatrix, EmptyMeshGivesZeros) {
-  PolygonMesh m = polygonMesh(5, 1);
-  m.nE = 0;
-  m.elements.clear();
-  EXPECT_EQ(hyp(m, 0.5), std::vector<double>(25, 0.0));
-}
-
 // eta = 0 and NaN: closed form on every pair, the same bits. The default
 // agrees with them to the accuracy of the closed form on far, nearly parallel
 // pairs (see Slpmatrix.EtaRoutes): about 1e-11 relative. A negative eta
