@@ -40,10 +40,15 @@ void tdlfieldKernel(double* out, int nC, int nE, const double* coordinates, cons
       double sum = 0;
       if (size > dist * eta) {
         // Closed form: ((d . q) J_0 + (h . q) J_1) / pi. u = |d x h| vanishes on
-        // the line of the element (relative to |d| |h|); such a point, or a NaN
-        // u, gets nothing from the element.
+        // the line of the element; such a point, or a NaN u, gets nothing from
+        // the element (the principal value of a flat element at its own point).
+        // "On the line" is judged relative to |d| |h| and, for points near the
+        // midpoint where |d| is itself at rounding level, also relative to the
+        // element: u / |h|, the distance from the line, at most 1e-12 |h|.
+        // Without the second test a boundary point that rounding moved 1e-16
+        // off the element would pick up the whole jump, +-1/2 of the density.
         const double u = std::sqrt(N * M - L * L);
-        if (u > std::sqrt(N * M) * 1e-12) {
+        if (u > std::sqrt(N * M) * 1e-12 && u > M * 1e-12) {
           const double J0 = dlpMoment(0, h, d);
           const double J1 = dlpMoment(1, h, d);
           sum = ((q2 * d[1] + q1 * d[0]) * J0 + (q1 * h[0] + q2 * h[1]) * J1) / kPi;

@@ -16,16 +16,22 @@
 #define BEM2D_EXPORT __attribute__((visibility("default")))
 #endif
 
+// Lets GCC and Clang check the arguments of a printf-style format.
+#if defined(__GNUC__)
+#define BEM2D_PRINTF_FORMAT(f, a) __attribute__((format(printf, f, a)))
+#else
+#define BEM2D_PRINTF_FORMAT(f, a)
+#endif
+
 // Capacity of the message buffer of a gateway.
 constexpr int kMessageCapacity = 256;
 
 // Formats the message into a buffer of `capacity` characters (at most
 // kMessageCapacity), truncating whatever does not fit, and reports it.
-void reportErrorBounded(int capacity, const char* format, ...)
-    __attribute__((format(printf, 2, 3)));
+void reportErrorBounded(int capacity, const char* format, ...) BEM2D_PRINTF_FORMAT(2, 3);
 
 // The same with the full kMessageCapacity.
-void reportError(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void reportError(const char* format, ...) BEM2D_PRINTF_FORMAT(1, 2);
 
 // The scalar of a 1-by-1 matrix, or `fallback` for any other shape (empty
 // included). The class of the matrix is not examined.

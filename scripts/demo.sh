@@ -9,17 +9,6 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 bash scripts/setup.sh
 
-# Octave draws the text of its plots with the FreeFont files, which it only
-# recommends (so an install without recommends lacks them); without them no
-# figure can be made.
-if ! dpkg-query -W -f='${Status}' fonts-freefont-otf 2>/dev/null | grep -q "install ok installed"; then
-  echo "demo: installing fonts-freefont-otf"
-  SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO=sudo
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends fonts-freefont-otf
-fi
-
 build="${BEM2D_BUILD_DIR:-build-all/release}"
 mkdir -p "$(dirname "$build")"
 bash scripts/build.sh "$build" -DCMAKE_BUILD_TYPE=Release

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs what bem2d needs on Debian 12: the compiler and CMake, GoogleTest
 # and Google Benchmark, GNU Octave with its MEX headers, and gnuplot for the
-# demo's plots. Packages already present are not fetched again.
+# demo's plots with the FreeFont files Octave draws their text with (Octave
+# only recommends them, and without them it can make no figure). Packages
+# already present are not fetched again.
 set -euo pipefail
 
 packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev
-          octave octave-dev gnuplot-nox)
+          octave octave-dev gnuplot-nox fonts-freefont-otf)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -29,8 +29,8 @@
 %                  5e-14 of an element and away from the element's nodes.
 %     n_x          nx-by-2 real double: the normal vector at each point, used
 %                  as given (not normalised) by the elements that do not
-%                  contain the point; the finite part on the element that
-%                  contains it uses that element's own normal.
+%                  contain the point; the finite-part term of the element
+%                  that contains it does not depend on any normal.
 %     eta          optional admissibility parameter, default 0.5, not
 %                  negative: the first entry of the sixth argument, whatever
 %                  its shape ([] means 0.5).

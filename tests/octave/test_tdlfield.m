@@ -100,6 +100,15 @@ if (tdlfield (c1, e1, 1, [0.5 0], [1 0]) != 0 || tdlfield (c1, e1, 1, [0 0], [1 
   error ("a point on the line of a near element must get nothing from it");
 end
 expect_near (tdlfield (c1, e1, 1, [3 0], [1 0]), -log (1.5) / (2*pi), 1e-15, "on the line, far");
+% A boundary point that rounding moved off the element (here 2.5e-16 across
+% its midpoint, on either side) still counts as on it: no +-1/2 jump.
+ct = [0.1 0.7; 0.3 0.95]; t = ct(2,:) - ct(1,:); nt = [t(2), -t(1)] / norm (t);
+mt = (ct(1,:) + ct(2,:)) / 2;
+for k = [-3 -1 1 3]
+  if (tdlfield (ct, e1, 1, mt + k * eps * [1 -0.5], nt) != 0)
+    error ("a point %g off the midpoint of its element must get nothing from it", k * eps);
+  end
+end
 % Just off the line the closed form counts the element in full.
 expect_near (tdlfield (c1, e1, 1, [0.5 1e-5], [0 1]), -atan (5e4) / pi, 1e-15, "1e-5 above the element");
 expect_near (tdlfield (c1, e1, 1, [3 1e-5], [1 0], 0), tdl_exact (c1, e1, 1, [3 1e-5], [1 0]), 1e-15, ...
