@@ -45,10 +45,11 @@
 %     every pair. A point on an element or on its line that takes the closed
 %     form gets nothing from that element.
 %
-%     A point exactly at the middle of an element is a poor choice: there
-%     the test for lying on the element's line is relative to the distance
-%     from the middle, so a rounding error off the line makes the element
-%     contribute about -+1/2 (the jump of K') instead of 0.
+%     A point counts as lying on an element's line when its distance from
+%     the line is at most 1e-12 times its distance from the element's middle
+%     or 1e-12 times half the element's length, so a boundary point that
+%     rounding moved slightly off its element still gets 0 from it (the
+%     principal value) rather than the jump of K'.
 %
 %   Errors (each ends the call; Octave prefixes the text with "tdlfield: ")
 %     Invalid number of arguments: Usage
