@@ -169,7 +169,7 @@ expect_error (idx (1, 2, "3"), 1, @dlpfield, c1, [1 3], [1; 1; 1], x1);
 expect_error ("In dlpfield, gh must have at least 3 entries (it has 2).\n", 1, @dlpfield, c3, [1 3], [1; 1], x1);
 expect_near (dlpfield (c3, [2 1], [1; 1], x1), atan (2) / pi, tol, "gh of 2 entries for vertices 1 and 2");
 expect_error ("In dlpfield, gh must have at least 2 entries (it has 0).\n", 1, @dlpfield, c1, e1, [], x1);
-% The checks above come after the specified ones: a negative eta is reported first.
+% The input checks above come after the module's own: a negative eta is reported first.
 expect_error (sprintf (eta_msg, -1), 1, @dlpfield, c1, [1 3], single (1), x1, -1);
 
 printf ("test_dlpfield: all checks passed\n");

@@ -127,7 +127,7 @@ expect_error (idx (1, 1, "inf"), 1, @slpfield, c, [Inf 1], 1, [0 1]);
 expect_error (idx (1, 2, "1.09951e+12"), 1, @slpfield, c, [1 2^40], 1, [0 1]);
 expect_error ("In slpfield, chi must have at least 2 entries (it has 1).\n", 1, @slpfield, c, [1 2; 2 1], 1, [0 1]);
 expect_error ("In slpfield, chi must have at least 1 entries (it has 0).\n", 1, @slpfield, c, e, [], [0 1]);
-% The checks above come after the specified ones: a negative eta is reported
+% The input checks above come after the module's own: a negative eta is reported
 % before a bad index.
 expect_error (sprintf ("In slpfield, ETA is less than zero (ETA=%f).\nPlease choose a value that is greater than or equal to 0.\n", -1), ...
               1, @slpfield, c, [1 3], 1, [0 1], -1);

@@ -122,7 +122,7 @@ expect_error (idx (1, 1, "inf"), 1, @slpmatrix, c, [Inf 2]);
 expect_error (idx (1, 2, "-inf"), 1, @slpmatrix, c, [1 -Inf]);
 expect_error ("In slpmatrix, elements(1,1) = 1 is not a row number of coordinates (1 to 0).\n", ...
               1, @slpmatrix, zeros (0, 2), [1 1]);
-% The specified checks come first: a negative eta before a bad index.
+% The module's own checks come first: a negative eta before a bad index.
 expect_error (sprintf (eta_msg, -1), 1, @slpmatrix, c, [1 5], -1);
 
 printf ("test_slpmatrix: all checks passed\n");
