@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "bench_meshes.h"
 #include "hypfield.h"
 
 namespace {
@@ -17,26 +18,15 @@ struct CircleProblem {
 
 CircleProblem circleProblem(int n) {
   CircleProblem p;
-  p.coordinates.assign(2 * static_cast<size_t>(n), 0);
-  p.elements.assign(2 * static_cast<size_t>(n), 0);
+  circlePolygon(n, p.coordinates, p.elements);
   p.gh.assign(static_cast<size_t>(n), 0);
-  p.x.assign(2 * static_cast<size_t>(n), 0);
-  p.n_x.assign(2 * static_cast<size_t>(n), 0);
   for (int k = 0; k < n; ++k) {
     const double t = 2 * M_PI * k / n;
-    p.coordinates[k] = std::cos(t);
-    p.coordinates[k + n] = std::sin(t);
-    p.elements[k] = k + 1;
-    p.elements[k + n] = (k + 1) % n + 1;
     p.gh[k] = std::cos(2 * t);
   }
-  for (int k = 0; k < n; ++k) {
-    const double tm = 2 * M_PI * (k + 0.5) / n;
-    p.x[k] = std::cos(M_PI / n) * std::cos(tm);
-    p.x[k + n] = std::cos(M_PI / n) * std::sin(tm);
-    p.n_x[k] = std::cos(tm);
-    p.n_x[k + n] = std::sin(tm);
-  }
+  // The midpoints lie at distance cos(pi / n) from the centre.
+  p.x = circlePoints(n, std::cos(M_PI / n));
+  p.n_x = circlePoints(n, 1.0);
   return p;
 }
 

@@ -7,31 +7,19 @@
 // each.
 #include <benchmark/benchmark.h>
 
-#include <cmath>
 #include <vector>
 
+#include "bench_meshes.h"
 #include "hypmatrix.h"
 
 namespace {
-
-void circle(int n, std::vector<double>& coordinates, std::vector<double>& elements) {
-  coordinates.assign(2 * static_cast<size_t>(n), 0);
-  elements.assign(2 * static_cast<size_t>(n), 0);
-  for (int k = 0; k < n; ++k) {
-    const double t = 2 * M_PI * k / n;
-    coordinates[k] = std::cos(t);
-    coordinates[k + n] = std::sin(t);
-    elements[k] = k + 1;
-    elements[k + n] = (k + 1) % n + 1;
-  }
-}
 
 // state.range(0) = nE (= nC), state.range(1) = number of workers.
 void BM_hypmatrix(benchmark::State& state) {
   const int nE = static_cast<int>(state.range(0));
   const int workers = static_cast<int>(state.range(1));
   std::vector<double> coordinates, elements;
-  circle(nE, coordinates, elements);
+  circlePolygon(nE, coordinates, elements);
   std::vector<double> W(static_cast<size_t>(nE) * nE);
   CollectStats stats;
   int peak = 0;

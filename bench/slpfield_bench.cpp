@@ -1,38 +1,14 @@
 // Cost of the single-layer potential kernel and of its closed-form moment.
 #include <benchmark/benchmark.h>
 
-#include <cmath>
 #include <cstdlib>
 #include <vector>
 
+#include "bench_meshes.h"
 #include "moments.h"
 #include "slpfield.h"
 
 namespace {
-
-// Circle polygon of n elements and radius 1.
-void circle(int n, std::vector<double>& coordinates, std::vector<double>& elements) {
-  coordinates.assign(2 * static_cast<size_t>(n), 0);
-  elements.assign(2 * static_cast<size_t>(n), 0);
-  for (int k = 0; k < n; ++k) {
-    const double t = 2 * M_PI * k / n;
-    coordinates[k] = std::cos(t);
-    coordinates[k + n] = std::sin(t);
-    elements[k] = k + 1;
-    elements[k + n] = (k + 1) % n + 1;
-  }
-}
-
-// Points on a circle of the given radius.
-std::vector<double> points(int nz, double radius) {
-  std::vector<double> z(2 * static_cast<size_t>(nz));
-  for (int i = 0; i < nz; ++i) {
-    const double t = 2 * M_PI * (i + 0.5) / nz;
-    z[i] = radius * std::cos(t);
-    z[i + nz] = radius * std::sin(t);
-  }
-  return z;
-}
 
 // state.range(0): 0 = far points (quadrature on every pair with eta = 0.5),
 // 1 = eta = 0 (closed form on every pair).
@@ -40,8 +16,8 @@ void BM_slpfieldKernel(benchmark::State& state) {
   const bool closedForm = state.range(0) == 1;
   const int nE = 400, nz = 400;
   std::vector<double> coordinates, elements;
-  circle(nE, coordinates, elements);
-  const std::vector<double> z = points(nz, closedForm ? 0.5 : 3.0);
+  circlePolygon(nE, coordinates, elements);
+  const std::vector<double> z = circlePoints(nz, closedForm ? 0.5 : 3.0);
   std::vector<double> chi(nE, 1.0), out(nz);
   const double eta = closedForm ? 0.0 : 0.5;
   for (auto _ : state) {

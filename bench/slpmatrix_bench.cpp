@@ -4,32 +4,20 @@
 // of the lower triangle, nE (nE + 1) / 2 of them.
 #include <benchmark/benchmark.h>
 
-#include <cmath>
 #include <vector>
 
+#include "bench_meshes.h"
 #include "column_workers.h"
 #include "slpmatrix.h"
 
 namespace {
-
-void circle(int n, std::vector<double>& coordinates, std::vector<double>& elements) {
-  coordinates.assign(2 * static_cast<size_t>(n), 0);
-  elements.assign(2 * static_cast<size_t>(n), 0);
-  for (int k = 0; k < n; ++k) {
-    const double t = 2 * M_PI * k / n;
-    coordinates[k] = std::cos(t);
-    coordinates[k + n] = std::sin(t);
-    elements[k] = k + 1;
-    elements[k + n] = (k + 1) % n + 1;
-  }
-}
 
 // state.range(0) = nE, state.range(1): 0 serial, 1 four column workers.
 void BM_slpmatrix(benchmark::State& state) {
   const int nE = static_cast<int>(state.range(0));
   const bool threaded = state.range(1) == 1;
   std::vector<double> coordinates, elements;
-  circle(nE, coordinates, elements);
+  circlePolygon(nE, coordinates, elements);
   std::vector<double> V(static_cast<size_t>(nE) * nE);
   for (auto _ : state) {
     if (threaded) {

@@ -2,25 +2,12 @@
 // element frames, so every pair recomputes its element's quantities.
 #include <benchmark/benchmark.h>
 
-#include <cmath>
 #include <vector>
 
+#include "bench_meshes.h"
 #include "tdlfield.h"
 
 namespace {
-
-// Circle polygon of n elements and radius 1, counter-clockwise.
-void circle(int n, std::vector<double>& coordinates, std::vector<double>& elements) {
-  coordinates.assign(2 * static_cast<size_t>(n), 0);
-  elements.assign(2 * static_cast<size_t>(n), 0);
-  for (int k = 0; k < n; ++k) {
-    const double t = 2 * M_PI * k / n;
-    coordinates[k] = std::cos(t);
-    coordinates[k + n] = std::sin(t);
-    elements[k] = k + 1;
-    elements[k + n] = (k + 1) % n + 1;
-  }
-}
 
 // state.range(0): 0 = points on the circle of radius 3 (16-point rule on every
 // pair with eta = 0.5), 1 = points on the circle of radius 0.5 with eta = 0
@@ -29,16 +16,9 @@ void BM_tdlfieldKernel(benchmark::State& state) {
   const bool closedForm = state.range(0) == 1;
   const int nE = 400, nx = 400;
   std::vector<double> coordinates, elements;
-  circle(nE, coordinates, elements);
-  const double radius = closedForm ? 0.5 : 3.0;
-  std::vector<double> x(2 * static_cast<size_t>(nx)), n_x(2 * static_cast<size_t>(nx));
-  for (int i = 0; i < nx; ++i) {
-    const double t = 2 * M_PI * (i + 0.5) / nx;
-    n_x[i] = std::cos(t);
-    n_x[i + nx] = std::sin(t);
-    x[i] = radius * n_x[i];
-    x[i + nx] = radius * n_x[i + nx];
-  }
+  circlePolygon(nE, coordinates, elements);
+  const std::vector<double> x = circlePoints(nx, closedForm ? 0.5 : 3.0);
+  const std::vector<double> n_x = circlePoints(nx, 1.0);
   std::vector<double> gh(nE, 1.0), out(nx);
   const double eta = closedForm ? 0.0 : 0.5;
   for (auto _ : state) {
