@@ -22,10 +22,8 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
 
   const mxArray* coordinates = prhs[0];
   const mxArray* elements = prhs[1];
-  if (!checkDoubleMatrix(name, coordinates, "coordinates", 2)) return;
-  if (!checkDoubleMatrix(name, elements, "elements", 2)) return;
+  if (!checkBoundaryMesh(name, coordinates, elements)) return;
   const int nC = rowCount(coordinates), nE = rowCount(elements);
-  if (!checkVertexNumbers(name, elements, "elements", 2, nC, "coordinates", nullptr)) return;
 
   plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(nC), static_cast<mwSize>(nC), mxREAL);
   double* out = mxGetPr(plhs[0]);

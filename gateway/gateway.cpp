@@ -90,6 +90,13 @@ bool checkVertexNumbers(const char* module, const mxArray* indices, const char* 
   return true;
 }
 
+bool checkBoundaryMesh(const char* module, const mxArray* coordinates, const mxArray* elements) {
+  if (!checkDoubleMatrix(module, coordinates, "coordinates", 2)) return false;
+  if (!checkDoubleMatrix(module, elements, "elements", 2)) return false;
+  return checkVertexNumbers(module, elements, "elements", 2, rowCount(coordinates), "coordinates",
+                            nullptr);
+}
+
 bool checkEntryCount(const char* module, const mxArray* a, const char* argName,
                      std::ptrdiff_t needed) {
   const std::ptrdiff_t given = static_cast<std::ptrdiff_t>(mxGetNumberOfElements(a));

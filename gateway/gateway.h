@@ -56,6 +56,13 @@ bool checkVertexNumbers(const char* module, const mxArray* indices, const char* 
                         int columns, int targetRows, const char* targetName,
                         int* maxNumber);
 
+// The checks of a boundary mesh given as its only matrices, in this order:
+// coordinates and elements accepted by checkDoubleMatrix with 2 columns each,
+// then every vertex number of elements in 1..(rows of coordinates). A module
+// that takes further matrices checks those between the two steps, so it
+// calls checkDoubleMatrix and checkVertexNumbers itself.
+bool checkBoundaryMesh(const char* module, const mxArray* coordinates, const mxArray* elements);
+
 // Reports that a kernel could not allocate its scratch memory.
 void reportOutOfMemory(const char* module);
 
