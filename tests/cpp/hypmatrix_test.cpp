@@ -30,29 +30,6 @@ std::vector<double> hyp(const PolygonMesh& m, double eta, int workers = 0,
   return W;
 }
 
-double maxAbs(const std::vector<double>& a) {
-  double r = 0;
-  for (double v : a) r = std::max(r, std::fabs(v));
-  return r;
-}
-
-double maxDiff(const std::vector<double>& a, const std::vector<double>& b) {
-  double r = 0;
-  for (size_t k = 0; k < a.size(); ++k) r = std::max(r, std::fabs(a[k] - b[k]));
-  return r;
-}
-
-std::thread refuseEveryThread(void (*)(void*), void*) {
-  throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
-}
-
-std::thread refuseAllButTheFirst(void (*routine)(void*), void* arg) {
-  if (static_cast<const CompWorker*>(arg)->first != 0) {
-    throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
-  }
-  return std::thread(routine, arg);
-}
-
 // ---- collector and queues with a worker of known output --------------------------
 
 // For every element i of its range: a vector for column i % nC holding i + 1
@@ -87,7 +64,7 @@ TEST(CompWorkers, EveryQueuedVectorIsAddedOnce) {
     for (int r = 0; r < nC; ++r) expected[r + (i % nC) * nC] += i + 1;
   }
   for (int workers : {1, 2, 0}) {
-    for (ThreadSpawn spawn : {spawnThread, refuseAllButTheFirst, refuseEveryThread}) {
+    for (ThreadSpawn spawn : {spawnThread, refuseAllButTheFirst<CompWorker>, refuseEveryThread}) {
       std::vector<double> out(nC * nC, 0);
       const MatrixTarget target = {out.data(), nC, nC};
       const AssemblyParams params = {nC, nE, nullptr, nullptr, 0.5};
@@ -227,7 +204,8 @@ TEST(Hypmatrix, RefusedThreadsStillGiveTheMatrix) {
   const std::vector<double> one = hyp(m, 0.5, 1);
   EXPECT_EQ(hyp(m, 0.5, 0, refuseEveryThread), one);
   EXPECT_EQ(hyp(m, 0.5, 1, refuseEveryThread), one);
-  EXPECT_LE(maxDiff(hyp(m, 0.5, 0, refuseAllButTheFirst), one), 4 * 210 * 2.2e-16 * maxAbs(one));
+  EXPECT_LE(maxDiff(hyp(m, 0.5, 0, refuseAllButTheFirst<CompWorker>), one),
+            4 * 210 * 2.2e-16 * maxAbs(one));
 }
 
 // A vertex that no element uses: its row and column stay exactly zero, and

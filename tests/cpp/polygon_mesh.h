@@ -1,10 +1,14 @@
 // Boundary meshes for the matrix tests: closed polygons with their vertices
 // on a circle (optionally with perturbed radii), elements running
 // counter-clockwise, in the host's column-major layout with 1-based vertex
-// numbers.
+// numbers. Also the comparisons of two matrices and the thread starters that
+// refuse, which those tests share.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 struct PolygonMesh {
@@ -42,4 +46,33 @@ inline double elementLength(const PolygonMesh& m, int i) {
   const size_t a = startVertex(m, i), b = endVertex(m, i), n = m.nC;
   return std::hypot(m.coordinates[b] - m.coordinates[a],
                     m.coordinates[b + n] - m.coordinates[a + n]);
+}
+
+// Largest |entry|, and largest |a - b| entry by entry (a and b of one size).
+inline double maxAbs(const std::vector<double>& a) {
+  double r = 0;
+  for (double v : a) r = std::max(r, std::fabs(v));
+  return r;
+}
+
+inline double maxDiff(const std::vector<double>& a, const std::vector<double>& b) {
+  double r = 0;
+  for (size_t k = 0; k < a.size(); ++k) r = std::max(r, std::fabs(a[k] - b[k]));
+  return r;
+}
+
+// Thread starters in place of spawnThread that refuse as std::thread does
+// when the system has no thread to give: every time, or for every worker
+// record (of type Worker) but the one whose range starts at element or
+// column 0.
+inline std::thread refuseEveryThread(void (*)(void*), void*) {
+  throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+}
+
+template <class Worker>
+std::thread refuseAllButTheFirst(void (*routine)(void*), void* arg) {
+  if (static_cast<const Worker*>(arg)->first != 0) {
+    throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+  }
+  return std::thread(routine, arg);
 }

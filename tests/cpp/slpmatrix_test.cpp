@@ -31,18 +31,6 @@ std::vector<double> threaded(const PolygonMesh& m, double eta, ThreadSpawn spawn
   return V;
 }
 
-double maxAbs(const std::vector<double>& a) {
-  double r = 0;
-  for (double v : a) r = std::max(r, std::fabs(v));
-  return r;
-}
-
-double maxDiff(const std::vector<double>& a, const std::vector<double>& b) {
-  double r = 0;
-  for (size_t k = 0; k < a.size(); ++k) r = std::max(r, std::fabs(a[k] - b[k]));
-  return r;
-}
-
 // Pairs in columns f..l of the lower triangle with the diagonal.
 std::int64_t pairCount(std::int64_t f, std::int64_t l) {
   return (l + 1) * (l + 2) / 2 - f * (f + 1) / 2;
@@ -147,17 +135,6 @@ TEST(Slpmatrix, ThreadedEqualsSerialUpToRounding) {
   }
 }
 
-std::thread refuseEveryThread(void (*)(void*), void*) {
-  throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
-}
-
-std::thread refuseAllButTheFirst(void (*routine)(void*), void* arg) {
-  if (static_cast<const CompWorkerSimple*>(arg)->first != 0) {
-    throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
-  }
-  return std::thread(routine, arg);
-}
-
 // A refused thread does not end the process: its columns are computed on the
 // calling thread with the same arithmetic, so the matrix is the same bit for
 // bit.
@@ -165,7 +142,7 @@ TEST(Slpmatrix, RefusedThreadsStillGiveTheMatrix) {
   const PolygonMesh m = polygonMesh(230, 1, 0.1);
   const std::vector<double> T = threaded(m, 0.5);
   EXPECT_EQ(threaded(m, 0.5, refuseEveryThread), T);
-  EXPECT_EQ(threaded(m, 0.5, refuseAllButTheFirst), T);
+  EXPECT_EQ(threaded(m, 0.5, refuseAllButTheFirst<CompWorkerSimple>), T);
 }
 
 // eta = 0 and NaN take the closed form on every pair, and so does eta = 1e300

@@ -10,12 +10,7 @@ function expect_error (expected, nout, fn, varargin)
   expected = [func2str(fn), ": ", expected];
   failed = false;
   try
-    if (nout == 0)
-      fn (varargin{:});
-    else
-      out = cell (1, nout);
-      [out{1:nout}] = fn (varargin{:});
-    end
+    call_with_outputs (nout, fn, varargin{:});
   catch err
     failed = true;
     if (! strcmp (err.message, expected))

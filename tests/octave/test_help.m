@@ -17,12 +17,7 @@ function message = provoked_error (nout, fn, varargin)
   % without the "<name>: " that the host puts in front.
   message = "";
   try
-    if (nout == 0)
-      fn (varargin{:});
-    else
-      out = cell (1, nout);
-      [out{1:nout}] = fn (varargin{:});
-    end
+    call_with_outputs (nout, fn, varargin{:});
   catch err
     message = err.message;
   end
