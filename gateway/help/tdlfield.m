@@ -43,7 +43,9 @@
 %     1/sqrt(2), which the other modules do not have, and that a NaN eta sends
 %     every pair to the quadrature rule. eta = 0 gives the closed form for
 %     every pair. A point on an element or on its line that takes the closed
-%     form gets nothing from that element.
+%     form gets nothing from that element, whatever n_x: exact when n_x is
+%     perpendicular to the element (a boundary normal on a straight stretch
+%     of boundary), not for other directions.
 %
 %     A point counts as lying on an element's line when its distance from
 %     the line is at most 1e-12 times its distance from the element's middle
