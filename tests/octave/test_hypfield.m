@@ -1,5 +1,5 @@
 % Host tests of hypfield: the finite-part term, the operator on a circle, eta,
-% the two warnings on the standard error stream, messages, empty and bad input.
+% the two warnings on the standard error stream, messages, empty input.
 1;
 
 function [status, errtext, values] = hypfield_in_child (calls)
@@ -228,7 +228,7 @@ expect_error (gh_msg, 1, @hypfield, c, e, g(1:3), x, nx);
 expect_error (gh_msg, 1, @hypfield, c, e, [], x, nx);
 expect_error (sprintf (nx_msg, 1, 2), 1, @hypfield, c, e, g, x, [nx; nx]);
 expect_error (sprintf (nx_msg, 3, 0), 1, @hypfield, c, e, g, [x; x; x], zeros (0, 2));
-% Order: eta, then gh, then the normals, then the safety checks below.
+% Order: eta, then gh, then the normals, then the input checks (test_bad_input.m).
 expect_error (sprintf (eta_msg, -1), 1, @hypfield, c, e, g', x, [nx; nx], -1);
 expect_error (gh_msg, 1, @hypfield, c, e, g', x, [nx; nx]);
 expect_error (sprintf (nx_msg, 1, 2), 1, @hypfield, single (c), e, g, x, [nx; nx]);
@@ -238,36 +238,6 @@ w = hypfield (c, e, g, zeros (0, 2), zeros (0, 2));
 if (! isequal (size (w), [0 1])), error ("nx = 0 must give a 0x1 result"); end
 w = hypfield (zeros (0, 2), zeros (0, 2), zeros (0, 1), zeros (0, 2), zeros (0, 2));
 if (! isequal (size (w), [0 1])), error ("all empty must give a 0x1 result"); end
-
-% ---- truncated vertex numbers: 2.7 names vertex 2 -------------------------------
-expect_near (hypfield (c, e + 0.7, g, [0.5 0; 1 0.25], [0 -1; 1 0]), ...
-             hypfield (c, e, g, [0.5 0; 1 0.25], [0 -1; 1 0]), 0, "2.7 names vertex 2");
-
-% ---- bad input: errors, never a crash ---------------------------------------------
-bad = @(what) sprintf ("In hypfield, %s must be a real, full (not sparse) double matrix.\n", what);
-expect_error (bad ("coordinates"), 1, @hypfield, single (c), e, g, x, nx);
-expect_error (bad ("coordinates"), 1, @hypfield, c + 1i, e, g, x, nx);
-expect_error (bad ("elements"), 1, @hypfield, c, int32 (e), g, x, nx);
-expect_error (bad ("elements"), 1, @hypfield, c, e > 0, g, x, nx);
-expect_error (bad ("gh"), 1, @hypfield, c, e, int32 (g), x, nx);
-expect_error (bad ("gh"), 1, @hypfield, c, e, "abcd"', x, nx);
-expect_error (bad ("gh"), 1, @hypfield, c, e, sparse (g), x, nx);
-expect_error (bad ("x"), 1, @hypfield, c, e, g, sparse (x), nx);
-expect_error (bad ("x"), 1, @hypfield, c, e, g, x + 1i, nx);
-expect_error (bad ("n_x"), 1, @hypfield, c, e, g, x, logical (abs (nx)));
-expect_error (bad ("n_x"), 1, @hypfield, c, e, g, x, "ab");
-cols = @(what) sprintf ("In hypfield, %s must have at least 2 columns.\n", what);
-expect_error (cols ("coordinates"), 1, @hypfield, c(:,1), e, g, x, nx);
-expect_error (cols ("elements"), 1, @hypfield, c, e(:,1), g, x, nx);
-expect_error (cols ("x"), 1, @hypfield, c, e, g, x(:,1), nx);
-expect_error (cols ("n_x"), 1, @hypfield, c, e, g, x, nx(:,1));
-idx = @(r, k, v) sprintf ("In hypfield, elements(%d,%d) = %s is not a row number of coordinates (1 to 4).\n", r, k, v);
-ebad = e; ebad(2,1) = 0;   expect_error (idx (2, 1, "0"), 1, @hypfield, c, ebad, g, x, nx);
-ebad = e; ebad(3,2) = 0.5; expect_error (idx (3, 2, "0.5"), 1, @hypfield, c, ebad, g, x, nx);
-ebad = e; ebad(1,1) = -1;  expect_error (idx (1, 1, "-1"), 1, @hypfield, c, ebad, g, x, nx);
-ebad = e; ebad(4,2) = NaN; expect_error (idx (4, 2, "nan"), 1, @hypfield, c, ebad, g, x, nx);
-ebad = e; ebad(4,1) = Inf; expect_error (idx (4, 1, "inf"), 1, @hypfield, c, ebad, g, x, nx);
-ebad = e; ebad(2,2) = 5;   expect_error (idx (2, 2, "5"), 1, @hypfield, c, ebad, g, x, nx);
 
 % ---- warnings on the standard error stream --------------------------------------------
 % The unit square, counter-clockwise. Calls, each preceded by the marker line:

@@ -1,4 +1,5 @@
-% Host tests of slpfield: values, closed forms, messages, eta, empty and bad input.
+% Host tests of slpfield: values, closed forms, messages, eta, empty input and
+% the order of its checks.
 1;
 
 % ---- printed values: one element from (-1,0) to (1,0), chi = 1 --------------
@@ -99,36 +100,8 @@ if (! isequal (size (v), [0 1])), error ("nz = 0 must give a 0x1 result"); end
 v = slpfield (zeros (0, 2), zeros (0, 2), [], zeros (0, 2));
 if (! isequal (size (v), [0 1])), error ("all empty must give a 0x1 result"); end
 
-% ---- truncated vertex numbers: 2.7 names vertex 2 ---------------------------
-c3 = [-1 0; 1 0; 5 5];
-expect_near (slpfield (c3, [1.9 2.7], 1, [0 1]), slpfield (c3, [1 2], 1, [0 1]), 0, "2.7 names vertex 2");
-
-% ---- bad input: errors, never a crash ----------------------------------------
-bad = @(arg, what) sprintf ("In slpfield, %s must be a real, full (not sparse) double matrix.\n", what);
-expect_error (bad (1, "coordinates"), 1, @slpfield, single (c), e, 1, [0 1]);
-expect_error (bad (1, "coordinates"), 1, @slpfield, int32 (c), e, 1, [0 1]);
-expect_error (bad (1, "elements"), 1, @slpfield, c, uint8 (e), 1, [0 1]);
-expect_error (bad (1, "elements"), 1, @slpfield, c, e > 0, 1, [0 1]);
-expect_error (bad (1, "chi"), 1, @slpfield, c, e, "a", [0 1]);
-expect_error (bad (1, "chi"), 1, @slpfield, c, e, 1 + 2i, [0 1]);
-expect_error (bad (1, "z"), 1, @slpfield, c, e, 1, sparse ([0 1]));
-expect_error (bad (1, "z"), 1, @slpfield, c, e, 1, {0, 1});
-cols = @(what, k) sprintf ("In slpfield, %s must have at least %d columns.\n", what, k);
-expect_error (cols ("coordinates", 2), 1, @slpfield, [-1; 1], e, 1, [0 1]);
-expect_error (cols ("elements", 2), 1, @slpfield, c, [1; 2], [1; 1], [0 1]);
-expect_error (cols ("z", 2), 1, @slpfield, c, e, 1, [0; 1]);
-idx = @(r, k, v) sprintf ("In slpfield, elements(%d,%d) = %s is not a row number of coordinates (1 to 2).\n", r, k, v);
-expect_error (idx (1, 2, "3"), 1, @slpfield, c, [1 3], 1, [0 1]);
-expect_error (idx (1, 1, "0"), 1, @slpfield, c, [0 2], 1, [0 1]);
-expect_error (idx (1, 1, "0.5"), 1, @slpfield, c, [0.5 2], 1, [0 1]);
-expect_error (idx (2, 1, "-1"), 1, @slpfield, c, [1 2; -1 2], [1 1], [0 1]);
-expect_error (idx (1, 2, "nan"), 1, @slpfield, c, [1 NaN], 1, [0 1]);
-expect_error (idx (1, 1, "inf"), 1, @slpfield, c, [Inf 1], 1, [0 1]);
-expect_error (idx (1, 2, "1.09951e+12"), 1, @slpfield, c, [1 2^40], 1, [0 1]);
-expect_error ("In slpfield, chi must have at least 2 entries (it has 1).\n", 1, @slpfield, c, [1 2; 2 1], 1, [0 1]);
-expect_error ("In slpfield, chi must have at least 1 entries (it has 0).\n", 1, @slpfield, c, e, [], [0 1]);
-% The input checks above come after the module's own: a negative eta is reported
-% before a bad index.
+% ---- order: the module's own checks before the input checks (test_bad_input.m) --
+% A negative eta is reported before a bad index.
 expect_error (sprintf ("In slpfield, ETA is less than zero (ETA=%f).\nPlease choose a value that is greater than or equal to 0.\n", -1), ...
               1, @slpfield, c, [1 3], 1, [0 1], -1);
 

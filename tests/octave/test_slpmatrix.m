@@ -1,5 +1,5 @@
 % Host tests of slpmatrix: closed-form entries, symmetry, the single layer of
-% the circle, the serial and threaded paths, eta, messages and bad input.
+% the circle, the serial and threaded paths, eta, messages and the order of its checks.
 1;
 
 % ---- entries of the unit square in closed form ------------------------------
@@ -96,30 +96,8 @@ expect_error (sprintf (in_msg, 1), 1, @slpmatrix, c);
 expect_error (sprintf (in_msg, 0), 1, @slpmatrix);
 expect_error (sprintf (in_msg, 4), 1, @slpmatrix, c, e, 0.5, 1);
 
-% ---- vertex numbers are truncated: 2.7 names vertex 2 --------------------------
-expect_near (slpmatrix (c, [1.9 2.7; 3 4.2]), slpmatrix (c, [1 2; 3 4]), 0, "2.7 names vertex 2");
-
-% ---- bad input: errors, never a crash ------------------------------------------------
-bad = @(what) sprintf ("In slpmatrix, %s must be a real, full (not sparse) double matrix.\n", what);
-expect_error (bad ("coordinates"), 1, @slpmatrix, single (c), e);
-expect_error (bad ("coordinates"), 1, @slpmatrix, int32 (c), e);
-expect_error (bad ("coordinates"), 1, @slpmatrix, c + 1i, e);
-expect_error (bad ("coordinates"), 1, @slpmatrix, {c}, e);
-expect_error (bad ("elements"), 1, @slpmatrix, c, uint8 (e));
-expect_error (bad ("elements"), 1, @slpmatrix, c, e > 0);
-expect_error (bad ("elements"), 1, @slpmatrix, c, sparse (e));
-expect_error (bad ("elements"), 1, @slpmatrix, c, "ab");
-cols = @(what) sprintf ("In slpmatrix, %s must have at least 2 columns.\n", what);
-expect_error (cols ("coordinates"), 1, @slpmatrix, c(:,1), e);
-expect_error (cols ("elements"), 1, @slpmatrix, c, e(:,1));
-idx = @(r, k, v) sprintf ("In slpmatrix, elements(%d,%d) = %s is not a row number of coordinates (1 to 4).\n", r, k, v);
-expect_error (idx (1, 2, "5"), 1, @slpmatrix, c, [1 5; 2 3]);
-expect_error (idx (2, 1, "0"), 1, @slpmatrix, c, [1 2; 0 3]);
-expect_error (idx (1, 1, "0.5"), 1, @slpmatrix, c, [0.5 2]);
-expect_error (idx (1, 1, "-1"), 1, @slpmatrix, c, [-1 2]);
-expect_error (idx (1, 2, "nan"), 1, @slpmatrix, c, [1 NaN]);
-expect_error (idx (1, 1, "inf"), 1, @slpmatrix, c, [Inf 2]);
-expect_error (idx (1, 2, "-inf"), 1, @slpmatrix, c, [1 -Inf]);
+% ---- input checks beyond test_bad_input.m -------------------------------------------
+% Coordinates without rows: no vertex number is valid.
 expect_error ("In slpmatrix, elements(1,1) = 1 is not a row number of coordinates (1 to 0).\n", ...
               1, @slpmatrix, zeros (0, 2), [1 1]);
 % The module's own checks come first: a negative eta before a bad index.
