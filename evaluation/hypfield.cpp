@@ -155,7 +155,9 @@ void hypfieldKernel(double* out, int nC, int nE, const double* coordinates, cons
     if (host < 0) {
       // The operator is defined on the boundary only.
       std::fprintf(stderr, kNotCloseWarning, x1, x2, static_cast<int>(i));
-      out[i] = std::numeric_limits<double>::quiet_NaN();
+      // NaN formed as infinity minus infinity, the default NaN of the FPU.
+      const double inf = std::numeric_limits<double>::infinity();
+      out[i] = inf - inf;
       continue;
     }
 
