@@ -23,10 +23,9 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
   const mxArray* elements = prhs[1];
   const mxArray* gh = prhs[2];
   const mxArray* x = prhs[3];
-  if (!checkDoubleMatrix(name, coordinates, "coordinates", 2)) return;
-  if (!checkDoubleMatrix(name, elements, "elements", 2)) return;
-  if (!checkDoubleMatrix(name, gh, "gh", 0)) return;
-  if (!checkDoubleMatrix(name, x, "x", 2)) return;
+  const DoubleArgument args[] = {
+      {coordinates, "coordinates", 2}, {elements, "elements", 2}, {gh, "gh", 0}, {x, "x", 2}};
+  if (!checkDoubleMatrices(name, args, 4)) return;
   const int nC = rowCount(coordinates), nE = rowCount(elements), nx = rowCount(x);
   // gh is read at every vertex that elements names, so it must reach the
   // largest of those numbers (not necessarily nC).

@@ -19,10 +19,9 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
   const mxArray* volumes = prhs[1];
   const mxArray* f = prhs[2];
   const mxArray* x = prhs[3];
-  if (!checkDoubleMatrix(name, vertices, "vertices", 2)) return;
-  if (!checkDoubleMatrix(name, volumes, "volumes", 3)) return;
-  if (!checkDoubleMatrix(name, f, "f", 0)) return;
-  if (!checkDoubleMatrix(name, x, "x", 2)) return;
+  const DoubleArgument args[] = {
+      {vertices, "vertices", 2}, {volumes, "volumes", 3}, {f, "f", 0}, {x, "x", 2}};
+  if (!checkDoubleMatrices(name, args, 4)) return;
   const int nV = rowCount(vertices), nT = rowCount(volumes), nx = rowCount(x);
   if (!checkVertexNumbers(name, volumes, "volumes", 3, nV, "vertices", nullptr)) return;
   if (!checkEntryCount(name, f, "f", nT)) return;

@@ -39,11 +39,12 @@ extern "C" BEM2D_EXPORT void mexFunction(int /*nlhs*/, mxArray* plhs[], int nrhs
     return;
   }
 
-  if (!checkDoubleMatrix(name, coordinates, "coordinates", 2)) return;
-  if (!checkDoubleMatrix(name, elements, "elements", 2)) return;
-  if (!checkDoubleMatrix(name, gh, "gh", 0)) return;
-  if (!checkDoubleMatrix(name, x, "x", 2)) return;
-  if (!checkDoubleMatrix(name, n_x, "n_x", 2)) return;
+  const DoubleArgument args[] = {{coordinates, "coordinates", 2},
+                                 {elements, "elements", 2},
+                                 {gh, "gh", 0},
+                                 {x, "x", 2},
+                                 {n_x, "n_x", 2}};
+  if (!checkDoubleMatrices(name, args, 5)) return;
   const int nC = rowCount(coordinates), nE = rowCount(elements), nx = rowCount(x);
   // gh holds nC entries by its shape check, so vertex numbers in 1..nC index
   // both coordinates and gh.

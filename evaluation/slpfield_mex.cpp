@@ -23,10 +23,9 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
   const mxArray* elements = prhs[1];
   const mxArray* chi = prhs[2];
   const mxArray* z = prhs[3];
-  if (!checkDoubleMatrix(name, coordinates, "coordinates", 2)) return;
-  if (!checkDoubleMatrix(name, elements, "elements", 2)) return;
-  if (!checkDoubleMatrix(name, chi, "chi", 0)) return;
-  if (!checkDoubleMatrix(name, z, "z", 2)) return;
+  const DoubleArgument args[] = {
+      {coordinates, "coordinates", 2}, {elements, "elements", 2}, {chi, "chi", 0}, {z, "z", 2}};
+  if (!checkDoubleMatrices(name, args, 4)) return;
   const int nC = rowCount(coordinates), nE = rowCount(elements), nz = rowCount(z);
   if (!checkVertexNumbers(name, elements, "elements", 2, nC, "coordinates", nullptr)) return;
   if (!checkEntryCount(name, chi, "chi", nE)) return;

@@ -46,8 +46,7 @@ bool checkEtaNotNegative(const char* module, double eta) {
   return true;
 }
 
-bool checkDoubleMatrix(const char* module, const mxArray* a, const char* argName,
-                       int columns) {
+bool checkDoubleMatrix(const char* module, const mxArray* a, const char* argName, int columns) {
   if (!mxIsDouble(a) || mxIsComplex(a) || mxIsSparse(a)) {
     reportError(kNotRealDouble, module, argName);
     return false;
@@ -63,11 +62,17 @@ bool checkDoubleMatrix(const char* module, const mxArray* a, const char* argName
   return true;
 }
 
+bool checkDoubleMatrices(const char* module, const DoubleArgument* args, int count) {
+  for (int k = 0; k < count; ++k) {
+    if (!checkDoubleMatrix(module, args[k].array, args[k].name, args[k].columns)) return false;
+  }
+  return true;
+}
+
 int rowCount(const mxArray* a) { return static_cast<int>(mxGetM(a)); }
 
 bool checkVertexNumbers(const char* module, const mxArray* indices, const char* indexName,
-                        int columns, int targetRows, const char* targetName,
-                        int* maxNumber) {
+                        int columns, int targetRows, const char* targetName, int* maxNumber) {
   const double* data = mxGetPr(indices);
   const std::ptrdiff_t rows = static_cast<std::ptrdiff_t>(mxGetM(indices));
   // Truncation toward zero lands in 1..targetRows exactly when the number lies
@@ -91,8 +96,8 @@ bool checkVertexNumbers(const char* module, const mxArray* indices, const char* 
 }
 
 bool checkBoundaryMesh(const char* module, const mxArray* coordinates, const mxArray* elements) {
-  if (!checkDoubleMatrix(module, coordinates, "coordinates", 2)) return false;
-  if (!checkDoubleMatrix(module, elements, "elements", 2)) return false;
+  const DoubleArgument mesh[] = {{coordinates, "coordinates", 2}, {elements, "elements", 2}};
+  if (!checkDoubleMatrices(module, mesh, 2)) return false;
   return checkVertexNumbers(module, elements, "elements", 2, rowCount(coordinates), "coordinates",
                             nullptr);
 }

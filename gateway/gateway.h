@@ -42,8 +42,18 @@ bool checkEtaNotNegative(const char* module, double eta);
 
 // A real, full double matrix whose row count fits an int and which, when it
 // has rows, has at least `columns` columns (0: columns not read).
-bool checkDoubleMatrix(const char* module, const mxArray* a, const char* argName,
-                       int columns);
+bool checkDoubleMatrix(const char* module, const mxArray* a, const char* argName, int columns);
+
+// An argument read as double data: its name in messages and the number of
+// columns read from it (0: columns not read).
+struct DoubleArgument {
+  const mxArray* array;
+  const char* name;
+  int columns;
+};
+
+// checkDoubleMatrix for each argument in turn; the first failure is reported.
+bool checkDoubleMatrices(const char* module, const DoubleArgument* args, int count);
 
 // Row count of a matrix accepted by checkDoubleMatrix.
 int rowCount(const mxArray* a);
@@ -53,14 +63,13 @@ int rowCount(const mxArray* a);
 // 1..`targetRows`. Stores the largest such number in *maxNumber (0 when there
 // are none) if maxNumber is not null.
 bool checkVertexNumbers(const char* module, const mxArray* indices, const char* indexName,
-                        int columns, int targetRows, const char* targetName,
-                        int* maxNumber);
+                        int columns, int targetRows, const char* targetName, int* maxNumber);
 
 // The checks of a boundary mesh given as its only matrices, in this order:
 // coordinates and elements accepted by checkDoubleMatrix with 2 columns each,
 // then every vertex number of elements in 1..(rows of coordinates). A module
 // that takes further matrices checks those between the two steps, so it
-// calls checkDoubleMatrix and checkVertexNumbers itself.
+// calls checkDoubleMatrices and checkVertexNumbers itself.
 bool checkBoundaryMesh(const char* module, const mxArray* coordinates, const mxArray* elements);
 
 // Reports that a kernel could not allocate its scratch memory.
