@@ -3,12 +3,8 @@
 #include <cmath>
 
 #include "geometry.h"
-#include "moments.h"
+#include "segment.h"
 #include "quadrature.h"
-
-// The closed-form moments I_k = int_{-1}^{1} s^k log|d + s h|^2 ds come from
-// slpMomentsInto, which writes into a local array and allocates nothing; it
-// gives the same numbers as slpMoments, whose array would be freed at once.
 
 namespace {
 
@@ -21,18 +17,112 @@ double squaredLengthYX(const double* S) {
   return dy * dy + dx * dx;
 }
 
-// I_0 along the element with half-vector h, seen from relative vector d.
-double moment0(const double* h, const double* d) {
-  double I[1];
-  slpMomentsInto(0, h, d, I);
-  return I[0];
+bool samePoint(const double* p, const double* q) { return p[0] == q[0] && p[1] == q[1]; }
+
+// Panels of the outer rule are refined toward the ends of P until each lies at
+// least its own length from them (the 16-point rule then errs by less than
+// 1e-19 relative, the singularities lying outside the Bernstein ellipse of
+// parameter 2 + sqrt 5), but no further than 2^-kMaxDepth of the length of Q:
+// there the log-type singularity of a touching end contributes below rounding.
+const int kMaxDepth = 30;
+
+// A singularity of the outer integrand in the parameter tau of Q: real part
+// tau, distance from the real axis d (an end of P seen in the frame of Q).
+struct Singularity {
+  double tau, d;
+};
+
+// Integral over tau in [lo, hi] of S_P(Q0 + tau (Q1 - Q0)), S_P the closed-form
+// integral of log|x - y|^2 over P, by 16-point panels refined toward the
+// singularities. Each half-interval keeps its own analytic continuation, so
+// [lo, hi] must not cross P.
+double panelIntegral(const Segment& P, const double* Q, double lo, double hi,
+                     const Singularity* sing) {
+  const double* gp = gaussPoints(16);
+  const double* gw = gaussWeights(16);
+  struct Panel {
+    double lo, hi;
+    int depth;
+  };
+  Panel stack[2 * kMaxDepth + 4];
+  int top = 0;
+  stack[top++] = {lo, hi, 0};
+  double total = 0;
+  while (top > 0) {
+    const Panel p = stack[--top];
+    const double len = p.hi - p.lo;
+    bool refine = false;
+    if (p.depth < kMaxDepth) {
+      for (int k = 0; k < 2; ++k) {
+        const double gap = std::fmax(0.0, std::fmax(p.lo - sing[k].tau, sing[k].tau - p.hi));
+        if (gap * gap + sing[k].d * sing[k].d < len * len) refine = true;
+      }
+    }
+    if (refine) {
+      const double mid = p.lo + 0.5 * len;
+      stack[top++] = {p.lo, mid, p.depth + 1};
+      stack[top++] = {mid, p.hi, p.depth + 1};
+      continue;
+    }
+    double sum = 0;
+    for (int k = 0; k < 16; ++k) {
+      const double tau = p.lo + 0.5 * len * (gp[k] + 1);
+      const double y1 = Q[0] + tau * (Q[2] - Q[0]);
+      const double y2 = Q[1] + tau * (Q[3] - Q[1]);
+      sum += gw[k] * logIntegral(P, viewFrom(P, y1, y2));
+    }
+    total += 0.5 * len * sum;
+  }
+  return total;
 }
 
-// I_1 of the same.
-double moment1(const double* h, const double* d) {
-  double I[2];
-  slpMomentsInto(1, h, d, I);
-  return I[1];
+// Integral over Q of S_P, where S_P(y) is the closed-form integral of
+// log|x - y|^2 over P. S_P is analytic along Q except near the ends of P (its
+// continuation from either side of P extends across P itself): Q is split
+// where it crosses P, and the panels are refined toward the two ends of P.
+double outerIntegral(const double* Praw, const double* Q) {
+  const Segment P = segmentOf(Praw[0], Praw[1], Praw[2], Praw[3]);
+  const Segment Qs = segmentOf(Q[0], Q[1], Q[2], Q[3]);
+  if (P.L == 0 || Qs.L == 0) return 0;
+  Singularity sing[2];
+  for (int k = 0; k < 2; ++k) {
+    const double* E = k == 0 ? P.A : P.B;
+    const SegmentView v = viewFrom(Qs, E[0], E[1]);
+    sing[k].tau = -v.uA / Qs.L;
+    sing[k].d = std::fabs(v.delta) / Qs.L;
+  }
+  // Signed distances of the ends of Q from the line of P; where they differ in
+  // sign and the crossing lies on P, split there (the difference does not
+  // cancel: the two have opposite signs).
+  const double d0 = viewFrom(P, Q[0], Q[1]).delta, d1 = viewFrom(P, Q[2], Q[3]).delta;
+  double total;
+  if ((d0 < 0 && d1 > 0) || (d0 > 0 && d1 < 0)) {
+    const double tauX = d0 / (d0 - d1);
+    const double x1 = Q[0] + tauX * (Q[2] - Q[0]), x2 = Q[1] + tauX * (Q[3] - Q[1]);
+    const SegmentView vx = viewFrom(P, x1, x2);
+    if (vx.uA <= 0 && vx.uB >= 0) {
+      total = panelIntegral(P, Q, 0, tauX, sing) + panelIntegral(P, Q, tauX, 1, sing);
+    } else {
+      total = panelIntegral(P, Q, 0, 1, sing);
+    }
+  } else {
+    total = panelIntegral(P, Q, 0, 1, sing);
+  }
+  return total * Qs.L;
+}
+
+// Integral over P x Q of log|x - y|^2 for segments sharing the end O, with
+// lengths a = |P| and b = |Q| and far ends Pf and Qf. In the arc lengths
+// (sigma, tau) from O the integrand F is log|sigma p - tau q|^2 for unit vectors
+// p, q, homogeneous: sigma F_sigma + tau F_tau = 2. Integrating by parts,
+//   2ab = a int_Q log|Pf - y|^2 + b int_P log|x - Qf|^2 - 2 I,
+// which holds at any angle between the segments (0 and pi included) and for
+// identical segments.
+double touchingIntegral(const double* Pf, const double* Qf, const Segment& P, const Segment& Q) {
+  const double a = P.L, b = Q.L;
+  const double SQ = logIntegral(Q, viewFrom(Q, Pf[0], Pf[1]));
+  const double SP = logIntegral(P, viewFrom(P, Qf[0], Qf[1]));
+  return (a * SQ + b * SP - 2 * a * b) * 0.5;
 }
 
 }  // namespace
@@ -73,64 +163,34 @@ double segmentDistance(const double* P, const double* Q) {
 }
 
 double slpPairQuadrature(const double* P, const double* Q) {
-  const double* t = gaussPoints(16);
-  const double* w = gaussWeights(16);
-  // With the reversed half-vector kP and d = y - mP, |d + s kP| = |y - x(s)|,
-  // so I_0(kP, d) is the integral of log|x(s) - y|^2 over P in s.
-  const double kP[2] = {(P[0] - P[2]) * 0.5, (P[1] - P[3]) * 0.5};
-  const double mP[2] = {(P[2] + P[0]) * 0.5, (P[3] + P[1]) * 0.5};
-  double acc = 0;
-  for (int k = 0; k < 16; ++k) {
-    // The point of Q at parameter t_k (t = -1 at q1, t = +1 at q2).
-    const double d[2] = {((1 + t[k]) * Q[2] + (1 - t[k]) * Q[0]) * 0.5 - mP[0],
-                         ((1 + t[k]) * Q[3] + (1 - t[k]) * Q[1]) * 0.5 - mP[1]};
-    acc = w[k] * moment0(kP, d) + acc;
-  }
-  return acc * (-0.0625) / kPi;
+  const double LP2 = squaredLengthYX(P), LQ2 = squaredLengthYX(Q);
+  if (LP2 == 0 || LQ2 == 0) return 0;
+  // G = -1/(16 pi) int int over [-1, 1]^2 = -1/(4 pi |P| |Q|) int int ds_x ds_y.
+  return outerIntegral(P, Q) * (-0.25) / (kPi * std::sqrt(LP2 * LQ2));
 }
 
 double slpPairAnalytic(const double* P, const double* Q) {
-  const double hP[2] = {(P[2] - P[0]) * 0.5, (P[3] - P[1]) * 0.5};
-  const double kQ[2] = {(Q[0] - Q[2]) * 0.5, (Q[1] - Q[3]) * 0.5};
-  // D = mP - mQ; x(s) - y(t) = D + s hP + t kQ over the square, with kQ the
-  // reversed half-vector of Q (the square is symmetric in t).
-  const double D[2] = {(((P[2] + P[0]) - Q[0]) - Q[2]) * 0.5,
-                       (((P[1] + P[3]) - Q[1]) - Q[3]) * 0.5};
-  const double d1[2] = {D[0] + hP[0], D[1] + hP[1]};  // p2 - mQ
-  const double d2[2] = {D[0] - hP[0], D[1] - hP[1]};  // p1 - mQ
-  const double d3[2] = {D[0] + kQ[0], D[1] + kQ[1]};  // mP - q2
-  const double d4[2] = {D[0] - kQ[0], D[1] - kQ[1]};  // mP - q1
-  const double cross = hP[0] * kQ[1] - hP[1] * kQ[0];
-
-  const double qx = Q[2] - Q[0], qy = Q[3] - Q[1];
-  const double LQ2 = qx * qx + qy * qy;
-  const double LP2 = squaredLengthYX(P);
-  if (1e-12 * std::sqrt(LQ2 * LP2) >= std::fabs(cross)) {
-    // Parallel (collinear and identical included): kQ = lambda hP, and
-    // integrating by parts in t gives
-    //   int int log|D + s hP + t kQ|^2 = I3 + I4 + lambda (I1 - I2),
-    // the ratio taken from the larger component of hP.
-    const double lambda = (std::fabs(hP[1]) <= std::fabs(hP[0])) ? kQ[0] / hP[0] : kQ[1] / hP[1];
-    const double I1 = moment1(kQ, d2);
-    const double I2 = moment1(kQ, d1);
-    const double I3 = moment0(hP, d3);
-    const double I4 = moment0(hP, d4);
-    return ((((I1 - I2) * lambda) + I3) + I4) * 0.5 * (-0.125) / kPi;
+  const Segment Ps = segmentOf(P[0], P[1], P[2], P[3]);
+  const Segment Qs = segmentOf(Q[0], Q[1], Q[2], Q[3]);
+  if (Ps.L == 0 || Qs.L == 0) return 0;
+  double I;
+  const double* P0 = P;
+  const double* P1 = P + 2;
+  const double* Q0 = Q;
+  const double* Q1 = Q + 2;
+  if (samePoint(P0, Q0)) {
+    I = touchingIntegral(P1, Q1, Ps, Qs);
+  } else if (samePoint(P0, Q1)) {
+    I = touchingIntegral(P1, Q0, Ps, Qs);
+  } else if (samePoint(P1, Q0)) {
+    I = touchingIntegral(P0, Q1, Ps, Qs);
+  } else if (samePoint(P1, Q1)) {
+    I = touchingIntegral(P0, Q0, Ps, Qs);
+  } else {
+    I = outerIntegral(P, Q);
   }
-  // General position: D = alpha hP + beta kQ. With F(s, t) =
-  // log|(alpha + s) hP + (beta + t) kQ|^2 and (s + alpha, t + beta) . grad F = 2,
-  // the divergence theorem turns the square into its four edges; the -8 is
-  // that constant integrated over the square.
-  const double alpha = (kQ[1] * D[0] - kQ[0] * D[1]) / cross;
-  const double beta = (D[1] * hP[0] - D[0] * hP[1]) / cross;
-  const double J1 = moment0(kQ, d1);
-  const double J2 = moment0(kQ, d2);
-  const double J3 = moment0(hP, d3);
-  const double J4 = moment0(hP, d4);
-  return (((((alpha + 1) * J1 - 8) - (alpha - 1) * J2) + (beta + 1) * J3) - (beta - 1) * J4) *
-         0.25 * (-0.125) / kPi;
+  return I * (-0.25) / (kPi * Ps.L * Qs.L);
 }
-
 double slpPairNormalized(const double* P, const double* Q, double eta) {
   const double LP2 = squaredLengthYX(P);
   double LQ2 = squaredLengthYX(Q);

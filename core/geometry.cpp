@@ -18,12 +18,14 @@ double pointSegmentDistance(double x1, double x2, double a1, double a2, double b
                             double b2) {
   const double D1 = b1 - a1, D2 = b2 - a2;
   const double P1 = x1 - a1, P2 = x2 - a2;
-  if (std::fabs(D1) <= 1e-12 && std::fabs(D2) <= 1e-12) return std::sqrt(P1 * P1 + P2 * P2);
-  // Foot of the perpendicular: t = 0 at a, t = 1 at b. NaN input fails every
-  // test below and reaches the last line, so the result is NaN.
-  const double t = (P2 * D2 + P1 * D1) / (D2 * D2 + D1 * D1);
-  if (t <= 1e-12) return std::sqrt(P1 * P1 + P2 * P2);
-  if (1 - t <= 1e-12) return std::sqrt((x1 - b1) * (x1 - b1) + (x2 - b2) * (x2 - b2));
-  const double e1 = P1 - t * D1, e2 = P2 - t * D2;
-  return std::sqrt(e1 * e1 + e2 * e2);
+  const double L2 = D1 * D1 + D2 * D2;
+  // The foot of the perpendicular lies behind a (a zero-length segment is the
+  // point a), beyond b, or on the segment, where the distance is the cross
+  // product over the length: no clamping threshold, so the result does not
+  // depend on the unit of length. NaN input fails the first comparison and
+  // gives NaN.
+  const double along = P1 * D1 + P2 * D2;
+  if (!(along > 0) || L2 == 0) return std::sqrt(P1 * P1 + P2 * P2);
+  if (along >= L2) return std::sqrt((x1 - b1) * (x1 - b1) + (x2 - b2) * (x2 - b2));
+  return std::fabs(P1 * D2 - P2 * D1) / std::sqrt(L2);
 }

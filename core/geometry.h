@@ -19,9 +19,7 @@ struct ElementFrame {
 ElementFrame elementFrame(double a1, double a2, double b1, double b2);
 
 // Euclidean distance from the point x = (x1, x2) to the segment from
-// a = (a1, a2) to b = (b1, b2). The foot parameter t is clamped with absolute,
-// inclusive thresholds: t <= 1e-12 measures to a, 1 - t <= 1e-12 to b. A segment
-// whose coordinate differences are both at most 1e-12 counts as the point a.
+// a = (a1, a2) to b = (b1, b2) (to the point a when a = b).
 double pointSegmentDistance(double x1, double x2, double a1, double a2, double b1,
                             double b2);
 
