@@ -1,5 +1,5 @@
-// Newton potential helpers: the arctangent term and the triangle integral
-// against independent quadratures.
+// Newton potential: the triangle integral and the kernel's far-field series
+// against an independent quadrature.
 #include "domfield.h"
 
 #include <gtest/gtest.h>
@@ -14,38 +14,6 @@ namespace {
 // Closed forms of size 1 evaluated in double against the long-double adaptive
 // Simpson rule of reference.h (good to about 1e-15): a few hundred ulps.
 const double kTol = 1e-13;
-
-// (disc/2) * integral over s from 0 to 1 - o of 1/(a s^2 + b s + c).
-double atanTermReference(double a, double b, double c, double o) {
-  const double disc = 4 * a * c - b * b;
-  return disc / 2 *
-         reference::integrate([&](long double s) { return 1 / ((a * s + b) * s + c); }, 0, 1 - o);
-}
-
-TEST(QuadraticAtanTerm, EveryBranchAgainstQuadrature) {
-  struct Case {
-    double a, b, c, o;
-    const char* branch;
-  };
-  const Case cases[] = {
-      {1, 0.5, 2, 0.3, "FG < 1"},
-      {2.5, -1, 0.3, 0.9, "FG < 1, F > 0"},
-      {4, -3, 1, 0, "FG > 1, G > 0: + pi"},
-      {1, 1, 1, 4, "FG > 1, G < 0: - pi (upper limit -3)"},
-      {4, -2, 1, 0, "FG = 1: two arctangents"},
-  };
-  for (const Case& k : cases) {
-    EXPECT_NEAR(quadraticAtanTerm(k.a, k.b, k.c, k.o), atanTermReference(k.a, k.b, k.c, k.o), kTol)
-        << k.branch;
-  }
-}
-
-TEST(QuadraticAtanTerm, ZeroOnTheLineAndForNaN) {
-  EXPECT_EQ(quadraticAtanTerm(1, 2, 1, 0.5), 0.0);          // disc = 0
-  EXPECT_EQ(quadraticAtanTerm(1, 2 - 1e-14, 1, 0.5), 0.0);  // disc about 4e-14 <= 1e-12
-  EXPECT_NE(quadraticAtanTerm(1, 2 - 1e-6, 1, 0.5), 0.0);   // disc about 4e-6 is kept
-  EXPECT_EQ(quadraticAtanTerm(std::numeric_limits<double>::quiet_NaN(), 1, 1, 0.5), 0.0);
-}
 
 // Integral of log|x - y| over a triangle by the reduction to its edges: about
 // x, the triangle (x, a, b) gives cross(a - x, b - x) * int_0^1 (log|y(t) - x|/2 - 1/4) dt,
@@ -77,8 +45,6 @@ TEST(TriangleLogIntegral, PrintedValue) {
 }
 
 TEST(TriangleLogIntegral, PointsOutsideAgainstEdgeReduction) {
-  // Points at least one diameter away, where the 16-point rule across the
-  // triangle is exact to rounding.
   const double T[3][2] = {{-0.4, 0.3}, {0.8, -0.2}, {0.5, 0.9}};
   const double points[][2] = {{2.5, 0.4}, {-2, -1.5}, {0.2, 2.5}, {7, -9}};
   for (const auto& x : points) {
@@ -88,12 +54,30 @@ TEST(TriangleLogIntegral, PointsOutsideAgainstEdgeReduction) {
   }
 }
 
-TEST(TriangleLogIntegral, DegenerateTriangles) {
+TEST(TriangleLogIntegral, DegenerateTrianglesAddZero) {
   const double A[2] = {0, 0}, B[2] = {1, 0}, C[2] = {2, 0}, x[2] = {0.5, 1};
-  // P1 = P2: gamma = 0/0.
-  EXPECT_TRUE(std::isnan(triangleLogIntegral(A, A, B, x)));
-  // Zero area with P1 != P2: every term carries the area or gamma = 0.
+  EXPECT_EQ(triangleLogIntegral(A, A, B, x), 0.0);
   EXPECT_EQ(triangleLogIntegral(A, B, C, x), 0.0);
+}
+
+// The kernel switches to the multipole series at 8 times the largest distance
+// from the centroid to a corner: on both sides of the switch it agrees with
+// the reference (whose own error grows beyond that range).
+TEST(DomfieldKernel, NearAndFarAgainstEdgeReduction) {
+  const double T[3][2] = {{1.4, 0.3}, {2.8, -0.2}, {1.5, 1.9}};
+  const double vertices[6] = {T[0][0], T[1][0], T[2][0], T[0][1], T[1][1], T[2][1]};
+  const double volumes[3] = {1, 2, 3}, f[1] = {1};
+  const double c[2] = {(T[0][0] + T[1][0] + T[2][0]) / 3, (T[0][1] + T[1][1] + T[2][1]) / 3};
+  double R = 0;
+  for (const auto& P : T) R = std::fmax(R, std::hypot(P[0] - c[0], P[1] - c[1]));
+  for (double ratio : {0.3, 1.5, 7.99, 8.01, 30.0}) {
+    const double x[2] = {c[0] + ratio * R * 0.6, c[1] - ratio * R * 0.8};
+    const double ref = triangleReference(T, x);
+    double out;
+    domfieldKernel(&out, vertices, volumes, f, x, 3, 1, 1);
+    // Relative to the size of the integral, area |log|x - c|| at most.
+    EXPECT_NEAR(out * -6.283185307179586, ref, kTol * std::fabs(ref)) << ratio;
+  }
 }
 
 }  // namespace
