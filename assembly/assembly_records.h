@@ -15,6 +15,10 @@ struct AssemblyParams {
   const double* coordinates;
   const double* elements;
   double eta;
+  // Hypersingular matrix only (see hyp_pair.h): per node, whether it is
+  // regular, and the radius of its hat's support.
+  const unsigned char* regular = nullptr;
+  const double* patchRadius = nullptr;
 };
 
 // The output matrix, column-major: entry (r, c) at data[r + c * rows], the

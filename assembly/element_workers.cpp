@@ -5,6 +5,7 @@
 #include <new>
 
 #include "geometry.h"
+#include "hyp_pair.h"
 #include "slp_pair.h"
 
 namespace {
@@ -122,6 +123,7 @@ void hypElementWorker(void* arg) {
       w->outOfMemory = true;
       break;
     }
+    const double F[4] = {R[2], R[3], R[0], R[1]};  // element i as given
     double* A = vA->data;
     double* B = vB->data;
     for (std::ptrdiff_t j = 0; j < nEs; ++j) {
@@ -131,12 +133,20 @@ void hypElementWorker(void* arg) {
       S[1] = xy[c + nCs];
       S[2] = xy[d];
       S[3] = xy[d + nCs];
-      const double x = slpPairNormalized(S, R, p.eta);
+      // The entries (c, a), (d, a), (c, b), (d, b): between far regular nodes
+      // the block of the hypersingular kernel, elsewhere the signed log form
+      // (hyp_pair.h), each entry by one form from all its element pairs.
+      const bool far[4] = {farEntry(p, c, a), farEntry(p, d, a), farEntry(p, c, b),
+                           farEntry(p, d, b)};
+      double x = 0;
+      if (!(far[0] && far[1] && far[2] && far[3])) x = slpPairNormalized(S, R, p.eta);
+      double block[2][2] = {{0, 0}, {0, 0}};
+      if (far[0] || far[1] || far[2] || far[3]) hypFarBlock(S, F, block);
       // s(j, c) = -1, s(j, d) = +1 against s(i, a) = -1 (vA), s(i, b) = +1 (vB).
-      A[c] = x + A[c];
-      A[d] = A[d] - x;
-      B[c] = B[c] - x;
-      B[d] = x + B[d];
+      A[c] = (far[0] ? block[0][0] : x) + A[c];
+      A[d] = A[d] + (far[1] ? block[1][0] : -x);
+      B[c] = B[c] + (far[2] ? block[0][1] : -x);
+      B[d] = (far[3] ? block[1][1] : x) + B[d];
     }
     if (!deliverVector(w, vA)) {
       deleteNodeVector(vB);

@@ -85,8 +85,14 @@ bool onSegment(const Segment& s, const SegmentView& v, double tol) {
 }
 
 double subtendedAngle(const Segment& s, const SegmentView& v) {
-  // |a x b| = |delta| L; atan2 keeps full relative accuracy near 0 and pi.
-  return std::atan2(std::fabs(v.delta) * s.L, v.a[0] * v.b[0] + v.a[1] * v.b[1]);
+  // The angle between a and b, from |a x b| = |delta| L and a.b: the
+  // arctangent of their quotient, taken on the side of a.b, keeps full
+  // relative accuracy near 0 and near pi (as atan2 would, at a lower cost).
+  const double cross = std::fabs(v.delta) * s.L;
+  const double dot = v.a[0] * v.b[0] + v.a[1] * v.b[1];
+  if (dot > 0) return std::atan(cross / dot);
+  if (dot < 0) return 3.141592653589793 - std::atan(cross / -dot);
+  return cross > 0 ? 1.5707963267948966 : 0.0;
 }
 
 double logRatio(const Segment& s, const SegmentView& v) {

@@ -25,15 +25,15 @@ void tdlfieldKernel(double* out, int nC, int nE, const double* coordinates, cons
       const int b = vertexIndex(elements[j + nEs]);
       const double A1 = coordinates[a], A2 = coordinates[a + nCs];
       const double B1 = coordinates[b], B2 = coordinates[b + nCs];
-      const Segment s = segmentOf(A1, A2, B1, B2);
-      if (s.L == 0) continue;  // a zero-length element carries no charge
-      const SegmentView v = viewFrom(s, p1, p2);
       // The admissibility test measures the element by length / sqrt(2), formed
       // as sqrt(2 |h|^2) from the half-vector h.
       const double h1 = (B1 - A1) * 0.5, h2 = (B2 - A2) * 0.5;
       const double size = std::sqrt(2 * (h1 * h1 + h2 * h2));
+      if (size == 0) continue;  // a zero-length element carries no charge
 
-      if (size > viewDistance(v) * eta) {
+      if (size > pointSegmentDistance(p1, p2, A1, A2, B1, B2) * eta) {
+        const Segment s = segmentOf(A1, A2, B1, B2);
+        const SegmentView v = viewFrom(s, p1, p2);
         // Closed form, (1/(2 pi)) gh times the integral over the element in
         // ds_y. A point on the closed element gets nothing from it: the normal
         // part vanishes there (the principal value of a flat element at its own
