@@ -39,6 +39,11 @@
 %     Element j (length L, distance dist from the point) is integrated with
 %     the 16-point Gauss-Legendre rule when L <= eta*dist, and in closed form
 %     otherwise. eta = 0 and a NaN eta give the closed form for every pair.
+%     Both are exact to rounding for the pairs they take, so eta trades only
+%     speed: the closed form holds at any distance, angle and scale, the jump
+%     included up to 1e-12 element lengths from an element. A point within
+%     1e-12 L (plus a few rounding units of its coordinates) of an element
+%     counts as lying on it and gets 0 from it. A zero-length element adds 0.
 %     Reversing every element negates the result (every normal turns round).
 %
 %   Errors (each ends the call; Octave prefixes the text with "dlpfield: ")

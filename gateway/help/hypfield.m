@@ -26,7 +26,7 @@
 %                  to node elements(j,2) (1-based, truncated toward zero).
 %     gh           nC-by-1 real double: g at every node.
 %     x            nx-by-2 real double: points on the boundary, each within
-%                  5e-14 of an element and away from the element's nodes.
+%                  1e-12 element lengths of an element and away from its nodes.
 %     n_x          nx-by-2 real double: the normal vector at each point, used
 %                  as given (not normalised) by the elements that do not
 %                  contain the point; the finite-part term of the element
@@ -44,7 +44,14 @@
 %     An element that does not contain the point (length L, distance dist) is
 %     integrated in closed form when L > eta*dist and with the 16-point
 %     Gauss-Legendre rule otherwise (L <= eta*dist); a NaN eta sends every
-%     such element to the quadrature rule, eta = 0 to the closed form.
+%     such element to the quadrature rule, eta = 0 to the closed form. The
+%     closed form is exact to rounding at any distance, angle and scale, next
+%     to an acute corner included.
+%
+%     A point lies on an element when it is within 1e-12 element lengths (plus
+%     a few rounding units of its coordinates) of it, so points built as
+%     A + (B - A)/3 lie on their element at any scale; it is at a vertex when
+%     it is that close to one. A zero-length element adds 0.
 %
 %   Warnings (on the standard error stream; the call goes on)
 %     Warning (hypfield): The evaluation point (x1,x2) is not even close to an

@@ -44,8 +44,16 @@
 %         closed form along the longer one, when eta ~= 0 and eta*h < dist;
 %       - entirely in closed form otherwise (eta = 0, NaN eta, and always for
 %         elements that touch, share a node, cross or coincide).
-%     A negative eta sends every pair to the quadrature rule, touching and
-%     identical elements included, which is inaccurate there.
+%     Both ways are exact to rounding (the rule's panels are refined toward
+%     the ends of the longer element where needed), so a negative eta, which
+%     sends every pair to the quadrature rule, touching and identical elements
+%     included, changes only the speed. Between nodes whose elements lie far
+%     apart (each node the end of one element and the start of the next, the
+%     two supports at least 3 times their radii apart) an entry is instead
+%     the integral of the hypersingular kernel against the two hats, by a
+%     Gauss rule of 4 to 16 points per element: such entries are small second
+%     differences of the pair integrals, and this form keeps them exact to
+%     rounding relative to their own size. A zero-length element adds 0.
 %     The work runs on one thread below 200 elements and on two from 200 on;
 %     with two, the order of the additions (so the last bits) may vary.
 %

@@ -32,7 +32,9 @@
 %     the 16-point Gauss-Legendre rule when L <= eta*dist, and in closed form
 %     otherwise. eta = 0 and a NaN eta give the closed form for every pair;
 %     with the default, quadrature is used exactly when the element is at most
-%     half as long as its distance, where it is accurate to rounding.
+%     half as long as its distance. Both are exact to rounding for the pairs
+%     they take (the closed form at any distance, angle and scale), so eta
+%     trades only speed. A zero-length element adds 0.
 %
 %   Errors (each ends the call; Octave prefixes the text with "slpfield: ")
 %     Invalid number of output arguments. Usage:

@@ -36,8 +36,12 @@
 %         eta*h < dist (strictly);
 %       - entirely in closed form otherwise: for eta = 0, for a NaN eta, and
 %         always for elements that touch, share a node, cross or coincide.
-%     For pairs that pass the test at the default eta both ways agree to
-%     rounding. Meshes of 200 or more elements are assembled on four threads.
+%     Both ways are exact to rounding (the 16-point rule runs on panels that
+%     are refined toward the ends of the longer element where needed), so eta
+%     trades only speed: nearly parallel pairs, pairs touching at small angles
+%     and pairs of very different lengths included. A zero-length element
+%     gives a zero row and column. Meshes of 200 or more elements are
+%     assembled on four threads.
 %
 %   Errors (each ends the call; Octave prefixes the text with "slpmatrix: ")
 %     Invalid number of output arguments. Use either

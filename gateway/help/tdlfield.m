@@ -42,16 +42,19 @@
 %     Gauss-Legendre rule otherwise (L/sqrt(2) <= eta*dist). Note the factor
 %     1/sqrt(2), which the other modules do not have, and that a NaN eta sends
 %     every pair to the quadrature rule. eta = 0 gives the closed form for
-%     every pair. A point on an element or on its line that takes the closed
-%     form gets nothing from that element, whatever n_x: exact when n_x is
-%     perpendicular to the element (a boundary normal on a straight stretch
-%     of boundary), not for other directions.
+%     every pair. The closed form is exact to rounding at any distance, angle
+%     and scale. A point on an element (its ends included) that takes the
+%     closed form gets nothing from that element, whatever n_x: exact when
+%     n_x is perpendicular to the element (a boundary normal on a straight
+%     stretch of boundary); at the element's ends the integral diverges for
+%     any other direction. A point on the element's line outside it gets the
+%     element's finite contribution.
 %
-%     A point counts as lying on an element's line when its distance from
-%     the line is at most 1e-12 times its distance from the element's middle
-%     or 1e-12 times half the element's length, so a boundary point that
-%     rounding moved slightly off its element still gets 0 from it (the
-%     principal value) rather than the jump of K'.
+%     A point counts as lying on an element when it is within 1e-12 element
+%     lengths (plus a few rounding units of its coordinates) of it, so a
+%     boundary point that rounding moved slightly off its element still gets
+%     0 from it (the principal value) rather than the jump of K'. A
+%     zero-length element adds 0.
 %
 %   Errors (each ends the call; Octave prefixes the text with "tdlfield: ")
 %     Invalid number of arguments: Usage
