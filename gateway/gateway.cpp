@@ -28,21 +28,8 @@ void reportV(int capacity, Module module, Message message, va_list args) {
   mexErrMsgIdAndTxt(id, format);
 }
 
-bool isIntegerClass(mxClassID c) {
-  switch (c) {
-    case mxINT8_CLASS:
-    case mxUINT8_CLASS:
-    case mxINT16_CLASS:
-    case mxUINT16_CLASS:
-    case mxINT32_CLASS:
-    case mxUINT32_CLASS:
-    case mxINT64_CLASS:
-    case mxUINT64_CLASS:
-      return true;
-    default:
-      return false;
-  }
-}
+// The numeric classes are double, single and the eight integer classes.
+bool isIntegerClass(const mxArray* a) { return mxIsNumeric(a) && !mxIsDouble(a) && !mxIsSingle(a); }
 
 // The typed accessor of an index matrix: calls visit(data) with the host's
 // data as a pointer to its own element type, double or one of the eight
@@ -132,17 +119,17 @@ bool checkMatrix(Module module, const MatrixArgument& arg) {
   const mxArray* a = arg.array;
   const bool indices = arg.accepts == Accepts::DoubleOrInteger;
   const char* kind = indices ? "double or integer" : "double";
-  if (!mxIsDouble(a) && !(indices && isIntegerClass(mxGetClassID(a)))) {
-    if (mxIsNumeric(a) || mxIsLogical(a) || mxIsChar(a)) {
-      reportError(module, kConvertibleClass, module.name, arg.name, kind, mxGetClassName(a),
-                  arg.name);
-    } else {
-      reportError(module, kOtherClass, module.name, arg.name, kind, mxGetClassName(a));
+  const bool classAccepted = mxIsDouble(a) || (indices && isIntegerClass(a));
+  if (!classAccepted || mxIsComplex(a) || mxIsSparse(a)) {
+    // A complex or sparse matrix of an accepted class gets no class line.
+    char classLine[kMessageCapacity] = "";
+    if (!classAccepted && (mxIsNumeric(a) || mxIsLogical(a) || mxIsChar(a))) {
+      std::snprintf(classLine, sizeof classLine, kConvertibleClassLine, mxGetClassName(a),
+                    arg.name);
+    } else if (!classAccepted) {
+      std::snprintf(classLine, sizeof classLine, kOtherClassLine, mxGetClassName(a));
     }
-    return false;
-  }
-  if (mxIsComplex(a) || mxIsSparse(a)) {
-    reportError(module, kNotRealFull, module.name, arg.name, kind);
+    reportError(module, kArgumentClass, module.name, arg.name, kind, classLine);
     return false;
   }
   if (mxGetM(a) > static_cast<size_t>(INT_MAX)) {

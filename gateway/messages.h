@@ -20,18 +20,16 @@ constexpr Message kEtaClass = {"etaClass", "In %s, ETA must be a number, not a %
 
 // ---- input safety, shared by every module ------------------------------------
 // An argument of the wrong class, complex or sparse. `kind` is "double" for
-// data and "double or integer" for vertex numbers.
-// (module, argument, kind): a double or integer matrix that is complex or sparse
-constexpr Message kNotRealFull = {"argumentClass",
-                                  "In %s, %s must be a real, full (not sparse) %s matrix.\n"};
-// (module, argument, kind, class, argument): numeric, logical or char data
-constexpr Message kConvertibleClass = {"argumentClass",
-                                       "In %s, %s must be a real, full (not sparse) %s matrix.\n"
-                                       "It is of class %s; double(%s) converts it.\n"};
-// (module, argument, kind, class): a cell, struct, function handle or object
-constexpr Message kOtherClass = {"argumentClass",
-                                 "In %s, %s must be a real, full (not sparse) %s matrix.\n"
-                                 "It is of class %s.\n"};
+// data and "double or integer" for vertex numbers; `class line` is empty for
+// a complex or sparse matrix of an accepted class, else one of the two lines
+// below, naming the class received.
+// (module, argument, kind, class line)
+constexpr Message kArgumentClass = {"argumentClass",
+                                    "In %s, %s must be a real, full (not sparse) %s matrix.\n%s"};
+// (class, argument): numeric, logical or char data
+constexpr const char* kConvertibleClassLine = "It is of class %s; double(%s) converts it.\n";
+// (class): a cell, struct, function handle or object
+constexpr const char* kOtherClassLine = "It is of class %s.\n";
 // (module, argument, columns)
 constexpr Message kTooFewColumns = {"tooFewColumns", "In %s, %s must have at least %d columns.\n"};
 // (module, argument)
