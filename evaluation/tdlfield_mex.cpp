@@ -1,18 +1,18 @@
 // Vphi_x = tdlfield(coordinates, elements, gh, x, n_x[, eta])
 #include "gateway.h"
-#include "messages.h"
 #include "tdlfield.h"
 
 extern "C" BEM2D_EXPORT void mexFunction(int /*nlhs*/, mxArray* plhs[], int nrhs,
                                          const mxArray* prhs[]) {
   // The output count is not checked: the result always goes to slot 1, which
   // the host provides even when no output is requested.
-  const char* name = mexFunctionName();
+  const Module module = {"tdlfield", mexFunctionName()};
   double eta = 0.5;
   if (nrhs == 6) {
+    if (!checkEtaClass(module, prhs[5])) return;
     eta = scalarOrDefault(prhs[5], 0.5);
   } else if (nrhs != 5) {
-    reportError(kTdlfieldInputCount, name);
+    reportError(module, kTdlfieldInputCount, module.name);
     return;
   }
 
@@ -21,26 +21,28 @@ extern "C" BEM2D_EXPORT void mexFunction(int /*nlhs*/, mxArray* plhs[], int nrhs
   const mxArray* gh = prhs[2];
   const mxArray* x = prhs[3];
   const mxArray* n_x = prhs[4];
-  if (!checkEtaNotNegative(name, eta)) return;
+  if (!checkEtaNotNegative(module, eta)) return;
   if (mxGetM(x) != mxGetM(n_x)) {
-    reportError(kNormalsCount, name, static_cast<int>(mxGetM(x)), static_cast<int>(mxGetM(n_x)));
+    reportError(module, kNormalsCount, module.name, static_cast<long long>(mxGetM(x)),
+                static_cast<long long>(mxGetM(n_x)));
     return;
   }
 
-  const DoubleArgument args[] = {{coordinates, "coordinates", 2},
-                                 {elements, "elements", 2},
+  const MatrixArgument args[] = {{coordinates, "coordinates", 2},
+                                 {elements, "elements", 2, Accepts::DoubleOrInteger},
                                  {gh, "gh", 0},
                                  {x, "x", 2},
                                  {n_x, "n_x", 2}};
-  if (!checkDoubleMatrices(name, args, 5)) return;
+  if (!checkMatrices(module, args, 5)) return;
   const int nC = rowCount(coordinates), nE = rowCount(elements), nx = rowCount(x);
-  if (!checkVertexNumbers(name, elements, "elements", 2, nC, "coordinates", nullptr)) return;
-  if (!checkEntryCount(name, gh, "gh", nE)) return;
+  if (!checkVertexNumbers(module, elements, "elements", 2, nC, "coordinates", nullptr)) return;
+  if (!checkEntryCount(module, gh, "gh", nE)) return;
 
   plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(nx), 1, mxREAL);
   double* out = mxGetPr(plhs[0]);
-  runKernel(name, [&] {
-    tdlfieldKernel(out, nC, nE, mxGetPr(coordinates), mxGetPr(elements), mxGetPr(gh), mxGetPr(x),
-                   nx, mxGetPr(n_x), eta);
+  runKernel(module, [&] {
+    std::vector<double> converted;
+    tdlfieldKernel(out, nC, nE, mxGetPr(coordinates), indexData(elements, 2, converted),
+                   mxGetPr(gh), mxGetPr(x), nx, mxGetPr(n_x), eta);
   });
 }

@@ -2,115 +2,215 @@
 
 #include <climits>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
-
-#include "messages.h"
 
 namespace {
 
-void reportV(int capacity, const char* format, va_list args) {
-  char buffer[kMessageCapacity];
+void reportV(int capacity, Module module, Message message, va_list args) {
+  char text[kMessageCapacity];
   if (capacity <= 0 || capacity > kMessageCapacity) capacity = kMessageCapacity;
   // vsnprintf writes at most `capacity` bytes, the terminating NUL included,
   // whatever the length of the module name or of the values.
-  if (std::vsnprintf(buffer, static_cast<size_t>(capacity), format, args) < 0) buffer[0] = '\0';
-  mexErrMsgTxt(buffer);
+  if (std::vsnprintf(text, static_cast<size_t>(capacity), message.format, args) < 0) text[0] = '\0';
+  char id[128];
+  if (std::snprintf(id, sizeof id, "bem2d:%s:%s", module.id, message.what) < 0) id[0] = '\0';
+  // mexErrMsgIdAndTxt takes a format: the finished text goes in with every
+  // '%' doubled. Passed as the format itself (not through "%s"), a trailing
+  // newline is dropped by the host exactly as mexErrMsgTxt drops it.
+  char format[2 * kMessageCapacity];
+  int n = 0;
+  for (const char* p = text; *p != '\0'; ++p) {
+    if (*p == '%') format[n++] = '%';
+    format[n++] = *p;
+  }
+  format[n] = '\0';
+  mexErrMsgIdAndTxt(id, format);
+}
+
+// The numeric classes are double, single and the eight integer classes.
+bool isIntegerClass(const mxArray* a) { return mxIsNumeric(a) && !mxIsDouble(a) && !mxIsSingle(a); }
+
+// The typed accessor of an index matrix: calls visit(data) with the host's
+// data as a pointer to its own element type, double or one of the eight
+// integer types (the classes checkMatrix accepts for vertex numbers).
+template <class Visit>
+void visitIndexData(const mxArray* a, Visit&& visit) {
+  const void* data = mxGetData(a);
+  switch (mxGetClassID(a)) {
+    case mxINT8_CLASS:
+      visit(static_cast<const std::int8_t*>(data));
+      break;
+    case mxUINT8_CLASS:
+      visit(static_cast<const std::uint8_t*>(data));
+      break;
+    case mxINT16_CLASS:
+      visit(static_cast<const std::int16_t*>(data));
+      break;
+    case mxUINT16_CLASS:
+      visit(static_cast<const std::uint16_t*>(data));
+      break;
+    case mxINT32_CLASS:
+      visit(static_cast<const std::int32_t*>(data));
+      break;
+    case mxUINT32_CLASS:
+      visit(static_cast<const std::uint32_t*>(data));
+      break;
+    case mxINT64_CLASS:
+      visit(static_cast<const std::int64_t*>(data));
+      break;
+    case mxUINT64_CLASS:
+      visit(static_cast<const std::uint64_t*>(data));
+      break;
+    default:
+      visit(static_cast<const double*>(data));
+      break;
+  }
 }
 
 }  // namespace
 
-void reportErrorBounded(int capacity, const char* format, ...) {
+void reportErrorBounded(int capacity, Module module, Message message, ...) {
   va_list args;
-  va_start(args, format);
-  reportV(capacity, format, args);
+  va_start(args, message);
+  reportV(capacity, module, message, args);
   va_end(args);
 }
 
-void reportError(const char* format, ...) {
+void reportError(Module module, Message message, ...) {
   va_list args;
-  va_start(args, format);
-  reportV(kMessageCapacity, format, args);
+  va_start(args, message);
+  reportV(kMessageCapacity, module, message, args);
   va_end(args);
+}
+
+bool checkEtaClass(Module module, const mxArray* eta) {
+  if (mxIsNumeric(eta) || mxIsLogical(eta) || mxIsChar(eta)) return true;
+  reportError(module, kEtaClass, module.name, mxGetClassName(eta));
+  return false;
+}
+
+double firstEntry(const mxArray* a) {
+  if (!mxIsSparse(a)) return mxGetScalar(a);
+  // The host's own scalar of a sparse matrix is its first stored entry,
+  // wherever that lies. Entry (1,1) is stored exactly when column 1 has a
+  // stored entry and the first of them (rows ascend) is in row 1.
+  const mwIndex* jc = mxGetJc(a);
+  const mwIndex* ir = mxGetIr(a);
+  if (jc[1] == jc[0] || ir[jc[0]] != 0) return 0.0;
+  if (mxIsLogical(a)) return static_cast<const mxLogical*>(mxGetData(a))[jc[0]] ? 1.0 : 0.0;
+  return mxGetPr(a)[jc[0]];
 }
 
 double scalarOrDefault(const mxArray* a, double fallback) {
-  if (mxGetM(a) == 1 && mxGetN(a) == 1) return mxGetScalar(a);
+  if (mxGetM(a) == 1 && mxGetN(a) == 1) return firstEntry(a);
   return fallback;
 }
 
-bool checkEtaNotNegative(const char* module, double eta) {
+bool checkEtaNotNegative(Module module, double eta) {
   if (eta < 0) {
-    reportError(kEtaNegative, module, eta);
+    reportError(module, kEtaNegative, module.name, eta);
     return false;
   }
   return true;
 }
 
-bool checkDoubleMatrix(const char* module, const mxArray* a, const char* argName, int columns) {
-  if (!mxIsDouble(a) || mxIsComplex(a) || mxIsSparse(a)) {
-    reportError(kNotRealDouble, module, argName);
+bool checkMatrix(Module module, const MatrixArgument& arg) {
+  const mxArray* a = arg.array;
+  const bool indices = arg.accepts == Accepts::DoubleOrInteger;
+  const char* kind = indices ? "double or integer" : "double";
+  const bool classAccepted = mxIsDouble(a) || (indices && isIntegerClass(a));
+  if (!classAccepted || mxIsComplex(a) || mxIsSparse(a)) {
+    // A complex or sparse matrix of an accepted class gets no class line.
+    char classLine[kMessageCapacity] = "";
+    if (!classAccepted && (mxIsNumeric(a) || mxIsLogical(a) || mxIsChar(a))) {
+      std::snprintf(classLine, sizeof classLine, kConvertibleClassLine, mxGetClassName(a),
+                    arg.name);
+    } else if (!classAccepted) {
+      std::snprintf(classLine, sizeof classLine, kOtherClassLine, mxGetClassName(a));
+    }
+    reportError(module, kArgumentClass, module.name, arg.name, kind, classLine);
     return false;
   }
   if (mxGetM(a) > static_cast<size_t>(INT_MAX)) {
-    reportError(kTooManyRows, module, argName);
+    reportError(module, kTooManyRows, module.name, arg.name);
     return false;
   }
-  if (columns > 0 && mxGetM(a) > 0 && mxGetN(a) < static_cast<size_t>(columns)) {
-    reportError(kTooFewColumns, module, argName, columns);
+  if (arg.columns > 0 && mxGetM(a) > 0 && mxGetN(a) < static_cast<size_t>(arg.columns)) {
+    reportError(module, kTooFewColumns, module.name, arg.name, arg.columns);
     return false;
   }
   return true;
 }
 
-bool checkDoubleMatrices(const char* module, const DoubleArgument* args, int count) {
+bool checkMatrices(Module module, const MatrixArgument* args, int count) {
   for (int k = 0; k < count; ++k) {
-    if (!checkDoubleMatrix(module, args[k].array, args[k].name, args[k].columns)) return false;
+    if (!checkMatrix(module, args[k])) return false;
   }
   return true;
 }
 
 int rowCount(const mxArray* a) { return static_cast<int>(mxGetM(a)); }
 
-bool checkVertexNumbers(const char* module, const mxArray* indices, const char* indexName,
-                        int columns, int targetRows, const char* targetName, int* maxNumber) {
-  const double* data = mxGetPr(indices);
+bool checkVertexNumbers(Module module, const mxArray* indices, const char* indexName, int columns,
+                        int targetRows, const char* targetName, int* maxNumber) {
   const std::ptrdiff_t rows = static_cast<std::ptrdiff_t>(mxGetM(indices));
+  const std::ptrdiff_t count = rows * columns;
   // Truncation toward zero lands in 1..targetRows exactly when the number lies
-  // in [1, targetRows + 1); NaN and infinities fail the comparison.
+  // in [1, targetRows + 1); NaN and infinities fail the comparison. An integer
+  // converted to double keeps its side of both bounds, which are exact.
   const double upper = static_cast<double>(targetRows) + 1.0;
+  std::ptrdiff_t bad = -1;
+  double badValue = 0.0;
   int largest = 0;
-  for (int c = 0; c < columns; ++c) {
-    for (std::ptrdiff_t r = 0; r < rows; ++r) {
-      const double v = data[r + c * rows];
+  visitIndexData(indices, [&](const auto* data) {
+    for (std::ptrdiff_t k = 0; k < count; ++k) {
+      const double v = static_cast<double>(data[k]);
       if (!(v >= 1.0 && v < upper)) {
-        reportError(kBadVertexNumber, module, indexName, static_cast<long long>(r + 1), c + 1, v,
-                    targetName, targetRows);
-        return false;
+        bad = k;
+        badValue = v;
+        return;
       }
       const int number = static_cast<int>(v);
       if (number > largest) largest = number;
     }
+  });
+  if (bad >= 0) {
+    reportError(module, kBadVertexNumber, module.name, indexName,
+                static_cast<long long>(bad % rows + 1), static_cast<int>(bad / rows + 1), badValue,
+                targetName, targetRows);
+    return false;
   }
   if (maxNumber != nullptr) *maxNumber = largest;
   return true;
 }
 
-bool checkBoundaryMesh(const char* module, const mxArray* coordinates, const mxArray* elements) {
-  const DoubleArgument mesh[] = {{coordinates, "coordinates", 2}, {elements, "elements", 2}};
-  if (!checkDoubleMatrices(module, mesh, 2)) return false;
+bool checkBoundaryMesh(Module module, const mxArray* coordinates, const mxArray* elements) {
+  const MatrixArgument mesh[] = {{coordinates, "coordinates", 2},
+                                 {elements, "elements", 2, Accepts::DoubleOrInteger}};
+  if (!checkMatrices(module, mesh, 2)) return false;
   return checkVertexNumbers(module, elements, "elements", 2, rowCount(coordinates), "coordinates",
                             nullptr);
 }
 
-bool checkEntryCount(const char* module, const mxArray* a, const char* argName,
-                     std::ptrdiff_t needed) {
+const double* indexData(const mxArray* indices, int columns, std::vector<double>& storage) {
+  if (mxIsDouble(indices)) return mxGetPr(indices);
+  const std::ptrdiff_t count = static_cast<std::ptrdiff_t>(mxGetM(indices)) * columns;
+  storage.resize(static_cast<size_t>(count));
+  visitIndexData(indices, [&](const auto* data) {
+    for (std::ptrdiff_t k = 0; k < count; ++k) storage[k] = static_cast<double>(data[k]);
+  });
+  return storage.data();
+}
+
+bool checkEntryCount(Module module, const mxArray* a, const char* argName, std::ptrdiff_t needed) {
   const std::ptrdiff_t given = static_cast<std::ptrdiff_t>(mxGetNumberOfElements(a));
   if (given < needed) {
-    reportError(kTooFewEntries, module, argName, static_cast<long long>(needed),
+    reportError(module, kTooFewEntries, module.name, argName, static_cast<long long>(needed),
                 static_cast<long long>(given));
     return false;
   }
   return true;
 }
 
-void reportOutOfMemory(const char* module) { reportError(kOutOfMemory, module); }
+void reportOutOfMemory(Module module) { reportError(module, kOutOfMemory, module.name); }

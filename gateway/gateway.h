@@ -1,13 +1,16 @@
-// Host boundary shared by every module: bounded error reports, the reader of
-// the optional eta, and the checks that keep every read inside the host's
-// arrays. Each check reports through mexErrMsgTxt, which ends the call; it
-// returns false only if the host were to return from that report, so that a
-// gateway written as `if (!check(...)) return;` can never read past it.
+// Host boundary shared by every module: bounded error reports with their
+// identifiers, the reader of the optional eta, and the checks that keep every
+// read inside the host's arrays. Each check reports through
+// mexErrMsgIdAndTxt, which ends the call; it returns false only if the host
+// were to return from that report, so that a gateway written as
+// `if (!check(...)) return;` can never read past it.
 #pragma once
 
 #include <cstddef>
 #include <new>
+#include <vector>
 
+#include "messages.h"
 #include "mex.h"
 
 #if defined(_WIN32)
@@ -16,75 +19,99 @@
 #define BEM2D_EXPORT __attribute__((visibility("default")))
 #endif
 
-// Lets GCC and Clang check the arguments of a printf-style format.
-#if defined(__GNUC__)
-#define BEM2D_PRINTF_FORMAT(f, a) __attribute__((format(printf, f, a)))
-#else
-#define BEM2D_PRINTF_FORMAT(f, a)
-#endif
-
 // Capacity of the message buffer of a gateway.
 constexpr int kMessageCapacity = 256;
 
+// The module a gateway serves. `id` is its own name, the middle part of every
+// identifier it reports (bem2d:<id>:<what>), whatever its file is called;
+// `name` is the name its messages show, mexFunctionName().
+struct Module {
+  const char* id;
+  const char* name;
+};
+
 // Formats the message into a buffer of `capacity` characters (at most
-// kMessageCapacity), truncating whatever does not fit, and reports it.
-void reportErrorBounded(int capacity, const char* format, ...) BEM2D_PRINTF_FORMAT(2, 3);
+// kMessageCapacity), truncating whatever does not fit, and reports it with
+// the identifier bem2d:<module.id>:<message.what>.
+void reportErrorBounded(int capacity, Module module, Message message, ...);
 
 // The same with the full kMessageCapacity.
-void reportError(const char* format, ...) BEM2D_PRINTF_FORMAT(1, 2);
+void reportError(Module module, Message message, ...);
+
+// eta may be numeric, logical or char (the host reads one number from it);
+// any other class (cell, struct, function handle, ...) is reported, whatever
+// its shape.
+bool checkEtaClass(Module module, const mxArray* eta);
+
+// The entry (1,1) of a non-empty numeric, logical or char matrix, full or
+// sparse (a sparse matrix without a stored entry there gives 0); the real
+// part when it is complex.
+double firstEntry(const mxArray* a);
 
 // The scalar of a 1-by-1 matrix, or `fallback` for any other shape (empty
-// included). The class of the matrix is not examined.
+// included). The class must have passed checkEtaClass.
 double scalarOrDefault(const mxArray* a, double fallback);
 
 // Reports the common message when eta < 0 (a NaN eta passes).
-bool checkEtaNotNegative(const char* module, double eta);
+bool checkEtaNotNegative(Module module, double eta);
 
-// A real, full double matrix whose row count fits an int and which, when it
-// has rows, has at least `columns` columns (0: columns not read).
-bool checkDoubleMatrix(const char* module, const mxArray* a, const char* argName, int columns);
+// The classes a matrix argument may have: data is read as double; vertex
+// numbers may also come in any of the eight integer classes.
+enum class Accepts { Double, DoubleOrInteger };
 
-// An argument read as double data: its name in messages and the number of
-// columns read from it (0: columns not read).
-struct DoubleArgument {
+// A matrix argument: its name in messages, the number of columns read from
+// it (0: columns not read) and the classes it may have.
+struct MatrixArgument {
   const mxArray* array;
   const char* name;
   int columns;
+  Accepts accepts = Accepts::Double;
 };
 
-// checkDoubleMatrix for each argument in turn; the first failure is reported.
-bool checkDoubleMatrices(const char* module, const DoubleArgument* args, int count);
+// A real, full matrix of an accepted class whose row count fits an int and
+// which, when it has rows, has at least `columns` columns.
+bool checkMatrix(Module module, const MatrixArgument& arg);
 
-// Row count of a matrix accepted by checkDoubleMatrix.
+// checkMatrix for each argument in turn; the first failure is reported.
+bool checkMatrices(Module module, const MatrixArgument* args, int count);
+
+// Row count of a matrix accepted by checkMatrix.
 int rowCount(const mxArray* a);
 
 // Every entry of columns 1..`columns` of `indices` (a matrix accepted by
-// checkDoubleMatrix) is finite and, truncated toward zero, lies in
-// 1..`targetRows`. Stores the largest such number in *maxNumber (0 when there
-// are none) if maxNumber is not null.
-bool checkVertexNumbers(const char* module, const mxArray* indices, const char* indexName,
-                        int columns, int targetRows, const char* targetName, int* maxNumber);
+// checkMatrix, double or integer) is finite and, truncated toward zero, lies
+// in 1..`targetRows`. Stores the largest such number in *maxNumber (0 when
+// there are none) if maxNumber is not null. Reads the host's data in place.
+bool checkVertexNumbers(Module module, const mxArray* indices, const char* indexName, int columns,
+                        int targetRows, const char* targetName, int* maxNumber);
 
 // The checks of a boundary mesh given as its only matrices, in this order:
-// coordinates and elements accepted by checkDoubleMatrix with 2 columns each,
-// then every vertex number of elements in 1..(rows of coordinates). A module
-// that takes further matrices checks those between the two steps, so it
-// calls checkDoubleMatrices and checkVertexNumbers itself.
-bool checkBoundaryMesh(const char* module, const mxArray* coordinates, const mxArray* elements);
+// coordinates (double) and elements (double or integer) accepted by
+// checkMatrix with 2 columns each, then every vertex number of elements in
+// 1..(rows of coordinates). A module that takes further matrices checks those
+// between the two steps, so it calls checkMatrices and checkVertexNumbers
+// itself.
+bool checkBoundaryMesh(Module module, const mxArray* coordinates, const mxArray* elements);
+
+// Columns 1..`columns` of an index matrix that passed checkVertexNumbers, as
+// the double data the kernels read (column-major, rows of `indices` rows): the
+// host's own data when the matrix is double, else a conversion of those
+// columns alone into `storage`. May throw std::bad_alloc, so call it inside
+// runKernel.
+const double* indexData(const mxArray* indices, int columns, std::vector<double>& storage);
 
 // Reports that a kernel could not allocate its scratch memory.
-void reportOutOfMemory(const char* module);
+void reportOutOfMemory(Module module);
 
 // `a` holds at least `needed` entries.
-bool checkEntryCount(const char* module, const mxArray* a, const char* argName,
-                     std::ptrdiff_t needed);
+bool checkEntryCount(Module module, const mxArray* a, const char* argName, std::ptrdiff_t needed);
 
 // Runs a kernel call. Kernels report nothing, but their scratch allocation
 // may throw std::bad_alloc; letting that escape mexFunction would end the
 // host, so it becomes an ordinary error report instead. The report is made
 // outside the try block, since the host's error unwinds as an exception too.
 template <class Kernel>
-bool runKernel(const char* module, Kernel&& kernel) {
+bool runKernel(Module module, Kernel&& kernel) {
   bool ok = true;
   try {
     kernel();

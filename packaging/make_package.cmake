@@ -1,7 +1,8 @@
 # cmake -P script: lays out the Octave package in STAGE_DIR/PACKAGE_NAME and
 # packs it into TARBALL. Layout (as pkg install expects it):
 #   DESCRIPTION COPYING INDEX post_install.m
-#   inst/NAME.m             help text of every module
+#   inst/NAME.m             help text and self-tests of every module
+#   inst/bem2d_demo.m, inst/private/*.m   the demo and its helpers
 #   src/Makefile            builds NAME.mex with mkoctfile
 #   src/{core,gateway,evaluation,assembly}/   the C++ sources
 set(_root ${STAGE_DIR}/${PACKAGE_NAME})
@@ -29,6 +30,13 @@ foreach(_gateway ${_gateways})
     file(COPY ${SOURCE_DIR}/gateway/help/${_name}.m DESTINATION ${_root}/inst)
   endif()
 endforeach()
+
+# The demo, run by `demo bem2d_demo`; its helpers are private to it.
+file(GLOB _demo ${SOURCE_DIR}/examples/*.m)
+file(GLOB _demo_helpers ${SOURCE_DIR}/examples/private/*.m)
+file(COPY ${_demo} DESTINATION ${_root}/inst)
+file(MAKE_DIRECTORY ${_root}/inst/private)
+file(COPY ${_demo_helpers} DESTINATION ${_root}/inst/private)
 
 file(REMOVE ${TARBALL})
 execute_process(COMMAND ${CMAKE_COMMAND} -E tar czf ${TARBALL} ${PACKAGE_NAME}

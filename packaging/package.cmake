@@ -1,9 +1,10 @@
 # Octave package: target `octave_package` writes bem2d-<version>.tar.gz into
 # the build directory. pkg install unpacks it, builds the modules from the
-# sources in src/ with mkoctfile (src/Makefile) and moves the help texts
-# beside them (post_install.m). Included from the top-level CMakeLists.txt.
+# sources in src/ with mkoctfile (src/Makefile) and moves the help texts, with
+# their self-tests, beside them (post_install.m); the demo and its helpers
+# stay in the package's folder. Needs nothing beyond CMake and Octave.
+# Included from the top-level CMakeLists.txt.
 set(BEM2D_PACKAGE_TARBALL ${CMAKE_BINARY_DIR}/bem2d-${PROJECT_VERSION}.tar.gz)
-string(TIMESTAMP BEM2D_PACKAGE_DATE "%Y-%m-%d" UTC)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/DESCRIPTION.in
                ${CMAKE_BINARY_DIR}/package-files/DESCRIPTION @ONLY)
 
@@ -11,6 +12,7 @@ file(GLOB _package_inputs CONFIGURE_DEPENDS
      ${CMAKE_SOURCE_DIR}/core/*.cpp ${CMAKE_SOURCE_DIR}/core/*.h ${CMAKE_SOURCE_DIR}/core/*.inc
      ${CMAKE_SOURCE_DIR}/gateway/*.cpp ${CMAKE_SOURCE_DIR}/gateway/*.h ${CMAKE_SOURCE_DIR}/gateway/*.inc
      ${CMAKE_SOURCE_DIR}/gateway/help/*.m
+     ${CMAKE_SOURCE_DIR}/examples/*.m ${CMAKE_SOURCE_DIR}/examples/private/*.m
      ${CMAKE_SOURCE_DIR}/evaluation/*.cpp ${CMAKE_SOURCE_DIR}/evaluation/*.h ${CMAKE_SOURCE_DIR}/evaluation/*.inc
      ${CMAKE_SOURCE_DIR}/assembly/*.cpp ${CMAKE_SOURCE_DIR}/assembly/*.h ${CMAKE_SOURCE_DIR}/assembly/*.inc
      ${CMAKE_CURRENT_LIST_DIR}/COPYING ${CMAKE_CURRENT_LIST_DIR}/INDEX

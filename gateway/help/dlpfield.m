@@ -22,8 +22,9 @@
 %   Arguments
 %     coordinates  nC-by-2 real double: node k lies at
 %                  (coordinates(k,1), coordinates(k,2)).
-%     elements     nE-by-2 real double: element j runs from node elements(j,1)
-%                  to node elements(j,2) (1-based, truncated toward zero).
+%     elements     nE-by-2 real double or integer (int8 ... uint64): element
+%                  j runs from node elements(j,1) to node elements(j,2)
+%                  (1-based, truncated toward zero).
 %     gh           nodal values: gh(k) = g at node k (read in column-major
 %                  order, any shape; it must reach the largest node number
 %                  that elements uses).
@@ -46,24 +47,38 @@
 %     counts as lying on it and gets 0 from it. A zero-length element adds 0.
 %     Reversing every element negates the result (every normal turns round).
 %
-%   Errors (each ends the call; Octave prefixes the text with "dlpfield: ")
-%     Invalid number of output arguments. Usage:
-%       gx = dlpfield(coordinates,elements,gh,x)
+%   Errors (each ends the call; Octave prefixes the text with "dlpfield: "),
+%   each under its identifier (err.identifier in a catch block):
+%     bem2d:dlpfield:nargout
+%       Invalid number of output arguments. Usage:
+%         gx = dlpfield(coordinates,elements,gh,x)
+%     bem2d:dlpfield:nargin
+%       Invalid number of input arguments. Usage:
+%         gx = dlpfield(coordinates,elements,gh,x[,eta])
+%     bem2d:dlpfield:etaNegative
+%       In dlpfield, ETA is less than zero (ETA=-0.100000).
+%       Please choose a value that is greater than or equal to 0.
+%     bem2d:dlpfield:etaClass   (a cell, struct, function handle, ...)
+%       In dlpfield, ETA must be a number, not a cell.
 %
-%     Invalid number of input arguments. Usage:
-%       gx = dlpfield(coordinates,elements,gh,x[,eta])
-%
-%     In dlpfield, ETA is less than zero (ETA=-0.100000).
-%     Please choose a value that is greater than or equal to 0.
-%
-%   and for input that cannot be read safely (ARG is coordinates, elements,
-%   gh or x):
-%     In dlpfield, ARG must be a real, full (not sparse) double matrix.
-%     In dlpfield, ARG must have at least 2 columns.
-%     In dlpfield, ARG has more rows than a module can index.
-%     In dlpfield, elements(r,c) = v is not a row number of coordinates (1 to nC).
-%     In dlpfield, gh must have at least k entries (it has m).
-%     In dlpfield, there is not enough memory for the computation.
+%   and for input that cannot be read safely (ARG is coordinates, gh, x or
+%   elements):
+%     bem2d:dlpfield:argumentClass
+%       In dlpfield, ARG must be a real, full (not sparse) double matrix.
+%       In dlpfield, elements must be a real, full (not sparse) double or integer matrix.
+%     followed, when the class C is wrong, by the line "It is of class C;
+%     double(ARG) converts it." for a numeric, logical or char ARG, and
+%     "It is of class C." for any other;
+%     bem2d:dlpfield:tooFewColumns
+%       In dlpfield, ARG must have at least 2 columns.
+%     bem2d:dlpfield:tooManyRows
+%       In dlpfield, ARG has more rows than a module can index.
+%     bem2d:dlpfield:vertexNumber
+%       In dlpfield, elements(r,c) = v is not a row number of coordinates (1 to nC).
+%     bem2d:dlpfield:tooFewEntries
+%       In dlpfield, gh must have at least k entries (it has m).
+%     bem2d:dlpfield:outOfMemory
+%       In dlpfield, there is not enough memory for the computation.
 %
 %   Example
 %     % g = 1 on the unit square (counter-clockwise): -1 inside, 0 outside,
@@ -73,3 +88,16 @@
 %     gx = dlpfield(coordinates, elements, ones(4,1), [0.3 0.6; 2 2; 0.5 0])
 %
 %   See also SLPFIELD, TDLFIELD, HYPFIELD.
+
+%!shared c, e
+%! c = [0 0; 1 0; 1 1; 0 1];   # the unit square, counter-clockwise
+%! e = [1 2; 2 3; 3 4; 4 1];
+%!test  # the double layer of 1 is minus the angle the boundary subtends
+%! # over 2*pi: -1 inside, 0 outside, -1/2 on an edge
+%! x = [0.3 0.6; 0.9 0.05; 2 2; -0.5 3; 0.5 0; 1 0.7];
+%! assert (dlpfield (c, e, ones (4, 1), x), [-1; -1; 0; 0; -0.5; -0.5], 1e-15);
+%!assert (dlpfield (c, uint32 (e), [1; 2; 3; 4], [0.2 0.3]),
+%!        dlpfield (c, e, [1; 2; 3; 4], [0.2 0.3]))
+%!error id=bem2d:dlpfield:nargout dlpfield (c, e, ones (4, 1), [0 1])
+%!error id=bem2d:dlpfield:tooFewEntries gx = dlpfield (c, e, ones (3, 1), [0 1])
+%!error id=bem2d:dlpfield:tooFewColumns gx = dlpfield (c, e, ones (4, 1), [0; 1])

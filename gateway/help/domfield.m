@@ -15,10 +15,10 @@
 %   Arguments
 %     vertices  nV-by-2 real double: vertex k lies at
 %               (vertices(k,1), vertices(k,2)).
-%     volumes   nT-by-3 real double: triangle j has the corners
-%               vertices(volumes(j,1),:), vertices(volumes(j,2),:) and
-%               vertices(volumes(j,3),:) (1-based, truncated toward zero;
-%               either orientation).
+%     volumes   nT-by-3 real double or integer (int8 ... uint64): triangle j
+%               has the corners vertices(volumes(j,1),:),
+%               vertices(volumes(j,2),:) and vertices(volumes(j,3),:)
+%               (1-based, truncated toward zero; either orientation).
 %     f         at least nT values: f(j) is the density on triangle j (read
 %               in column-major order, any shape).
 %     x         nx-by-2 real double: the evaluation points (anywhere).
@@ -35,21 +35,34 @@
 %     remainder is below 1e-17 of the leading term. A triangle without area
 %     (coincident or collinear corners) adds 0.
 %
-%   Errors (each ends the call; Octave prefixes the text with "domfield: ")
-%     Invalid number of output arguments. Use
-%       S = domfield(vertices,volumes,f,x)
+%   Errors (each ends the call; Octave prefixes the text with "domfield: "),
+%   each under its identifier (err.identifier in a catch block); these two
+%   texts are cut at 151 characters:
+%     bem2d:domfield:nargout
+%       Invalid number of output arguments. Use
+%         S = domfield(vertices,volumes,f,x)
+%     bem2d:domfield:nargin
+%       Invalid number of input arguments (N). Use
+%         S = domfield(vertices,volumes,f,x)
 %
-%     Invalid number of input arguments (N). Use
-%       S = domfield(vertices,volumes,f,x)
-%
-%   and for input that cannot be read safely (ARG is vertices, volumes, f or
-%   x; these texts are cut at 151 characters):
-%     In domfield, ARG must be a real, full (not sparse) double matrix.
-%     In domfield, ARG must have at least 2 columns (volumes: 3 columns).
-%     In domfield, ARG has more rows than a module can index.
-%     In domfield, volumes(r,c) = v is not a row number of vertices (1 to nV).
-%     In domfield, f must have at least nT entries (it has m).
-%     In domfield, there is not enough memory for the computation.
+%   and for input that cannot be read safely (ARG is vertices, f, x or
+%   volumes):
+%     bem2d:domfield:argumentClass
+%       In domfield, ARG must be a real, full (not sparse) double matrix.
+%       In domfield, volumes must be a real, full (not sparse) double or integer matrix.
+%     followed, when the class C is wrong, by the line "It is of class C;
+%     double(ARG) converts it." for a numeric, logical or char ARG, and
+%     "It is of class C." for any other;
+%     bem2d:domfield:tooFewColumns
+%       In domfield, ARG must have at least 2 columns (volumes: 3 columns).
+%     bem2d:domfield:tooManyRows
+%       In domfield, ARG has more rows than a module can index.
+%     bem2d:domfield:vertexNumber
+%       In domfield, volumes(r,c) = v is not a row number of vertices (1 to nV).
+%     bem2d:domfield:tooFewEntries
+%       In domfield, f must have at least nT entries (it has m).
+%     bem2d:domfield:outOfMemory
+%       In domfield, there is not enough memory for the computation.
 %
 %   Example
 %     % The unit square in two triangles, f = 1, seen from far away: S is
@@ -60,3 +73,15 @@
 %     [domfield(vertices, volumes, [1; 1], x), -log(norm(x - 0.5))/(2*pi)]
 %
 %   See also SLPFIELD, DLPFIELD.
+
+%!shared v, t
+%! v = [0 0; 1 0; 1 1; 0 1];   # the unit square in two triangles
+%! t = [1 2 3; 1 3 4];
+%!test  # from a corner: -(1/(2*pi)) * int over [0,1]^2 of log|y| dy, where
+%! # int_0^1 int_0^1 log(y1^2 + y2^2) dy = log(2) - 3 + pi/2
+%! exact = -(log (2) - 3 + pi/2) / (4*pi);
+%! assert (domfield (v, t, [1; 1], [0 0; 1 1]), [exact; exact], 1e-15);
+%!assert (domfield (v, int32 (t), [2; 3], [4 -1]), domfield (v, t, [2; 3], [4 -1]))
+%!error id=bem2d:domfield:nargin S = domfield (v, t, [1; 1])
+%!error id=bem2d:domfield:tooFewEntries S = domfield (v, t, 1, [0 0])
+%!error id=bem2d:domfield:vertexNumber S = domfield (v, [1 2 5], 1, [0 0])

@@ -22,8 +22,9 @@
 %   Arguments
 %     coordinates  nC-by-2 real double: node k lies at
 %                  (coordinates(k,1), coordinates(k,2)).
-%     elements     nE-by-2 real double: element j runs from node elements(j,1)
-%                  to node elements(j,2) (1-based, truncated toward zero).
+%     elements     nE-by-2 real double or integer (int8 ... uint64): element
+%                  j runs from node elements(j,1) to node elements(j,2)
+%                  (1-based, truncated toward zero).
 %     gh           nC-by-1 real double: g at every node.
 %     x            nx-by-2 real double: points on the boundary, each within
 %                  1e-12 element lengths of an element and away from its nodes.
@@ -32,8 +33,8 @@
 %                  contain the point; the finite-part term of the element
 %                  that contains it does not depend on any normal.
 %     eta          optional admissibility parameter, default 0.5, not
-%                  negative: the first entry of the sixth argument, whatever
-%                  its shape ([] means 0.5).
+%                  negative: the entry (1,1) of the sixth argument, whatever
+%                  its shape, sparse included ([] means 0.5).
 %
 %   Result
 %     Wphi_x       nx-by-1: Wphi_x(i) = (W g)(x(i,:)). NaN for a point that
@@ -60,26 +61,40 @@
 %     point of an element. The i-th value of the return vector is probably wrong!
 %   (i counts from 0, each warning is one line.)
 %
-%   Errors (each ends the call; Octave prefixes the text with "hypfield: ")
-%     Invalid number of arguments: Usage
-%     Wphi_x=hypfield(coordinates,elements,gh,x,n_x[,eta])
+%   Errors (each ends the call; Octave prefixes the text with "hypfield: "),
+%   each under its identifier (err.identifier in a catch block):
+%     bem2d:hypfield:nargin
+%       Invalid number of arguments: Usage
+%       Wphi_x=hypfield(coordinates,elements,gh,x,n_x[,eta])
+%     bem2d:hypfield:etaNegative
+%       In hypfield, ETA is less than zero (ETA=-0.100000).
+%       Please choose a value that is greater than or equal to 0.
+%     bem2d:hypfield:etaClass   (a cell, struct, function handle, ...)
+%       In hypfield, ETA must be a number, not a cell.
+%     bem2d:hypfield:ghShape
+%       In hypfield, the third parameter (gh) has to be an nCx1 matrix, where nC
+%       denotes the number of vertices, i.e. the number of rows of the first
+%       element.
+%     bem2d:hypfield:normalsCount
+%       In hypfield, the number of evaluation points (nx)
+%       must correspond to the number of normal vectors (m).
 %
-%     In hypfield, ETA is less than zero (ETA=-0.100000).
-%     Please choose a value that is greater than or equal to 0.
-%
-%     In hypfield, the third parameter (gh) has to be an nCx1 matrix, where nC
-%     denotes the number of vertices, i.e. the number of rows of the first
-%     element.
-%
-%     In hypfield, the number of evaluation points (nx)
-%     must correspond to the number of normal vectors (m).
-%
-%   and for input that cannot be read safely (ARG is coordinates, elements,
-%   gh, x or n_x):
-%     In hypfield, ARG must be a real, full (not sparse) double matrix.
-%     In hypfield, ARG must have at least 2 columns.
-%     In hypfield, ARG has more rows than a module can index.
-%     In hypfield, elements(r,c) = v is not a row number of coordinates (1 to nC).
+%   and for input that cannot be read safely (ARG is coordinates, gh, x, n_x
+%   or elements):
+%     bem2d:hypfield:argumentClass
+%       In hypfield, ARG must be a real, full (not sparse) double matrix.
+%       In hypfield, elements must be a real, full (not sparse) double or integer matrix.
+%     followed, when the class C is wrong, by the line "It is of class C;
+%     double(ARG) converts it." for a numeric, logical or char ARG, and
+%     "It is of class C." for any other;
+%     bem2d:hypfield:tooFewColumns
+%       In hypfield, ARG must have at least 2 columns.
+%     bem2d:hypfield:tooManyRows
+%       In hypfield, ARG has more rows than a module can index.
+%     bem2d:hypfield:vertexNumber
+%       In hypfield, elements(r,c) = v is not a row number of coordinates (1 to nC).
+%     bem2d:hypfield:outOfMemory
+%       In hypfield, there is not enough memory for the computation.
 %
 %   Example
 %     % On the unit circle W maps cos(2*theta) to cos(2*theta) (k/2 for
@@ -95,3 +110,25 @@
 %     [hypfield(coordinates, elements, cos(2*t), x, n_x), cos(2*theta)]
 %
 %   See also DLPFIELD, TDLFIELD, HYPMATRIX.
+
+%!shared c, e
+%! c = [0 0; 1 0; 1 1; 0 1];   # the unit square, counter-clockwise
+%! e = [1 2; 2 3; 3 4; 4 1];
+%!test  # the constants are the kernel of W
+%! x = [0.5 0; 1 0.25; 0.3 1; 0 0.9];
+%! n_x = [0 -1; 1 0; 0 1; -1 0];
+%! assert (hypfield (c, e, ones (4, 1), x, n_x), zeros (4, 1), 1e-13);
+%!test  # one element of length 1, g linear from 1 to 3, x a quarter along:
+%! # the finite part -(1/(2*pi)) [g(x) (-1/s - 1/(1 - s)) + g' log((1 - s)/s)]
+%! # at s = 1/4, g(x) = 1.5, g' = 2
+%! exact = -(1.5 * (-4 - 4/3) + 2 * log (3)) / (2*pi);
+%! assert (hypfield ([0 0; 1 0], [1 2], [1; 3], [0.25 0], [0 -1]), exact, 1e-15);
+%!test  # eta is the entry (1,1) of the sixth argument, sparse included
+%! x = [0.5 0; 1 0.25];
+%! n_x = [0 -1; 1 0];
+%! g = [1; 4; 9; 16];
+%! assert (hypfield (c, e, g, x, n_x, sparse ([0 0; 0 -1])), hypfield (c, e, g, x, n_x, 0));
+%! assert (hypfield (c, uint8 (e), g, x, n_x), hypfield (c, e, g, x, n_x));
+%!error id=bem2d:hypfield:ghShape hypfield (c, e, ones (1, 4), [0.5 0], [0 -1])
+%!error id=bem2d:hypfield:normalsCount hypfield (c, e, ones (4, 1), [0.5 0], zeros (0, 2))
+%!error id=bem2d:hypfield:etaNegative hypfield (c, e, ones (4, 1), [0.5 0], [0 -1], -1)

@@ -23,9 +23,10 @@
 %   Arguments
 %     coordinates  nC-by-2 real double: node k lies at
 %                  (coordinates(k,1), coordinates(k,2)).
-%     elements     nE-by-2 real double: element j is the straight segment
-%                  from node elements(j,1) to node elements(j,2) (1-based node
-%                  numbers, truncated toward zero).
+%     elements     nE-by-2 real double or integer (int8 ... uint64): element
+%                  j is the straight segment from node elements(j,1) to node
+%                  elements(j,2) (1-based node numbers, truncated toward
+%                  zero).
 %     eta          optional admissibility parameter, default 0.5. Used only
 %                  when it is 1-by-1: any other shape, [] included, means 0.5.
 %                  It is not checked: a negative eta is accepted (see below).
@@ -57,21 +58,34 @@
 %     The work runs on one thread below 200 elements and on two from 200 on;
 %     with two, the order of the additions (so the last bits) may vary.
 %
-%   Errors (each ends the call; Octave prefixes the text with "hypmatrix: ")
-%     hypmatrix expects exactly one left-hand side argument.
-%     Use either W = hypmatrix(coordinates, elements) or
-%     W = hypmatrix(coordinates, elements, eta).
-%
-%     hypmatrix expects either two or three right-hand side arguments.
-%     Use either W = hypmatrix(coordinates, elements) or
-%     W = hypmatrix(coordinates, elements, eta).
+%   Errors (each ends the call; Octave prefixes the text with "hypmatrix: "),
+%   each under its identifier (err.identifier in a catch block):
+%     bem2d:hypmatrix:nargout
+%       hypmatrix expects exactly one left-hand side argument.
+%       Use either W = hypmatrix(coordinates, elements) or
+%       W = hypmatrix(coordinates, elements, eta).
+%     bem2d:hypmatrix:nargin
+%       hypmatrix expects either two or three right-hand side arguments.
+%       Use either W = hypmatrix(coordinates, elements) or
+%       W = hypmatrix(coordinates, elements, eta).
+%     bem2d:hypmatrix:etaClass   (a cell, struct, function handle, ...)
+%       In hypmatrix, ETA must be a number, not a cell.
 %
 %   and for input that cannot be read safely (ARG is coordinates or elements):
-%     In hypmatrix, ARG must be a real, full (not sparse) double matrix.
-%     In hypmatrix, ARG must have at least 2 columns.
-%     In hypmatrix, ARG has more rows than a module can index.
-%     In hypmatrix, elements(r,c) = v is not a row number of coordinates (1 to nC).
-%     In hypmatrix, there is not enough memory for the computation.
+%     bem2d:hypmatrix:argumentClass
+%       In hypmatrix, coordinates must be a real, full (not sparse) double matrix.
+%       In hypmatrix, elements must be a real, full (not sparse) double or integer matrix.
+%     followed, when the class C is wrong, by the line "It is of class C;
+%     double(ARG) converts it." for a numeric, logical or char ARG, and
+%     "It is of class C." for any other;
+%     bem2d:hypmatrix:tooFewColumns
+%       In hypmatrix, ARG must have at least 2 columns.
+%     bem2d:hypmatrix:tooManyRows
+%       In hypmatrix, ARG has more rows than a module can index.
+%     bem2d:hypmatrix:vertexNumber
+%       In hypmatrix, elements(r,c) = v is not a row number of coordinates (1 to nC).
+%     bem2d:hypmatrix:outOfMemory
+%       In hypmatrix, there is not enough memory for the computation.
 %
 %   Example
 %     % Unit circle, n counter-clockwise elements. On the circle W maps
@@ -85,3 +99,18 @@
 %     norm(W*ones(n,1))        % rounding level
 %
 %   See also SLPMATRIX, HYPFIELD.
+
+%!shared c, e
+%! c = [0 0; 1 0; 1 1; 0 1];
+%! e = [1 2; 2 3; 3 4; 4 1];
+%!test  # the constants are its kernel; W is symmetric
+%! W = hypmatrix (c, e);
+%! assert (W * ones (4, 1), zeros (4, 1), 1e-15);
+%! assert (W, W.', 1e-15);
+%!test  # node 1 starts element 1 and ends element 4, which meet at a right
+%! # angle: W(1,1) = 2*V(1,1) - 2*V(1,4) with the single-layer closed forms
+%! assert (hypmatrix (c, e)(1,1), (log (2) + pi/2) / (2*pi), 1e-15);
+%!assert (hypmatrix (c, int16 (e)), hypmatrix (c, e))
+%!error id=bem2d:hypmatrix:nargout hypmatrix (c, e)
+%!error id=bem2d:hypmatrix:vertexNumber W = hypmatrix (c, [0 1])
+%!error id=bem2d:hypmatrix:argumentClass W = hypmatrix (single (c), e)

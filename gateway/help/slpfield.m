@@ -14,9 +14,10 @@
 %   Arguments
 %     coordinates  nC-by-2 real double: node k lies at
 %                  (coordinates(k,1), coordinates(k,2)).
-%     elements     nE-by-2 real double: element j is the straight segment
-%                  from node elements(j,1) to node elements(j,2) (1-based node
-%                  numbers, truncated toward zero).
+%     elements     nE-by-2 real double or integer (int8 ... uint64): element
+%                  j is the straight segment from node elements(j,1) to node
+%                  elements(j,2) (1-based node numbers, truncated toward
+%                  zero).
 %     chi          at least nE values: chi(j) is the density on element j
 %                  (read in column-major order, any shape).
 %     z            nz-by-2 real double: the evaluation points.
@@ -36,24 +37,38 @@
 %     they take (the closed form at any distance, angle and scale), so eta
 %     trades only speed. A zero-length element adds 0.
 %
-%   Errors (each ends the call; Octave prefixes the text with "slpfield: ")
-%     Invalid number of output arguments. Usage:
-%       Vchi_z = slpfield(coordinates,elements,chi,z)
+%   Errors (each ends the call; Octave prefixes the text with "slpfield: "),
+%   each under its identifier (err.identifier in a catch block):
+%     bem2d:slpfield:nargout
+%       Invalid number of output arguments. Usage:
+%         Vchi_z = slpfield(coordinates,elements,chi,z)
+%     bem2d:slpfield:nargin
+%       Invalid number of input arguments. Usage:
+%         Vchi_z = slpfield(coordinates,elements,x,z[,eta])
+%     bem2d:slpfield:etaNegative
+%       In slpfield, ETA is less than zero (ETA=-0.100000).
+%       Please choose a value that is greater than or equal to 0.
+%     bem2d:slpfield:etaClass   (a cell, struct, function handle, ...)
+%       In slpfield, ETA must be a number, not a cell.
 %
-%     Invalid number of input arguments. Usage:
-%       Vchi_z = slpfield(coordinates,elements,x,z[,eta])
-%
-%     In slpfield, ETA is less than zero (ETA=-0.100000).
-%     Please choose a value that is greater than or equal to 0.
-%
-%   and for input that cannot be read safely (ARG is coordinates, elements,
-%   chi or z):
-%     In slpfield, ARG must be a real, full (not sparse) double matrix.
-%     In slpfield, ARG must have at least 2 columns.
-%     In slpfield, ARG has more rows than a module can index.
-%     In slpfield, elements(r,c) = v is not a row number of coordinates (1 to nC).
-%     In slpfield, chi must have at least nE entries (it has m).
-%     In slpfield, there is not enough memory for the computation.
+%   and for input that cannot be read safely (ARG is coordinates, chi, z or
+%   elements):
+%     bem2d:slpfield:argumentClass
+%       In slpfield, ARG must be a real, full (not sparse) double matrix.
+%       In slpfield, elements must be a real, full (not sparse) double or integer matrix.
+%     followed, when the class C is wrong, by the line "It is of class C;
+%     double(ARG) converts it." for a numeric, logical or char ARG, and
+%     "It is of class C." for any other;
+%     bem2d:slpfield:tooFewColumns
+%       In slpfield, ARG must have at least 2 columns.
+%     bem2d:slpfield:tooManyRows
+%       In slpfield, ARG has more rows than a module can index.
+%     bem2d:slpfield:vertexNumber
+%       In slpfield, elements(r,c) = v is not a row number of coordinates (1 to nC).
+%     bem2d:slpfield:tooFewEntries
+%       In slpfield, chi must have at least nE entries (it has m).
+%     bem2d:slpfield:outOfMemory
+%       In slpfield, there is not enough memory for the computation.
 %
 %   Example
 %     % Density 1 on a circle of radius 2 (256 elements): the potential is
@@ -66,3 +81,18 @@
 %     [u, -2*log(max(2, sqrt(sum(z.^2, 2))))]
 %
 %   See also SLPMATRIX, DLPFIELD, TDLFIELD.
+
+%!shared c, e
+%! c = [0 0; 1 0];   # one element of length 1 along the x axis
+%! e = [1 2];
+%!test  # -(1/(2*pi)) times the integral of log|z - y| over the element, in
+%! # closed form: log(1/2) - 1 from its middle; from (1/2, h), with a = 1/2,
+%! # a*log(a^2 + h^2) - 2*a + 2*h*atan(a/h) (h = 3: by the 16-point rule)
+%! a = 0.5;
+%! h = [1; 3];
+%! exact = -[log(0.5) - 1; a*log(a^2 + h.^2) - 2*a + 2*h.*atan(a./h)] / (2*pi);
+%! assert (slpfield (c, e, 1, [0.5 0; 0.5 1; 0.5 3]), exact, 1e-15);
+%!assert (slpfield (c, int8 (e), 2, [0.2 0.7]), 2 * slpfield (c, e, 1, [0.2 0.7]), 1e-15)
+%!error id=bem2d:slpfield:nargin V = slpfield (c, e, 1)
+%!error id=bem2d:slpfield:etaNegative V = slpfield (c, e, 1, [0 1], -1)
+%!error id=bem2d:slpfield:tooFewEntries V = slpfield (c, [e; e], 1, [0 1])

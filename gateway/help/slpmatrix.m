@@ -13,10 +13,11 @@
 %   Arguments
 %     coordinates  nC-by-2 real double: node k lies at
 %                  (coordinates(k,1), coordinates(k,2)).
-%     elements     nE-by-2 real double: element j is the straight segment
-%                  from node elements(j,1) to node elements(j,2) (1-based node
-%                  numbers; a fractional number is truncated toward zero, so
-%                  2.7 names node 2). The orientation plays no part here.
+%     elements     nE-by-2 real double or integer (int8 ... uint64): element
+%                  j is the straight segment from node elements(j,1) to node
+%                  elements(j,2) (1-based node numbers; a fractional number is
+%                  truncated toward zero, so 2.7 names node 2). The
+%                  orientation plays no part here.
 %     eta          optional admissibility parameter, default 0.5, not
 %                  negative. Used only when it is 1-by-1: any other shape,
 %                  [] included, means 0.5.
@@ -27,6 +28,20 @@
 %                  definite when the mesh has diameter below 1. Its diagonal
 %                  is V(j,j) = L^2*(3/2 - log L)/(2*pi), L the length of
 %                  element j.
+%
+%   A boundary of logarithmic capacity 1 makes V singular
+%     The single layer of the density 1 on the circle of radius R is
+%     -R*log(R) on the circle: on the unit circle it vanishes. Every boundary
+%     of logarithmic capacity 1 (the unit circle, the interval of length 4)
+%     has such a density, so V is singular there, and nearly singular on a
+%     polygon close to such a curve: V \ b then gives nonsense. Remedies:
+%       - scale the coordinates so that the mesh has diameter below 1 (V is
+%         then positive definite) and scale the results back;
+%       - or add the rank-one term: with L(j) the length of element j, solve
+%         (V + L*L') \ b. The flux of an interior Dirichlet problem has mean
+%         zero, L'*phi = 0, so Symm's equation keeps its solution, and
+%         V + L*L' is positive definite for every boundary of logarithmic
+%         capacity below exp(2*pi) (about 535).
 %
 %   How eta is used
 %     For elements i and j, with h the length of the shorter one and dist
@@ -43,26 +58,39 @@
 %     gives a zero row and column. Meshes of 200 or more elements are
 %     assembled on four threads.
 %
-%   Errors (each ends the call; Octave prefixes the text with "slpmatrix: ")
-%     Invalid number of output arguments. Use either
-%       V = slpmatrix(coordinates,elements)
-%     or
-%       V = slpmatrix(coordinates,elements,eta)
-%
-%     Invalid number of input arguments (N). Use either
-%       V = slpmatrix(coordinates, elements)
-%     or
-%       V = slpmatrix(coordinates, elements, eta)
-%
-%     In slpmatrix, ETA is less than zero (ETA=-0.100000).
-%     Please choose a value that is greater than or equal to 0.
+%   Errors (each ends the call; Octave prefixes the text with "slpmatrix: "),
+%   each under its identifier (err.identifier in a catch block):
+%     bem2d:slpmatrix:nargout
+%       Invalid number of output arguments. Use either
+%         V = slpmatrix(coordinates,elements)
+%       or
+%         V = slpmatrix(coordinates,elements,eta)
+%     bem2d:slpmatrix:nargin
+%       Invalid number of input arguments (N). Use either
+%         V = slpmatrix(coordinates, elements)
+%       or
+%         V = slpmatrix(coordinates, elements, eta)
+%     bem2d:slpmatrix:etaNegative
+%       In slpmatrix, ETA is less than zero (ETA=-0.100000).
+%       Please choose a value that is greater than or equal to 0.
+%     bem2d:slpmatrix:etaClass   (a cell, struct, function handle, ...)
+%       In slpmatrix, ETA must be a number, not a cell.
 %
 %   and for input that cannot be read safely (ARG is coordinates or elements):
-%     In slpmatrix, ARG must be a real, full (not sparse) double matrix.
-%     In slpmatrix, ARG must have at least 2 columns.
-%     In slpmatrix, ARG has more rows than a module can index.
-%     In slpmatrix, elements(r,c) = v is not a row number of coordinates (1 to nC).
-%     In slpmatrix, there is not enough memory for the computation.
+%     bem2d:slpmatrix:argumentClass
+%       In slpmatrix, coordinates must be a real, full (not sparse) double matrix.
+%       In slpmatrix, elements must be a real, full (not sparse) double or integer matrix.
+%     followed, when the class C is wrong, by the line "It is of class C;
+%     double(ARG) converts it." for a numeric, logical or char ARG, and
+%     "It is of class C." for any other;
+%     bem2d:slpmatrix:tooFewColumns
+%       In slpmatrix, ARG must have at least 2 columns.
+%     bem2d:slpmatrix:tooManyRows
+%       In slpmatrix, ARG has more rows than a module can index.
+%     bem2d:slpmatrix:vertexNumber
+%       In slpmatrix, elements(r,c) = v is not a row number of coordinates (1 to nC).
+%     bem2d:slpmatrix:outOfMemory
+%       In slpmatrix, there is not enough memory for the computation.
 %
 %   Example
 %     % The circle of radius 1/2 as a polygon of n counter-clockwise elements.
@@ -76,3 +104,20 @@
 %     max(abs(V*ones(n,1) - L*log(2)/2))   % O(1/n^2) from the polygon
 %
 %   See also HYPMATRIX, SLPFIELD.
+
+%!shared c, e
+%! c = [0 0; 1 0; 1 1; 0 1];
+%! e = [1 2; 2 3; 3 4; 4 1];
+%!assert (diag (slpmatrix (c, e)), 1.5 / (2*pi) * ones (4, 1), 1e-15)  # L = 1
+%!test  # closed forms of the unit square
+%! corner = -(log (2) - 3 + pi/2) / (4*pi);   # sides meeting at a right angle
+%! opposite = -(pi/2 - 1.5) / (2*pi);         # parallel sides at distance 1
+%! V = slpmatrix (c, e);
+%! assert (V(1,:), [1.5/(2*pi), corner, opposite, corner], 1e-15);
+%! assert (V, V.');
+%!assert (slpmatrix (c, int32 (e)), slpmatrix (c, e))
+%!assert (slpmatrix (c, uint64 (e), 0), slpmatrix (c, e, 0))
+%!error id=bem2d:slpmatrix:nargin V = slpmatrix (c)
+%!error id=bem2d:slpmatrix:vertexNumber V = slpmatrix (c, [1 5])
+%!error id=bem2d:slpmatrix:etaClass V = slpmatrix (c, e, {0.5})
+%!error <double\(elements\) converts it> V = slpmatrix (c, single (e))

@@ -21,8 +21,9 @@
 %   Arguments
 %     coordinates  nC-by-2 real double: node k lies at
 %                  (coordinates(k,1), coordinates(k,2)).
-%     elements     nE-by-2 real double: element j runs from node elements(j,1)
-%                  to node elements(j,2) (1-based, truncated toward zero).
+%     elements     nE-by-2 real double or integer (int8 ... uint64): element
+%                  j runs from node elements(j,1) to node elements(j,2)
+%                  (1-based, truncated toward zero).
 %     gh           at least nE values: gh(j) is phi on element j (read in
 %                  column-major order, any shape).
 %     x            nx-by-2 real double: the evaluation points.
@@ -56,24 +57,38 @@
 %     0 from it (the principal value) rather than the jump of K'. A
 %     zero-length element adds 0.
 %
-%   Errors (each ends the call; Octave prefixes the text with "tdlfield: ")
-%     Invalid number of arguments: Usage
-%     Vphi_x=tdlfield(coordinates,elements,gh,x,n_x[,eta])
+%   Errors (each ends the call; Octave prefixes the text with "tdlfield: "),
+%   each under its identifier (err.identifier in a catch block):
+%     bem2d:tdlfield:nargin
+%       Invalid number of arguments: Usage
+%       Vphi_x=tdlfield(coordinates,elements,gh,x,n_x[,eta])
+%     bem2d:tdlfield:etaNegative
+%       In tdlfield, ETA is less than zero (ETA=-0.100000).
+%       Please choose a value that is greater than or equal to 0.
+%     bem2d:tdlfield:etaClass   (a cell, struct, function handle, ...)
+%       In tdlfield, ETA must be a number, not a cell.
+%     bem2d:tdlfield:normalsCount
+%       In tdlfield, the number of evaluation points (nx)
+%       must correspond to the number of normal vectors (m).
 %
-%     In tdlfield, ETA is less than zero (ETA=-0.100000).
-%     Please choose a value that is greater than or equal to 0.
-%
-%     In tdlfield, the number of evaluation points (nx)
-%     must correspond to the number of normal vectors (m).
-%
-%   and for input that cannot be read safely (ARG is coordinates, elements,
-%   gh, x or n_x):
-%     In tdlfield, ARG must be a real, full (not sparse) double matrix.
-%     In tdlfield, ARG must have at least 2 columns.
-%     In tdlfield, ARG has more rows than a module can index.
-%     In tdlfield, elements(r,c) = v is not a row number of coordinates (1 to nC).
-%     In tdlfield, gh must have at least nE entries (it has m).
-%     In tdlfield, there is not enough memory for the computation.
+%   and for input that cannot be read safely (ARG is coordinates, gh, x, n_x or
+%   elements):
+%     bem2d:tdlfield:argumentClass
+%       In tdlfield, ARG must be a real, full (not sparse) double matrix.
+%       In tdlfield, elements must be a real, full (not sparse) double or integer matrix.
+%     followed, when the class C is wrong, by the line "It is of class C;
+%     double(ARG) converts it." for a numeric, logical or char ARG, and
+%     "It is of class C." for any other;
+%     bem2d:tdlfield:tooFewColumns
+%       In tdlfield, ARG must have at least 2 columns.
+%     bem2d:tdlfield:tooManyRows
+%       In tdlfield, ARG has more rows than a module can index.
+%     bem2d:tdlfield:vertexNumber
+%       In tdlfield, elements(r,c) = v is not a row number of coordinates (1 to nC).
+%     bem2d:tdlfield:tooFewEntries
+%       In tdlfield, gh must have at least nE entries (it has m).
+%     bem2d:tdlfield:outOfMemory
+%       In tdlfield, there is not enough memory for the computation.
 %
 %   Example
 %     % phi = 1 on the unit circle: V phi is constant inside, so its
@@ -88,3 +103,17 @@
 %     tdlfield(coordinates, elements, ones(n,1), x, n_x)   % about [0; -0.5]
 %
 %   See also SLPFIELD, DLPFIELD, HYPFIELD.
+
+%!shared c, e
+%! c = [-0.5 0; 0.5 0];   # one element of length 1 along the x axis
+%! e = [1 2];
+%!test  # from (0, h): -(1/(2*pi)) * int h/(s^2 + h^2) ds = -atan(1/(2*h))/pi
+%! # along n_x = (0,1) (h = 3: by the 16-point rule), and 0 along (1,0)
+%! x = [0 1; 0 3; 0 1];
+%! n_x = [0 1; 0 1; 1 0];
+%! assert (tdlfield (c, e, 1, x, n_x), [-atan(0.5)/pi; -atan(1/6)/pi; 0], 1e-15);
+%!assert (tdlfield (c, int64 (e), 3, [0.1 0.4], [0.6 0.8]),
+%!        3 * tdlfield (c, e, 1, [0.1 0.4], [0.6 0.8]), 1e-15)
+%!error id=bem2d:tdlfield:nargin tdlfield (c, e, 1, [0 1])
+%!error id=bem2d:tdlfield:normalsCount tdlfield (c, e, 1, [0 1], [0 1; 1 0])
+%!error id=bem2d:tdlfield:etaClass tdlfield (c, e, 1, [0 1], [0 1], @sin)

@@ -1,7 +1,7 @@
 % `help NAME` for all seven modules of the build tree: the comments-only NAME.m
 % beside NAME.mex gives the help, which shows the call forms, the errors the
-% module really reports (provoked here and looked up in the help text), and an
-% example that runs.
+% module really reports with their identifiers (provoked here and looked up in
+% the help text), and an example that runs.
 1;
 
 function text = squeeze_space (text)
@@ -12,20 +12,27 @@ function text = squeeze_space (text)
   text = regexprep (text, '\((\d+|N|nx|m)\)', '(#)');
 end
 
-function message = provoked_error (nout, fn, varargin)
+function [message, id] = provoked_error (what, nout, fn, varargin)
   % The text of the error that fn(varargin{:}) with nout outputs reports,
-  % without the "<name>: " that the host puts in front.
+  % without the "<name>: " that the host puts in front, and its identifier,
+  % which must be bem2d:<name>:<what>.
   message = "";
+  id = "";
   try
     call_with_outputs (nout, fn, varargin{:});
   catch err
     message = err.message;
+    id = err.identifier;
   end
   prefix = [func2str(fn) ": "];
   if (! strncmp (message, prefix, numel (prefix)))
     error ("%s: expected an error, got <<%s>>", func2str (fn), message);
   end
   message = message(numel (prefix)+1:end);
+  if (! strcmp (id, sprintf ("bem2d:%s:%s", func2str (fn), what)))
+    error ("%s: <<%s>> has the identifier <<%s>>, expected bem2d:%s:%s", func2str (fn), ...
+           message, id, func2str (fn), what);
+  end
 end
 
 function run_example (name, text)
@@ -44,26 +51,34 @@ function run_example (name, text)
 end
 
 % For every module: its call forms, and calls that provoke each message it
-% reports at the host boundary (other than for unreadable input).
+% reports at the host boundary (other than for unreadable input), with the
+% last part of the identifier each must carry.
 c = [0 0; 1 0]; e = [1 2];
 cases = {
   "slpmatrix", {"V = slpmatrix(coordinates, elements)", "V = slpmatrix(coordinates, elements, eta)"}, ...
-    {{0, @slpmatrix, c, e}, {1, @slpmatrix, c}, {1, @slpmatrix, c, e, -0.1}};
+    {{"nargout", 0, @slpmatrix, c, e}, {"nargin", 1, @slpmatrix, c}, {"etaNegative", 1, @slpmatrix, c, e, -0.1}, ...
+     {"etaClass", 1, @slpmatrix, c, e, {1}}};
   "hypmatrix", {"W = hypmatrix(coordinates, elements)", "W = hypmatrix(coordinates, elements, eta)"}, ...
-    {{0, @hypmatrix, c, e}, {1, @hypmatrix, c}};
+    {{"nargout", 0, @hypmatrix, c, e}, {"nargin", 1, @hypmatrix, c}, {"etaClass", 1, @hypmatrix, c, e, {1}}};
   "slpfield", {"Vchi_z = slpfield(coordinates, elements, chi, z)", "Vchi_z = slpfield(coordinates, elements, chi, z, eta)"}, ...
-    {{0, @slpfield, c, e, 1, [0 1]}, {1, @slpfield, c, e, 1}, {1, @slpfield, c, e, 1, [0 1], -0.1}};
+    {{"nargout", 0, @slpfield, c, e, 1, [0 1]}, {"nargin", 1, @slpfield, c, e, 1}, ...
+     {"etaNegative", 1, @slpfield, c, e, 1, [0 1], -0.1}, {"etaClass", 1, @slpfield, c, e, 1, [0 1], {1}}};
   "dlpfield", {"gx = dlpfield(coordinates, elements, gh, x)", "gx = dlpfield(coordinates, elements, gh, x, eta)"}, ...
-    {{0, @dlpfield, c, e, [1 1], [0 1]}, {1, @dlpfield, c, e, [1 1]}, {1, @dlpfield, c, e, [1 1], [0 1], -0.1}};
+    {{"nargout", 0, @dlpfield, c, e, [1 1], [0 1]}, {"nargin", 1, @dlpfield, c, e, [1 1]}, ...
+     {"etaNegative", 1, @dlpfield, c, e, [1 1], [0 1], -0.1}, {"etaClass", 1, @dlpfield, c, e, [1 1], [0 1], {1}}};
   "tdlfield", {"Vphi_x = tdlfield(coordinates, elements, gh, x, n_x)", "Vphi_x = tdlfield(coordinates, elements, gh, x, n_x, eta)"}, ...
-    {{1, @tdlfield, c, e, 1, [0 1]}, {1, @tdlfield, c, e, 1, [0 1], [0 1], -0.1}, ...
-     {1, @tdlfield, c, e, 1, [0 1], [0 1; 1 0]}};
+    {{"nargin", 1, @tdlfield, c, e, 1, [0 1]}, {"etaNegative", 1, @tdlfield, c, e, 1, [0 1], [0 1], -0.1}, ...
+     {"etaClass", 1, @tdlfield, c, e, 1, [0 1], [0 1], {1}}, {"normalsCount", 1, @tdlfield, c, e, 1, [0 1], [0 1; 1 0]}};
   "hypfield", {"Wphi_x = hypfield(coordinates, elements, gh, x, n_x)", "Wphi_x = hypfield(coordinates, elements, gh, x, n_x, eta)"}, ...
-    {{1, @hypfield, c, e, [1; 1], [0.5 0]}, {1, @hypfield, c, e, [1; 1], [0.5 0], [0 1], -0.1}, ...
-     {1, @hypfield, c, e, [1 1], [0.5 0], [0 1]}, {1, @hypfield, c, e, [1; 1], [0.5 0], [0 1; 1 0]}};
+    {{"nargin", 1, @hypfield, c, e, [1; 1], [0.5 0]}, {"etaNegative", 1, @hypfield, c, e, [1; 1], [0.5 0], [0 1], -0.1}, ...
+     {"etaClass", 1, @hypfield, c, e, [1; 1], [0.5 0], [0 1], {1}}, {"ghShape", 1, @hypfield, c, e, [1 1], [0.5 0], [0 1]}, ...
+     {"normalsCount", 1, @hypfield, c, e, [1; 1], [0.5 0], [0 1; 1 0]}};
   "domfield", {"S = domfield(vertices, volumes, f, x)"}, ...
-    {{0, @domfield, c, [1 2 2], 1, [0 1]}, {1, @domfield, c, [1 2 2], 1}};
+    {{"nargout", 0, @domfield, c, [1 2 2], 1, [0 1]}, {"nargin", 1, @domfield, c, [1 2 2], 1}};
 };
+% The identifiers of the checks of unreadable input (test_bad_input.m
+% provokes them), which every help lists too.
+input_ids = {"argumentClass", "tooFewColumns", "tooManyRows", "vertexNumber", "outOfMemory"};
 
 checked = {};
 for k = 1:rows (cases)
@@ -83,12 +98,22 @@ for k = 1:rows (cases)
   end
   flat = squeeze_space (text);
   for call = calls
-    message = squeeze_space (provoked_error (call{1}{:}));
+    [message, id] = provoked_error (call{1}{:});
+    message = squeeze_space (message);
     if (isempty (strfind (flat, message)))
       error ("help %s does not show the message <<%s>>", name, message);
     end
+    if (isempty (strfind (text, id)))
+      error ("help %s does not list the identifier %s", name, id);
+    end
   end
-  if (isempty (strfind (flat, "must be a real, full (not sparse) double matrix")))
+  for what = input_ids
+    if (isempty (strfind (text, sprintf ("bem2d:%s:%s", name, what{1}))))
+      error ("help %s does not list the identifier bem2d:%s:%s", name, name, what{1});
+    end
+  end
+  if (isempty (strfind (flat, "must be a real, full (not sparse) double matrix"))
+      || isempty (strfind (flat, "must be a real, full (not sparse) double or integer matrix")))
     error ("help %s does not describe the input checks", name);
   end
   run_example (name, text);

@@ -196,9 +196,11 @@ w5 = hypfield (cc, ee, gg, x, nn);
 w0 = hypfield (cc, ee, gg, x, nn, 0);
 if (! isequal (hypfield (cc, ee, gg, x, nn, 0.5), w5)), error ("five arguments must mean eta = 0.5"); end
 if (! isequal (hypfield (cc, ee, gg, x, nn, []), w5)), error ("an empty eta must mean 0.5"); end
-% eta is the first entry of the sixth argument, whatever its shape.
+% eta is the entry (1,1) of the sixth argument, whatever its shape.
 if (! isequal (hypfield (cc, ee, gg, x, nn, [0 7; 1 1]), w0)), error ("eta = [0 7; 1 1] must act as 0"); end
 if (! isequal (hypfield (cc, ee, gg, x, nn, sparse (2, 2)), w0)), error ("eta = sparse zeros must act as 0"); end
+% Of a sparse matrix too the entry (1,1) counts, not the first one stored.
+if (! isequal (hypfield (cc, ee, gg, x, nn, sparse ([0 0; 0 -1])), w0)), error ("eta = sparse([0 0; 0 -1]) must act as 0"); end
 if (isequal (w0, w5)), error ("eta = 0 and 0.5 must take different branches somewhere"); end
 % Both branches compute the same integrals; the admissible pairs (element at
 % least twice its length away) agree to rounding.

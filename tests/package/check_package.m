@@ -4,8 +4,11 @@ function check_package (tarball, modules)
   % loads it, and checks every module of the cell array `modules` (all seven
   % must be there): it comes from the package, `help` shows its call form,
   % and one call on a small mesh gives a finite result of the right size,
-  % with a value known in closed form where there is a cheap one. Ends in
-  % error() on any failure.
+  % with a value known in closed form where there is a cheap one. Then, as an
+  % installed user would: `pkg test bem2d` and `test NAME` run and pass the
+  % self-tests of every module, and `demo bem2d_demo` runs the shipped demo,
+  % which writes its plots into a folder of its own. Ends in error() on any
+  % failure.
   all_modules = {"slpmatrix", "hypmatrix", "slpfield", "dlpfield", "tdlfield", "hypfield", "domfield"};
   missing = setdiff (all_modules, modules);
   if (! isempty (missing))
@@ -94,8 +97,39 @@ function check_package (tarball, modules)
         error ("check_package: no check for module %s", name);
     end
   end
+
+  % pkg test and demo write into the current folder (a log, the plots).
+  here = pwd ();
+  unwind_protect
+    cd (root);
+    report = evalc ('pkg ("test", "bem2d")');
+    passed = str2double (regexp (report, 'PASS\s+(\d+)', 'tokens', 'once'));
+    failed = str2double (regexp (report, 'FAIL\s+(\d+)', 'tokens', 'once'));
+    if (! isequal (failed, 0) || ! (passed >= 3 * numel (modules)))
+      error ("check_package: pkg test bem2d does not pass the self-tests:\n%s", report);
+    end
+    for k = 1:numel (modules)
+      [passed, total] = test (modules{k}, "quiet");
+      if (total < 3 || passed != total)
+        error ("check_package: test %s passes %d of %d", modules{k}, passed, total);
+      end
+    end
+    report = evalc ('demo ("bem2d_demo")');
+    if (isempty (strfind (report, "4. Poisson problem")) || ! isempty (strfind (report, "failed")))
+      error ("check_package: demo bem2d_demo does not run:\n%s", report);
+    end
+    for png = {"convergence.png", "corner_flux.png", "corner_solution.png"}
+      if (! exist (fullfile (root, "bem2d_demo_output", png{1}), "file"))
+        error ("check_package: the demo wrote no bem2d_demo_output/%s:\n%s", png{1}, report);
+      end
+    end
+  unwind_protect_cleanup
+    cd (here);
+  end_unwind_protect
+
   pkg ("unload", "bem2d");
-  printf ("check_package: %d modules installed from %s and checked\n", numel (modules), tarball);
+  printf ("check_package: %d modules installed from %s and checked, their self-tests and the demo run\n", ...
+          numel (modules), tarball);
 end
 
 function expect_finite (r, sz, name)

@@ -21,7 +21,7 @@ function Q = boundary_quadrature (coordinates, elements, corners)
     graded_s = [graded_s; a + (b - a) * regular_s];
     graded_w = [graded_w; (b - a) * regular_w];
   end
-  nE = rows (elements);
+  nE = size (elements, 1);
   S = cell (nE, 1);
   W = cell (nE, 1);
   for j = 1:nE

@@ -6,7 +6,7 @@ function gh = l2_projection (m, gx)
   % element) and r_p = int psi_p g ds.
   Q = m.Q;
   e = m.e;
-  nC = rows (m.c);
+  nC = size (m.c, 1);
   M = sparse ([e(:,1); e(:,2); e(:,1); e(:,2)], [e(:,1); e(:,2); e(:,2); e(:,1)], ...
               [m.L / 3; m.L / 3; m.L / 6; m.L / 6], nC, nC);
   r = accumarray (e(Q.el,1), gx .* (1 - Q.s) .* Q.ds, [nC 1]) ...

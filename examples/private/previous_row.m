@@ -3,6 +3,6 @@ function p = previous_row (errors, i)
   if (i > 1)
     p = errors(i-1,:);
   else
-    p = nan (1, columns (errors));
+    p = nan (1, size (errors, 2));
   end
 end

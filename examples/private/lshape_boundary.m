@@ -16,6 +16,6 @@ function [coordinates, elements, corners] = lshape_boundary (k)
     coordinates = [coordinates; P + s * (Q - P)];
     corners = [corners; true; false(m - 1, 1)];
   end
-  n = rows (coordinates);
+  n = size (coordinates, 1);
   elements = [(1:n)', [2:n, 1]'];
 end

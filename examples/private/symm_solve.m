@@ -8,6 +8,6 @@ function phi = symm_solve (m, gh)
   % boundary operator K there.
   Q = m.Q;
   gx = gh(m.e(Q.el,1)) .* (1 - Q.s) + gh(m.e(Q.el,2)) .* Q.s;
-  b = accumarray (Q.el, (0.5 * gx + dlpfield (m.c, m.e, gh, Q.x)) .* Q.ds, [rows(m.e) 1]);
+  b = accumarray (Q.el, (0.5 * gx + dlpfield (m.c, m.e, gh, Q.x)) .* Q.ds, [size(m.e, 1) 1]);
   phi = m.V \ b;
 end

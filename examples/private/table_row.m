@@ -5,15 +5,15 @@ function table_row (first, second, errors, previous)
   % is NaN). With errors given as a cell of column titles it prints the
   % header instead.
   if (iscell (errors))
-    line = sprintf ("   %8s %9s |", first, second);
+    line = sprintf ('   %8s %9s |', first, second);
     for i = 1:numel (errors)
-      line = [line, sprintf(" %11s  rate |", errors{i})];
+      line = [line, sprintf(' %11s  rate |', errors{i})];
     end
   else
-    line = sprintf ("   %8d %9s |", first, second);
+    line = sprintf ('   %8d %9s |', first, second);
     for i = 1:numel (errors)
-      line = [line, sprintf(" %11.3e %5s |", errors(i), rate_text (log2 (previous(i) / errors(i))))];
+      line = [line, sprintf(' %11.3e %5s |', errors(i), rate_text (log2 (previous(i) / errors(i))))];
     end
   end
-  printf ("%s\n", line(1:end-2));
+  fprintf ('%s\n', line(1:end-2));
 end
