@@ -1,0 +1,298 @@
+// Accuracy of every kernel against independent references: the 40-digit values
+// of tests/accuracy/references.txt, written by tests/accuracy/gen_references.py
+// (which states the definitions and how each reference, scale and sensitivity
+// is computed). Every case runs through its module's kernel; per module and
+// regime one table row gives the number of outputs, the worst error relative
+// to the scale and the worst error relative to the tolerance, and one
+// expectation checks that every output is within its tolerance.
+//
+// With eta = 0.5 (the modules' default) every output is checked. With eta = 0
+// every pair is integrated in closed form; far from an element the closed
+// forms are not meant to be used, so only outputs whose point (or pair) lies
+// within 4 element lengths of everything involved are checked there, where the
+// closed forms are used for the default eta as well.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <limits>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "dlpfield.h"
+#include "domfield.h"
+#include "hypfield.h"
+#include "hypmatrix.h"
+#include "slpfield.h"
+#include "slpmatrix.h"
+#include "tdlfield.h"
+
+namespace {
+
+// Tolerance of one output: max(1e-12 scale, 8 sens). The scale is the integral
+// of the absolute value of the integrand (|W| for far entries of hypmatrix,
+// which must be relatively exact), so 1e-12 of it is the accuracy asked of
+// the kernels wherever the inputs determine the result that well. sens is the
+// first-order change of the exact result when every input coordinate is
+// rounded once; a kernel rounds differences of coordinates and the point's
+// position on the element a few times more, so a small multiple of sens is the
+// best any double-precision evaluation can promise.
+double tolerance(double scale, double sens) { return std::max(1e-12 * scale, 8 * sens); }
+
+struct Output {
+  std::size_t index;  // position in the kernel's column-major output
+  double ref, scale, sens;
+  bool near;  // within 4 element lengths of every element involved
+};
+
+// One line of the reference file: arrays by name, rows stored one after the
+// other (coords: x y per node; cells: vertex numbers per element or triangle;
+// dens; points: x y; dirs: x y per point), and the outputs to compare.
+struct Case {
+  std::string module, group;
+  int line = 0;
+  std::map<std::string, std::vector<double>> arrays;
+  std::vector<Output> outputs;
+
+  const std::vector<double>& operator[](const std::string& name) const {
+    static const std::vector<double> none;
+    const auto it = arrays.find(name);
+    return it == arrays.end() ? none : it->second;
+  }
+};
+
+std::vector<Case> readReferences(const char* path) {
+  std::ifstream in(path);
+  std::vector<Case> cases;
+  std::string text;
+  for (int line = 1; std::getline(in, text); ++line) {
+    if (text.empty() || text[0] == '#') continue;
+    std::istringstream words(text);
+    Case c;
+    c.line = line;
+    words >> c.module >> c.group;
+    std::string name;
+    std::size_t count;
+    while (words >> name >> count) {
+      std::vector<double> values(count);
+      for (double& v : values) words >> v;  // operator>> reads repr() back exactly
+      if (name != "out") {
+        c.arrays[name] = values;
+        continue;
+      }
+      for (std::size_t k = 0; k + 5 <= count; k += 5) {
+        c.outputs.push_back({static_cast<std::size_t>(values[k]), values[k + 1], values[k + 2],
+                             values[k + 3], values[k + 4] != 0});
+      }
+    }
+    cases.push_back(c);
+  }
+  return cases;
+}
+
+const std::vector<Case>& references() {
+  static const std::vector<Case> cases = readReferences(BEM2D_ACCURACY_REFERENCES);
+  return cases;
+}
+
+// Row-wise array of `width` columns in the host's column-major layout.
+std::vector<double> columns(const std::vector<double>& rows, std::size_t width) {
+  const std::size_t n = rows.size() / width;
+  std::vector<double> out(rows.size());
+  for (std::size_t r = 0; r < n; ++r) {
+    for (std::size_t k = 0; k < width; ++k) out[r + k * n] = rows[r * width + k];
+  }
+  return out;
+}
+
+struct Mesh {
+  int nC, nCells;
+  std::vector<double> coordinates, cells;
+  Mesh(const Case& c, std::size_t cellWidth)
+      : nC(static_cast<int>(c["coords"].size() / 2)),
+        nCells(static_cast<int>(c["cells"].size() / cellWidth)),
+        coordinates(columns(c["coords"], 2)),
+        cells(columns(c["cells"], cellWidth)) {}
+};
+
+int pointCount(const Case& c) { return static_cast<int>(c["points"].size() / 2); }
+
+// ---- one adapter per module: the only place that knows a kernel's signature --
+
+std::vector<double> slpfield(const Case& c, double eta) {
+  const Mesh m(c, 2);
+  const std::vector<double> z = columns(c["points"], 2);
+  std::vector<double> out(pointCount(c));
+  slpfieldKernel(out.data(), m.nC, m.nCells, pointCount(c), m.coordinates.data(), m.cells.data(),
+                 c["dens"].data(), z.data(), eta);
+  return out;
+}
+
+std::vector<double> dlpfield(const Case& c, double eta) {
+  const Mesh m(c, 2);
+  const std::vector<double> x = columns(c["points"], 2);
+  std::vector<double> out(pointCount(c));
+  dlpfieldKernel(out.data(), m.nC, m.nCells, pointCount(c), m.coordinates.data(), m.cells.data(),
+                 c["dens"].data(), x.data(), eta);
+  return out;
+}
+
+std::vector<double> tdlfield(const Case& c, double eta) {
+  const Mesh m(c, 2);
+  const std::vector<double> x = columns(c["points"], 2), q = columns(c["dirs"], 2);
+  std::vector<double> out(pointCount(c));
+  tdlfieldKernel(out.data(), m.nC, m.nCells, m.coordinates.data(), m.cells.data(), c["dens"].data(),
+                 x.data(), pointCount(c), q.data(), eta);
+  return out;
+}
+
+std::vector<double> hypfield(const Case& c, double eta) {
+  const Mesh m(c, 2);
+  const std::vector<double> x = columns(c["points"], 2), q = columns(c["dirs"], 2);
+  std::vector<double> out(pointCount(c));
+  hypfieldKernel(out.data(), m.nC, m.nCells, m.coordinates.data(), m.cells.data(), c["dens"].data(),
+                 x.data(), pointCount(c), q.data(), eta);
+  return out;
+}
+
+// domfield has no eta: every triangle is treated alike.
+std::vector<double> domfield(const Case& c, double) {
+  const Mesh m(c, 3);
+  const std::vector<double> x = columns(c["points"], 2);
+  std::vector<double> out(pointCount(c));
+  domfieldKernel(out.data(), m.coordinates.data(), m.cells.data(), c["dens"].data(), x.data(), m.nC,
+                 m.nCells, pointCount(c));
+  return out;
+}
+
+std::vector<double> slpmatrix(const Case& c, double eta) {
+  const Mesh m(c, 2);
+  std::vector<double> out(static_cast<std::size_t>(m.nCells) * m.nCells);
+  assembleSlpSerial(out.data(), m.nC, m.nCells, m.coordinates.data(), m.cells.data(), eta);
+  return out;
+}
+
+std::vector<double> hypmatrix(const Case& c, double eta) {
+  const Mesh m(c, 2);
+  std::vector<double> out(static_cast<std::size_t>(m.nC) * m.nC, 0);
+  assembleHyp(out.data(), m.coordinates.data(), m.cells.data(), m.nC, m.nCells, eta);
+  return out;
+}
+
+using Adapter = std::vector<double> (*)(const Case&, double);
+
+Adapter adapterOf(const std::string& module) {
+  static const std::map<std::string, Adapter> table = {
+      {"slpfield", slpfield},  {"dlpfield", dlpfield}, {"tdlfield", tdlfield},
+      {"hypfield", hypfield},  {"domfield", domfield}, {"slpmatrix", slpmatrix},
+      {"hypmatrix", hypmatrix}};
+  const auto it = table.find(module);
+  return it == table.end() ? nullptr : it->second;
+}
+
+// ---- comparison ----------------------------------------------------------------
+
+// err / bound with 0 / 0 = 0 and a NaN error counted as infinitely wrong.
+double ratio(double err, double bound) {
+  if (err == 0) return 0;
+  if (std::isnan(err)) return std::numeric_limits<double>::infinity();
+  return err / bound;
+}
+
+std::string describe(const Case& c, const Output& o, double got) {
+  std::ostringstream s;
+  s.precision(17);
+  s << "line " << c.line << " of the references, output " << o.index << ": got " << got
+    << ", reference " << o.ref << ", tolerance " << tolerance(o.scale, o.sens) << "; inputs:";
+  for (const auto& [name, values] : c.arrays) {
+    if (name == "points" || name == "dirs") {
+      s << " " << name << "[" << o.index << "] = (" << values[2 * o.index] << ", "
+        << values[2 * o.index + 1] << ")";
+      continue;
+    }
+    s << " " << name << " = [";
+    for (std::size_t k = 0; k < values.size(); ++k) s << (k ? " " : "") << values[k];
+    s << "]";
+  }
+  return s.str();
+}
+
+struct GroupStats {
+  std::string module, group;
+  int outputs = 0, checked = 0;
+  double worstScaled = 0, worstRatio = 0, worstChecked = 0;
+  std::string worstCase;  // the checked output with the largest error/tolerance
+};
+
+// Runs every case with the given eta; the outputs counted as checked are all
+// of them, or with nearOnly those marked near.
+std::vector<GroupStats> compare(double eta, bool nearOnly) {
+  std::vector<GroupStats> groups;
+  std::map<std::string, std::size_t> slot;
+  for (const Case& c : references()) {
+    const Adapter run = adapterOf(c.module);
+    if (run == nullptr) {
+      ADD_FAILURE() << "unknown module " << c.module << " at line " << c.line;
+      continue;
+    }
+    const std::string key = c.module + " " + c.group;
+    if (slot.count(key) == 0) {
+      slot[key] = groups.size();
+      groups.emplace_back();
+      groups.back().module = c.module;
+      groups.back().group = c.group;
+    }
+    GroupStats& g = groups[slot[key]];
+    const std::vector<double> out = run(c, eta);
+    for (const Output& o : c.outputs) {
+      const double got = out[o.index];
+      const double err = std::fabs(got - o.ref);
+      const double r = ratio(err, tolerance(o.scale, o.sens));
+      ++g.outputs;
+      g.worstScaled = std::max(g.worstScaled, ratio(err, o.scale));
+      g.worstRatio = std::max(g.worstRatio, r);
+      if (nearOnly && !o.near) continue;
+      ++g.checked;
+      if (r > g.worstChecked || g.worstCase.empty()) {
+        g.worstChecked = std::max(g.worstChecked, r);
+        g.worstCase = describe(c, o, got);
+      }
+    }
+  }
+  return groups;
+}
+
+void printTable(const std::vector<GroupStats>& groups, double eta, bool nearOnly) {
+  std::printf("\naccuracy with eta = %g%s\n", eta,
+              nearOnly ? " (checked: outputs within 4 element lengths)" : "");
+  std::printf("%-10s %-22s %7s %10s %10s", "module", "regime", "outputs", "err/scale", "err/tol");
+  if (nearOnly) std::printf(" %7s %10s", "checked", "err/tol");
+  std::printf("\n");
+  for (const GroupStats& g : groups) {
+    std::printf("%-10s %-22s %7d %10.2g %10.2g", g.module.c_str(), g.group.c_str(), g.outputs,
+                g.worstScaled, g.worstRatio);
+    if (nearOnly) std::printf(" %7d %10.2g", g.checked, g.worstChecked);
+    std::printf("\n");
+  }
+  std::fflush(stdout);
+}
+
+void expectWithinTolerance(double eta, bool nearOnly) {
+  ASSERT_FALSE(references().empty()) << "no references read from " << BEM2D_ACCURACY_REFERENCES;
+  const std::vector<GroupStats> groups = compare(eta, nearOnly);
+  printTable(groups, eta, nearOnly);
+  for (const GroupStats& g : groups) {
+    EXPECT_LE(g.worstChecked, 1.0)
+        << g.module << " " << g.group << " with eta = " << eta << ", worst output: " << g.worstCase;
+  }
+}
+
+TEST(Accuracy, EveryOutputWithinToleranceAtDefaultEta) { expectWithinTolerance(0.5, false); }
+
+TEST(Accuracy, ClosedFormsWithinToleranceNearTheElements) { expectWithinTolerance(0, true); }
+
+}  // namespace
