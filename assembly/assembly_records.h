@@ -16,9 +16,10 @@ struct AssemblyParams {
   const double* elements;
   double eta;
   // Hypersingular matrix only (see hyp_pair.h): per node, whether it is
-  // regular, and the radius of its hat's support.
+  // regular, the radius of its hat's support and its two elements.
   const unsigned char* regular = nullptr;
   const double* patchRadius = nullptr;
+  const int* patchElements = nullptr;
 };
 
 // The output matrix, column-major: entry (r, c) at data[r + c * rows], the

@@ -12,6 +12,7 @@ NodePatches nodePatches(int nC, int nE, const double* coordinates, const double*
   std::vector<int> starts(static_cast<size_t>(nC), 0), ends(static_cast<size_t>(nC), 0);
   std::vector<unsigned char> degenerate(static_cast<size_t>(nC), 0);
   patches.radius.assign(static_cast<size_t>(nC), 0.0);
+  patches.elements.assign(2 * static_cast<size_t>(nC), -1);
   for (std::ptrdiff_t j = 0; j < nEs; ++j) {
     const std::ptrdiff_t a = vertexIndex(elements[j]);
     const std::ptrdiff_t b = vertexIndex(elements[j + nEs]);
@@ -20,6 +21,9 @@ NodePatches nodePatches(int nC, int nE, const double* coordinates, const double*
     const double L = std::sqrt(d1 * d1 + d2 * d2);
     ++starts[static_cast<size_t>(a)];
     ++ends[static_cast<size_t>(b)];
+    // A regular node's elements: the one it starts first, the one it ends second.
+    patches.elements[2 * static_cast<size_t>(a)] = static_cast<int>(j);
+    patches.elements[2 * static_cast<size_t>(b) + 1] = static_cast<int>(j);
     if (!(L > 0)) {
       degenerate[static_cast<size_t>(a)] = 1;
       degenerate[static_cast<size_t>(b)] = 1;
@@ -40,9 +44,21 @@ bool farEntry(const AssemblyParams& params, std::ptrdiff_t p, std::ptrdiff_t q) 
   if (params.regular == nullptr || !params.regular[p] || !params.regular[q]) return false;
   const std::ptrdiff_t nCs = params.nC;
   const double* xy = params.coordinates;
+  const double longest = std::fmax(params.patchRadius[p], params.patchRadius[q]);
+  // The nodes lie in their supports, so the supports are no farther apart than
+  // the nodes.
   const double d1 = xy[p] - xy[q], d2 = xy[p + nCs] - xy[q + nCs];
-  const double reach = 3 * (params.patchRadius[p] + params.patchRadius[q]);
-  return d1 * d1 + d2 * d2 >= reach * reach;
+  if (d1 * d1 + d2 * d2 < longest * longest) return false;
+  for (int k = 0; k < 2; ++k) {
+    double S[4];
+    elementEnds(params, params.patchElements[2 * p + k], S);
+    for (int l = 0; l < 2; ++l) {
+      double T[4];
+      elementEnds(params, params.patchElements[2 * q + l], T);
+      if (segmentDistance(S, T) < longest) return false;
+    }
+  }
+  return true;
 }
 
 void hypFarBlock(const double* S, const double* T, double block[2][2]) {

@@ -49,8 +49,9 @@
 %     the ends of the longer element where needed), so a negative eta, which
 %     sends every pair to the quadrature rule, touching and identical elements
 %     included, changes only the speed. Between nodes whose elements lie far
-%     apart (each node the end of one element and the start of the next, the
-%     two supports at least 3 times their radii apart) an entry is instead
+%     apart (each node the end of one element and the start of the next, each
+%     element of the one's support at least the longest of their elements
+%     away from each of the other's) an entry is instead
 %     the integral of the hypersingular kernel against the two hats, by a
 %     Gauss rule of 4 to 16 points per element: such entries are small second
 %     differences of the pair integrals, and this form keeps them exact to
