@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "geometry.h"
+#include "hyp_order.h"
 #include "quadrature.h"
 #include "slp_pair.h"
 
@@ -70,11 +71,7 @@ void hypFarBlock(const double* S, const double* T, double block[2][2]) {
   // Normals: each element's direction turned clockwise.
   const double nS[2] = {sy / LS, -sx / LS}, nT[2] = {ty / LT, -tx / LT};
   const double nn = nS[0] * nT[0] + nS[1] * nT[1];
-  // The integrand is analytic within the Bernstein ellipse of parameter about
-  // 2 dist / (half the longer length) on each element; at that ratio rho the
-  // n-point rule errs by about rho^(-2n).
-  const double ratio = segmentDistance(S, T) / (0.5 * std::fmax(LS, LT));
-  const int order = ratio >= 400 ? 4 : ratio >= 32 ? 8 : 16;
+  const int order = hypFarOrder(segmentDistance(S, T) / (0.5 * std::fmax(LS, LT)));
   const double* g = gaussPoints(order);
   const double* w = gaussWeights(order);
   double sum[2][2] = {{0, 0}, {0, 0}};
@@ -86,8 +83,8 @@ void hypFarBlock(const double* S, const double* T, double block[2][2]) {
       const double fl = 0.5 * (g[l] + 1);
       const double r1 = x1 - (T[0] + fl * tx), r2 = x2 - (T[1] + fl * ty);
       const double r2sum = r1 * r1 + r2 * r2;
-      const double kernel =
-          (nn - 2 * (r1 * nS[0] + r2 * nS[1]) * (r1 * nT[0] + r2 * nT[1]) / r2sum) / r2sum;
+      const double inv = 1 / r2sum;
+      const double kernel = (nn - 2 * (r1 * nS[0] + r2 * nS[1]) * (r1 * nT[0] + r2 * nT[1]) * inv) * inv;
       inner0 += w[l] * (1 - fl) * kernel;
       inner1 += w[l] * fl * kernel;
     }

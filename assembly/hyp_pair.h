@@ -41,7 +41,6 @@ bool farEntry(const AssemblyParams& params, std::ptrdiff_t p, std::ptrdiff_t q);
 // elements S and T (start.x, start.y, end.x, end.y; normals from their own
 // directions), phi_0 and phi_1 the hats of the start and end node on each, by
 // a tensor Gauss rule whose order (4, 8 or 16 points per element) falls with
-// the ratio of the distance to half the longer length. For pairs at least
-// their longer length apart (ratio 2, Bernstein ellipse parameter 2 + sqrt 5)
-// its error is below 1e-19 relative.
+// the ratio of the distance to half the longer length (hyp_order.h): below
+// 1e-19 relative for pairs at least their longer length apart.
 void hypFarBlock(const double* S, const double* T, double block[2][2]);

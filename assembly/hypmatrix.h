@@ -2,16 +2,28 @@
 // (one hat function per node). On an element from node a to node b the arc-
 // length derivative of the hat of a is -1/L and that of b is +1/L, so with
 // s(e, p) = -1 at the start node of element e and +1 at its end node,
-//   W(p, q) = sum_i sum_j s(j, p) s(i, q) G(element j, element i reversed),
-// G = slpPairNormalized (the lengths cancel). out is nC-by-nC, column-major,
-// zero on entry; the assembly only adds to it. W is symmetric and W * ones = 0
-// up to rounding; a node used by no element has a zero row and column.
+//   W(p, q) = sum_i sum_j s(j, p) s(i, q) G(element j, element i),
+// G = slpPairNormalized (the lengths cancel), except that an entry between far
+// regular nodes is the integral of the hypersingular kernel against the two
+// hats (hyp_pair.h). out is nC-by-nC, column-major, zero on entry. W is
+// exactly symmetric and W * ones = 0 up to rounding; a node used by no
+// element has a zero row and column.
 #pragma once
 
-#include "element_workers.h"
+#include "parallel.h"
 
-// Fills W through runCompWorkers (one worker below 200 elements, two from 200
-// on, unless options say otherwise). Throws std::bad_alloc, on the calling
-// thread and after every worker has ended, when an allocation failed.
-void assembleHyp(double* out, const double* coordinates, const double* elements, int nC, int nE,
-                 double eta, const WorkerOptions& options = WorkerOptions());
+// Each unordered pair of elements is computed once (element columns spread
+// over the threads of options, the far blocks several pairs at a time); the
+// pairs' values are added into W in a fixed order whatever the number of
+// threads, so the result does not depend on it. Memory beyond the output: a
+// few columns of 4 nE values per thread. Returns false (the output then
+// incomplete) when the call was interrupted; throws std::bad_alloc, on the
+// calling thread, when its memory cannot be had.
+bool assembleHyp(double* out, const double* coordinates, const double* elements, int nC, int nE,
+                 double eta, const RunOptions& options = RunOptions());
+
+// Every ordered pair by the scalar code, on one thread below 200 elements and
+// two from 200 on, added into W as each column is done: the toolkit's previous
+// implementation, kept for the benchmarks to compare against.
+bool assembleHypScalar(double* out, const double* coordinates, const double* elements, int nC,
+                       int nE, double eta, const RunOptions& options = RunOptions());

@@ -26,10 +26,10 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
   if (!checkBoundaryMesh(module, coordinates, elements)) return;
   const int nC = rowCount(coordinates), nE = rowCount(elements);
 
-  plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(nC), static_cast<mwSize>(nC), mxREAL);
-  double* out = mxGetPr(plhs[0]);
-  runKernel(module, [&] {
+  mxArray* result = mxCreateDoubleMatrix(static_cast<mwSize>(nC), static_cast<mwSize>(nC), mxREAL);
+  double* out = mxGetPr(result);
+  runKernel(module, result, &plhs[0], [&](const RunOptions& options) {
     std::vector<double> converted;
-    assembleHyp(out, mxGetPr(coordinates), indexData(elements, 2, converted), nC, nE, eta);
+    return assembleHyp(out, mxGetPr(coordinates), indexData(elements, 2, converted), nC, nE, eta, options);
   });
 }

@@ -1,48 +1,58 @@
 #include "slpmatrix.h"
 
-#include <vector>
-
-#include "column_workers.h"
+#include "assembly_records.h"
+#include "matrix_arrays.h"
 #include "slp_pair.h"
 
-void assembleSlpSerial(double* out, int nC, int nE, const double* coordinates,
-                       const double* elements, double eta) {
-  const AssemblyParams params = {nC, nE, coordinates, elements, eta};
-  const std::ptrdiff_t nEs = nE;
-  double P[4], Q[4];
-  for (std::ptrdiff_t i = 0; i < nEs; ++i) {
-    elementEnds(params, i, P);
-    for (std::ptrdiff_t j = i; j < nEs; ++j) {
-      elementEnds(params, j, Q);
-      const double v = slpPairEntry(P, Q, eta);
-      out[i + j * nEs] = v;
-      out[j + i * nEs] = v;
-    }
-  }
+namespace {
+
+struct SlpColumn {
+  const AssemblyParams* params;
+  const double* Pi;  // element i as a segment
+};
+
+void slpPairFallback(void* context, std::ptrdiff_t j, double* value) {
+  const SlpColumn& c = *static_cast<const SlpColumn*>(context);
+  double Q[4];
+  elementEnds(*c.params, j, Q);
+  *value = slpPairEntry(c.Pi, Q, c.params->eta);
 }
 
-void assembleSlpThreaded(double* out, int nC, int nE, const double* coordinates,
-                         const double* elements, double eta, ThreadSpawn spawn) {
-  const MatrixTarget target = {out, nE, nE};
-  const AssemblyParams params = {nC, nE, coordinates, elements, eta};
-  int first[4], last[4];
-  slpColumnRanges(nE, first, last);
+}  // namespace
 
-  // All records exist before the first thread starts, so that nothing can
-  // fail (and unwind past a running thread) once one is running.
-  std::vector<CompWorkerSimple> workers(4);
-  bool started[4];
-  for (int k = 0; k < 4; ++k) {
-    started[k] = newCompWorkerSimple(&workers[k], slpColumnWorker, &target, first[k], last[k],
-                                     &params, spawn);
-  }
-  // A range whose thread was refused is computed here; the ranges write
-  // disjoint entries, so this runs alongside the others.
-  for (int k = 0; k < 4; ++k) {
-    if (!started[k]) slpColumnWorker(&workers[k]);
-  }
-  // Joining makes every entry written by a worker visible to the caller.
-  for (int k = 0; k < 4; ++k) {
-    if (started[k]) workers[k].thread.join();
-  }
+bool assembleSlp(double* out, int nC, int nE, const double* coordinates, const double* elements,
+                 double eta, const RunOptions& options) {
+  const AssemblyParams params = {nC, nE, coordinates, elements, eta};
+  const MatrixArrays arrays = matrixArrays(nC, nE, coordinates, elements);
+  const MatrixElements e = arrays.view();
+  const MatrixLanes& lanes = matrixLanes(options.lanes);
+  const std::ptrdiff_t n = nE;
+  // Column i holds V(j, i) for j <= i (i + 1 pairs); the threads take the
+  // columns from the longest down, so that the last ones are short.
+  return parallelFor(n, options, [&](std::int64_t chunk, int) {
+    const std::ptrdiff_t i = n - 1 - chunk;
+    double Pi[4];
+    elementEnds(params, i, Pi);
+    SlpColumn context = {&params, Pi};
+    double* column = out + i * n;
+    lanes.slpColumn(e, i, eta, column, slpPairFallback, &context);
+    for (std::ptrdiff_t j = 0; j < i; ++j) out[i + j * n] = column[j];
+  });
+}
+
+bool assembleSlpScalar(double* out, int nC, int nE, const double* coordinates,
+                       const double* elements, double eta, const RunOptions& options) {
+  const AssemblyParams params = {nC, nE, coordinates, elements, eta};
+  const std::ptrdiff_t n = nE;
+  RunOptions previous = options;
+  previous.threads = nE < 200 ? 1 : 4;
+  return parallelFor(n, previous, [&](std::int64_t i, int) {
+    double Pi[4];
+    elementEnds(params, i, Pi);
+    SlpColumn context = {&params, Pi};
+    for (std::ptrdiff_t j = 0; j <= i; ++j) {
+      slpPairFallback(&context, j, out + j + i * n);
+      out[i + j * n] = out[j + i * n];
+    }
+  });
 }

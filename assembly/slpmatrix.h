@@ -1,22 +1,24 @@
 // Single-layer Galerkin matrix for piecewise-constant functions:
 //   V(i, j) = -1/(2 pi) int_{element i} int_{element j} log|x - y| ds_y ds_x,
-// each entry slpPairEntry of the two elements, stored at (i, j) and (j, i), so
-// V is exactly symmetric. out is nE-by-nE, column-major; every entry is
+// each entry computed once, for j <= i, and stored at (i, j) and (j, i), so V
+// is exactly symmetric. out is nE-by-nE, column-major; every entry is
 // written. Vertex numbers in `elements` lie in 1..nC (checked by the host
 // boundary).
 #pragma once
 
-#include "assembly_records.h"
+#include "parallel.h"
 
-// Fills V in the calling thread; each pair is evaluated with the element of
-// smaller index first.
-void assembleSlpSerial(double* out, int nC, int nE, const double* coordinates,
-                       const double* elements, double eta);
+// Pairs that the admissibility rule surely sends to quadrature and whose
+// elements are small against their distance (see matrix_lanes.h) take the
+// power series of the logarithm, several at a time; every other pair is
+// slpPairEntry(element i, element j, eta). Columns are spread over the
+// threads of options; the result does not depend on their number. Returns
+// false (the output then incomplete) when the call was interrupted.
+bool assembleSlp(double* out, int nC, int nE, const double* coordinates, const double* elements,
+                 double eta, const RunOptions& options = RunOptions());
 
-// Fills V with the four column workers (slpmatrix uses it from nE = 200 on);
-// each pair is evaluated with the element of larger index first, so the
-// result equals the serial one up to rounding. Returns after every worker has
-// ended. A worker whose thread the system refuses runs on the calling thread.
-// May throw std::bad_alloc before any thread is started.
-void assembleSlpThreaded(double* out, int nC, int nE, const double* coordinates,
-                         const double* elements, double eta, ThreadSpawn spawn = spawnThread);
+// Every pair by slpPairEntry, on one thread below 200 elements and four from
+// 200 on: the toolkit's previous implementation, kept for the benchmarks to
+// compare against.
+bool assembleSlpScalar(double* out, int nC, int nE, const double* coordinates,
+                       const double* elements, double eta, const RunOptions& options = RunOptions());

@@ -25,16 +25,11 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
   if (!checkBoundaryMesh(module, coordinates, elements)) return;
   const int nC = rowCount(coordinates), nE = rowCount(elements);
 
-  plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(nE), static_cast<mwSize>(nE), mxREAL);
-  double* out = mxGetPr(plhs[0]);
-  runKernel(module, [&] {
+  mxArray* result = mxCreateDoubleMatrix(static_cast<mwSize>(nE), static_cast<mwSize>(nE), mxREAL);
+  double* out = mxGetPr(result);
+  runKernel(module, result, &plhs[0], [&](const RunOptions& options) {
     std::vector<double> converted;
-    const double* e = indexData(elements, 2, converted);
-    // Up to 199 elements on the calling thread, from 200 on four workers.
-    if (nE < 200) {
-      assembleSlpSerial(out, nC, nE, mxGetPr(coordinates), e, eta);
-    } else {
-      assembleSlpThreaded(out, nC, nE, mxGetPr(coordinates), e, eta);
-    }
+    return assembleSlp(out, nC, nE, mxGetPr(coordinates), indexData(elements, 2, converted), eta,
+                       options);
   });
 }

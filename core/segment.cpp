@@ -7,8 +7,9 @@
 
 namespace {
 
-// u log r2, with its limit 0 at u = 0 (where r2 may be 0 too: the point at an end).
-double uLog(double u, double r2) { return u == 0 ? 0.0 : u * std::log(r2); }
+// u log r2 from the logarithm, with its limit 0 at u = 0 (where r2 may be 0
+// too: the point at an end).
+double uLog(double u, double logR2) { return u == 0 ? 0.0 : u * logR2; }
 
 // The value at the foot of the point (u = 0) of the linear function with end
 // values gA at uA and gB at uB, times L: gA uB - gB uA, written from the nearer
@@ -104,17 +105,25 @@ double logRatio(const Segment& s, const SegmentView& v) {
 }
 
 double logIntegral(const Segment& s, const SegmentView& v) {
+  return logIntegralFromLogs(s, v, v.rA2 > 0 ? std::log(v.rA2) : 0.0,
+                             v.rB2 > 0 ? std::log(v.rB2) : 0.0);
+}
+
+double logIntegralFromLogs(const Segment& s, const SegmentView& v, double logA, double logB) {
   if (s.L == 0) return 0;
   // int log(u^2 + delta^2) du = u log(u^2 + delta^2) - 2u + 2 delta atan(u/delta),
   // the arctangents adding up to the angle under which the element is seen.
   double ends;
   if (v.uA * v.uB > 0) {
     // Foot outside the element: uB log rB2 - uA log rA2 = uB log(rB2/rA2) + L log rA2,
-    // which does not cancel as the point moves away.
-    ends = v.uB * logRatio(s, v) + s.L * std::log(v.rA2);
+    // which does not cancel as the point moves away; log(rB2/rA2) from
+    // log1p of L (uA + uB) / rA2 where the ratio is near 1.
+    const double diff = s.L * (v.uA + v.uB);
+    const double ratio = std::fabs(diff) <= 0.5 * v.rA2 ? std::log1p(diff / v.rA2) : logB - logA;
+    ends = v.uB * ratio + s.L * logA;
   } else {
     // Foot on the element: both terms have the sign of their logarithm.
-    ends = uLog(v.uB, v.rB2) - uLog(v.uA, v.rA2);
+    ends = uLog(v.uB, logB) - uLog(v.uA, logA);
   }
   return ends - 2 * s.L + 2 * std::fabs(v.delta) * subtendedAngle(s, v);
 }

@@ -70,6 +70,10 @@ double logRatio(const Segment& s, const SegmentView& v);
 // element and at its ends included; 0 for a zero-length element.
 double logIntegral(const Segment& s, const SegmentView& v);
 
+// The same from the logarithms of |a|^2 and |b|^2 (any value where that is 0),
+// taken by the caller, so that elements with a common end share them.
+double logIntegralFromLogs(const Segment& s, const SegmentView& v, double logA, double logB);
+
 // Integral over the element of ((y - x).n) g(y) / |x - y|^2 ds_y, g linear with
 // end values gA, gB: the double layer. A point on the closed segment (the
 // caller decides with onSegment) gets 0 from its own element.

@@ -1,74 +1,89 @@
 #include "domfield.h"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <cstddef>
+#include <limits>
 #include <vector>
 
 #include "geometry.h"
+#include "field_arrays.h"
 #include "segment.h"
 
 namespace {
 
-// Far field: with c the centroid and R the largest distance from c to a corner,
-// log|x - y| = Re log(x - c) - Re sum_{k >= 1} ((y - c)/(x - c))^k / k for
-// |x - c| > R, so the integral over the triangle is
-//   area log|x - c| - Re sum_{k >= 2} M_k / (k (x - c)^k),
-// M_k the complex moments of y - c (M_1 = 0 about the centroid). The series is
-// used from |x - c| >= kFarRatio R on, where the terms beyond kMoments are
-// below (1/kFarRatio)^(kMoments + 1) < 1e-17 of the area term; nearer, the
-// closed form of triangleLogIntegral (its cancellation grows like
-// |x - c| / R, at most 8 here: exact to rounding).
+// From |x - c| >= kFarRatio R on, c the centroid and R the largest distance
+// from c to a corner, the multipole series about c replaces the closed form:
+//   int_T log|x - y| dy = area log|x - c| - Re sum_{k >= 2} M_k / (k (x - c)^k),
+// M_k the complex moments of y - c (M_1 = 0 about the centroid), whose terms
+// are below area (R/|x - c|)^k / k; the lanes take them until
+// (R/|x - c|)^(K+1) <= 1e-17, K at most kTriangleMoments. Nearer, the closed
+// form of triangleLogIntegral, whose terms cancel by at most |x - c| / R there
+// (8 rounding units: exact).
 const double kFarRatio = 8;
-const int kMoments = 18;
 
-struct Triangle {
-  double P[3][2];
-  double c[2];           // centroid
-  double R2;             // squared largest distance from the centroid to a corner
-  double area;           // 0 for a degenerate triangle
-  double mr[kMoments - 1], mi[kMoments - 1];  // M_2 .. M_kMoments, real and imaginary parts
-};
-
-// Complex moments of y - c over the triangle: with z_i = P_i - c and
-// lambda the barycentric coordinates, int lambda1^a lambda2^b lambda3^c dy =
-// 2 area a! b! c! / (a + b + c + 2)!, so
+// Complex moments of y - c over the triangle with corners z_1, z_2, z_3 about
+// its centroid: with lambda the barycentric coordinates,
+// int lambda1^a lambda2^b lambda3^c dy = 2 area a! b! c! / (a + b + c + 2)!, so
 //   M_k = 2 area / ((k + 1)(k + 2)) h_k(z_1, z_2, z_3),
-// h_k the complete homogeneous symmetric polynomial, from its recurrence in the
-// elementary symmetric polynomials (e_1 = 0 about the centroid):
+// h_k the complete homogeneous symmetric polynomial, from its recurrence in
+// the elementary symmetric polynomials (e_1 = 0 about the centroid):
 //   h_k = e_1 h_{k-1} - e_2 h_{k-2} + e_3 h_{k-3}.
-void moments(Triangle& T) {
+// Writes M_k / k for k = 2..kTriangleMoments into cr[(k - 2) * rows], ci[...].
+void momentCoefficients(const double P[3][2], const double c[2], double area, double* cr,
+                        double* ci, std::ptrdiff_t rows) {
   using C = std::complex<double>;
-  const C z1(T.P[0][0] - T.c[0], T.P[0][1] - T.c[1]);
-  const C z2(T.P[1][0] - T.c[0], T.P[1][1] - T.c[1]);
-  const C z3(T.P[2][0] - T.c[0], T.P[2][1] - T.c[1]);
+  const C z1(P[0][0] - c[0], P[0][1] - c[1]);
+  const C z2(P[1][0] - c[0], P[1][1] - c[1]);
+  const C z3(P[2][0] - c[0], P[2][1] - c[1]);
   const C e1 = z1 + z2 + z3, e2 = z1 * z2 + z1 * z3 + z2 * z3, e3 = z1 * z2 * z3;
-  C h[kMoments + 1];
+  C h[kTriangleMoments + 1];
   h[0] = 1;
   h[1] = e1;
   h[2] = e1 * h[1] - e2;
-  for (int k = 3; k <= kMoments; ++k) h[k] = e1 * h[k - 1] - e2 * h[k - 2] + e3 * h[k - 3];
-  for (int k = 2; k <= kMoments; ++k) {
-    const C M = h[k] * (2 * T.area / ((k + 1.0) * (k + 2.0)));
-    T.mr[k - 2] = M.real();
-    T.mi[k - 2] = M.imag();
+  for (int k = 3; k <= kTriangleMoments; ++k) h[k] = e1 * h[k - 1] - e2 * h[k - 2] + e3 * h[k - 3];
+  for (int k = 2; k <= kTriangleMoments; ++k) {
+    const C M = h[k] * (2 * area / ((k + 1.0) * (k + 2.0))) / static_cast<double>(k);
+    cr[(k - 2) * rows] = M.real();
+    ci[(k - 2) * rows] = M.imag();
   }
 }
 
-// Re sum_{k=2}^{K} M_k / (k w^k) with w = x - c, by Horner's rule in 1/w.
-double farField(const Triangle& T, double w1, double w2) {
-  const double r2 = w1 * w1 + w2 * w2;
-  // 1/w = conj(w) / |w|^2.
-  const double v1 = w1 / r2, v2 = -w2 / r2;
-  double sr = 0, si = 0;
-  for (int k = kMoments; k >= 2; --k) {
-    const double ar = sr + T.mr[k - 2] / k, ai = si + T.mi[k - 2] / k;
-    sr = ar * v1 - ai * v2;
-    si = ar * v2 + ai * v1;
+// Sum over the edges P1P2, P2P3, P3P1 of (h_e/4)(int_e log r^2 - |e|), times
+// sign (+1 for a counter-clockwise triangle, so that the normals point out).
+// The logarithm of each corner's squared distance serves both its edges.
+double edgeSum(const Segment* edges, double sign, double x1, double x2) {
+  double logs[3];
+  for (int k = 0; k < 3; ++k) {
+    const double d1 = edges[k].A[0] - x1, d2 = edges[k].A[1] - x2;
+    const double r2 = d1 * d1 + d2 * d2;
+    logs[k] = r2 > 0 ? std::log(r2) : 0.0;
   }
-  // The loop ends one factor 1/w short of the k = 2 power for every term.
-  const double tr = sr * v1 - si * v2;
-  return T.area * 0.5 * std::log(r2) - tr;
+  double sum = 0;
+  for (int k = 0; k < 3; ++k) {
+    const SegmentView v = viewFrom(edges[k], x1, x2);
+    // On the edge's line the term vanishes.
+    if (v.delta != 0) {
+      sum += v.delta * (logIntegralFromLogs(edges[k], v, logs[k], logs[(k + 1) % 3]) - edges[k].L);
+    }
+  }
+  return sign * sum * 0.25;
+}
+
+struct DomContext {
+  const std::vector<Segment>* edges;  // 3 per triangle
+  const std::vector<double>* sign;    // +1 counter-clockwise, -1 clockwise, 0 no area
+  const double* f;
+};
+
+// f_T times the integral over triangle j in closed form, for a point that the
+// series does not take; a triangle without area adds 0.
+double domPair(void* context, std::ptrdiff_t j, double x1, double x2) {
+  const DomContext& c = *static_cast<const DomContext*>(context);
+  const double sign = (*c.sign)[static_cast<size_t>(j)];
+  if (sign == 0) return 0;
+  return edgeSum(c.edges->data() + 3 * j, sign, x1, x2) * c.f[j];
 }
 
 }  // namespace
@@ -77,56 +92,145 @@ double triangleLogIntegral(const double* P1, const double* P2, const double* P3,
   const double orientation =
       (P2[0] - P1[0]) * (P3[1] - P1[1]) - (P3[0] - P1[0]) * (P2[1] - P1[1]);
   if (orientation == 0) return 0;  // no area
-  const double* corner[3] = {P1, P2, P3};
-  double sum = 0;
-  for (int k = 0; k < 3; ++k) {
-    const double* A = corner[k];
-    const double* B = corner[(k + 1) % 3];
-    const Segment s = segmentOf(A[0], A[1], B[0], B[1]);
-    const SegmentView v = viewFrom(s, x[0], x[1]);
-    // The edge's normal points out of a counter-clockwise triangle, so delta is
-    // positive for x on the inner side. On the edge's line the term vanishes.
-    if (v.delta != 0) sum += v.delta * (logIntegral(s, v) - s.L);
-  }
-  return (orientation > 0 ? sum : -sum) * 0.25;
+  const Segment edges[3] = {segmentOf(P1[0], P1[1], P2[0], P2[1]),
+                            segmentOf(P2[0], P2[1], P3[0], P3[1]),
+                            segmentOf(P3[0], P3[1], P1[0], P1[1])};
+  return edgeSum(edges, orientation > 0 ? 1.0 : -1.0, x[0], x[1]);
 }
 
-void domfieldKernel(double* out, const double* vertices, const double* volumes, const double* f,
-                    const double* x, int nV, int nT, int nx) {
-  const std::ptrdiff_t nVs = nV, nTs = nT, nxs = nx;
-  std::vector<Triangle> triangles(static_cast<size_t>(nT));
+namespace {
+
+// The triangles of a call for the lanes (see field_lanes.h), with storage.
+struct TriangleArrays {
+  std::vector<Segment> edges;  // 3 per triangle: P1P2, P2P3, P3P1
+  std::vector<double> sign;    // of the orientation: +1, -1, 0 (no area), NaN
+  std::vector<double> cx, cy, R2, area, f, from2, cr, ci;
+  std::vector<double> ax[3], ay[3], tx[3], ty[3], len[3];  // the edges again, by quantity
+  FieldTriangles view(std::ptrdiff_t n) const {
+    FieldTriangles t{};
+    t.n = n;
+    t.cx = cx.data();
+    t.cy = cy.data();
+    t.R2 = R2.data();
+    t.area = area.data();
+    t.f = f.data();
+    t.seriesFrom2 = from2.data();
+    t.cr = cr.data();
+    t.ci = ci.data();
+    for (int k = 0; k < 3; ++k) {
+      t.ax[k] = ax[k].data();
+      t.ay[k] = ay[k].data();
+      t.tx[k] = tx[k].data();
+      t.ty[k] = ty[k].data();
+      t.len[k] = len[k].data();
+    }
+    t.sign = sign.data();
+    return t;
+  }
+};
+
+TriangleArrays triangleArrays(const double* vertices, const double* volumes, const double* f,
+                              int nV, int nT) {
+  const std::ptrdiff_t nVs = nV, nTs = nT;
+  const size_t rows = static_cast<size_t>(paddedCount(nTs));
+  TriangleArrays a;
+  a.edges.resize(static_cast<size_t>(3 * nTs));
+  for (std::vector<double>* v : {&a.cx, &a.cy, &a.R2, &a.area, &a.f, &a.from2, &a.sign}) {
+    v->assign(rows, 0.0);
+  }
+  for (int k = 0; k < 3; ++k) {
+    for (std::vector<double>* v : {&a.ax[k], &a.ay[k], &a.tx[k], &a.ty[k], &a.len[k]}) {
+      v->assign(rows, 0.0);
+    }
+  }
+  a.cr.assign(rows * (kTriangleMoments - 1), 0.0);
+  a.ci.assign(a.cr.size(), 0.0);
   for (std::ptrdiff_t j = 0; j < nTs; ++j) {
-    Triangle& T = triangles[static_cast<size_t>(j)];
+    double P[3][2];
     for (int k = 0; k < 3; ++k) {
       const std::ptrdiff_t v = vertexIndex(volumes[j + k * nTs]);
-      T.P[k][0] = vertices[v];
-      T.P[k][1] = vertices[v + nVs];
+      P[k][0] = vertices[v];
+      P[k][1] = vertices[v + nVs];
     }
-    T.c[0] = (T.P[0][0] + T.P[1][0] + T.P[2][0]) / 3;
-    T.c[1] = (T.P[0][1] + T.P[1][1] + T.P[2][1]) / 3;
-    T.R2 = 0;
     for (int k = 0; k < 3; ++k) {
-      const double d1 = T.P[k][0] - T.c[0], d2 = T.P[k][1] - T.c[1];
-      T.R2 = std::fmax(T.R2, d1 * d1 + d2 * d2);
+      const int l = (k + 1) % 3;
+      const Segment e = a.edges[3 * j + k] = segmentOf(P[k][0], P[k][1], P[l][0], P[l][1]);
+      a.ax[k][j] = e.A[0];
+      a.ay[k][j] = e.A[1];
+      a.tx[k][j] = e.t[0];
+      a.ty[k][j] = e.t[1];
+      a.len[k][j] = e.L;
     }
-    T.area = 0.5 * std::fabs((T.P[1][0] - T.P[0][0]) * (T.P[2][1] - T.P[0][1]) -
-                             (T.P[2][0] - T.P[0][0]) * (T.P[1][1] - T.P[0][1]));
-    moments(T);
+    const double orientation =
+        (P[1][0] - P[0][0]) * (P[2][1] - P[0][1]) - (P[2][0] - P[0][0]) * (P[1][1] - P[0][1]);
+    a.sign[j] = orientation > 0 ? 1.0 : orientation < 0 ? -1.0 : orientation == 0 ? 0.0 : orientation;
+    const double c[2] = {(P[0][0] + P[1][0] + P[2][0]) / 3, (P[0][1] + P[1][1] + P[2][1]) / 3};
+    double r2 = 0;
+    for (int k = 0; k < 3; ++k) {
+      const double d1 = P[k][0] - c[0], d2 = P[k][1] - c[1];
+      r2 = std::fmax(r2, d1 * d1 + d2 * d2);
+    }
+    const double A = 0.5 * std::fabs((P[1][0] - P[0][0]) * (P[2][1] - P[0][1]) -
+                                     (P[2][0] - P[0][0]) * (P[1][1] - P[0][1]));
+    a.cx[j] = c[0];
+    a.cy[j] = c[1];
+    a.R2[j] = r2;
+    a.area[j] = A;
+    a.f[j] = f[j];
+    // A triangle without area (or with NaN corners) goes to the closed form,
+    // which gives 0 (or NaN) for it.
+    a.from2[j] = A > 0 ? kFarRatio * kFarRatio * r2 : std::numeric_limits<double>::infinity();
+    momentCoefficients(P, c, A, a.cr.data() + j, a.ci.data() + j, static_cast<std::ptrdiff_t>(rows));
   }
+  return a;
+}
 
+}  // namespace
+
+bool domfieldKernel(double* out, const double* vertices, const double* volumes, const double* f,
+                    const double* x, int nV, int nT, int nx, const RunOptions& options) {
+  const std::ptrdiff_t nxs = nx;
+  const TriangleArrays a = triangleArrays(vertices, volumes, f, nV, nT);
+  const FieldTriangles t = a.view(nT);
+  const FieldLanes& lanes = fieldLanes(options.lanes);
+  DomContext context = {&a.edges, &a.sign, f};
+  const std::ptrdiff_t perChunk = pointsPerChunk(nT);
+  return parallelFor((nxs + perChunk - 1) / perChunk, options, [&](std::int64_t chunk, int) {
+    const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nxs, (chunk + 1) * perChunk);
+    DomContext local = context;
+    for (std::ptrdiff_t i = chunk * perChunk; i < end; ++i) {
+      // G = -(1/(2 pi)) log|x - y|.
+      out[i] = lanes.dom(t, x[i], x[i + nxs], domPair, &local) / (-6.283185307179586);
+    }
+  });
+}
+
+void domfieldScalarKernel(double* out, const double* vertices, const double* volumes,
+                          const double* f, const double* x, int nV, int nT, int nx) {
+  const std::ptrdiff_t nxs = nx, nTs = nT;
+  const TriangleArrays a = triangleArrays(vertices, volumes, f, nV, nT);
+  const std::ptrdiff_t rows = paddedCount(nTs);
+  DomContext context = {&a.edges, &a.sign, f};
   for (std::ptrdiff_t i = 0; i < nxs; ++i) {
-    const double p[2] = {x[i], x[i + nxs]};
     double acc = 0;
     for (std::ptrdiff_t j = 0; j < nTs; ++j) {
-      const Triangle& T = triangles[static_cast<size_t>(j)];
-      if (T.area == 0) continue;
-      const double w1 = p[0] - T.c[0], w2 = p[1] - T.c[1];
-      const double I = (w1 * w1 + w2 * w2 >= kFarRatio * kFarRatio * T.R2)
-                           ? farField(T, w1, w2)
-                           : triangleLogIntegral(T.P[0], T.P[1], T.P[2], p);
-      acc = I * f[j] + acc;
+      const double w1 = x[i] - a.cx[j], w2 = x[i + nxs] - a.cy[j];
+      const double r2 = w1 * w1 + w2 * w2;
+      if (!(r2 >= a.from2[j])) {
+        acc += domPair(&context, j, x[i], x[i + nxs]);
+        continue;
+      }
+      // Every term of the series: Horner in v = 1/w.
+      const double v1 = w1 / r2, v2 = -w2 / r2;
+      double sr = a.cr[j + (kTriangleMoments - 2) * rows], si = a.ci[j + (kTriangleMoments - 2) * rows];
+      for (int k = kTriangleMoments - 1; k >= 2; --k) {
+        const double tr = sr * v1 - si * v2;
+        si = sr * v2 + si * v1 + a.ci[j + (k - 2) * rows];
+        sr = tr + a.cr[j + (k - 2) * rows];
+      }
+      const double v2r = v1 * v1 - v2 * v2, v2i = 2 * v1 * v2;
+      acc += a.f[j] * (a.area[j] * 0.5 * std::log(r2) - (sr * v2r - si * v2i));
     }
-    // G = -(1/(2 pi)) log|x - y|.
     out[i] = acc / (-6.283185307179586);
   }
 }

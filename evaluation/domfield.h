@@ -1,13 +1,16 @@
 #pragma once
 
+#include "parallel.h"
+
 // Newton potential of a density that is constant on each triangle:
 //   out[i] = S(x_i) = -(1/(2 pi)) sum_T f_T integral over T of log|x_i - y| dy,
 // for the triangles `volumes` (nT-by-3 vertex numbers, 1-based, in 1..nV; the
 // gateway has checked them) of `vertices` (nV-by-2), f with nT values and the
 // points x (nx-by-2), all column-major. Triangles may have either orientation;
 // a triangle of zero area (coincident or collinear corners) adds 0.
-void domfieldKernel(double* out, const double* vertices, const double* volumes, const double* f,
-                    const double* x, int nV, int nT, int nx);
+bool domfieldKernel(double* out, const double* vertices, const double* volumes, const double* f,
+                    const double* x, int nV, int nT, int nx,
+                    const RunOptions& options = RunOptions());
 
 // Integral over the triangle P1 P2 P3 of log|x - y| dy (each argument a point of
 // two doubles), in closed form from its edges: with F = (r^2/4)(log r - 1),
@@ -18,3 +21,9 @@ void domfieldKernel(double* out, const double* vertices, const double* volumes, 
 // terms, of size |x| times the edge length, cancel to the size of the area, and
 // the multipole expansion of domfieldKernel takes over.
 double triangleLogIntegral(const double* P1, const double* P2, const double* P3, const double* x);
+
+// The same on the calling thread, one triangle at a time, every term of the
+// far-field series: the toolkit's previous implementation, kept for the
+// benchmarks to compare against.
+void domfieldScalarKernel(double* out, const double* vertices, const double* volumes,
+                          const double* f, const double* x, int nV, int nT, int nx);

@@ -28,11 +28,11 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
   if (!checkVertexNumbers(module, volumes, "volumes", 3, nV, "vertices", nullptr)) return;
   if (!checkEntryCount(module, f, "f", nT)) return;
 
-  plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(nx), 1, mxREAL);
-  double* out = mxGetPr(plhs[0]);
-  runKernel(module, [&] {
+  mxArray* result = mxCreateDoubleMatrix(static_cast<mwSize>(nx), 1, mxREAL);
+  double* out = mxGetPr(result);
+  runKernel(module, result, &plhs[0], [&](const RunOptions& options) {
     std::vector<double> converted;
-    domfieldKernel(out, mxGetPr(vertices), indexData(volumes, 3, converted), mxGetPr(f), mxGetPr(x),
-                   nV, nT, nx);
+    return domfieldKernel(out, mxGetPr(vertices), indexData(volumes, 3, converted), mxGetPr(f), mxGetPr(x),
+                   nV, nT, nx, options);
   });
 }

@@ -1,10 +1,13 @@
 #include "hypfield.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
 #include <limits>
+#include <vector>
 
+#include "field_arrays.h"
 #include "geometry.h"
 #include "quadrature.h"
 #include "segment.h"
@@ -22,30 +25,27 @@ const char* const kEndPointWarning =
     "Warning (hypfield): The evaluation point (%g,%g) is too close to the end point of an "
     "element. The %d-th value of the return vector is probably wrong!\n";
 
-// One element with its vertex values.
-struct ElementData {
-  Segment s;
-  double gA, gB;
-};
+// What a point found out about its host (the first element it lies on).
+enum : unsigned char { kOnElement = 1, kAtEnd = 2 };
 
-ElementData elementData(std::ptrdiff_t k, std::ptrdiff_t nCs, std::ptrdiff_t nEs,
-                        const double* coordinates, const double* elements, const double* gh) {
-  const int a = vertexIndex(elements[k]);
-  const int b = vertexIndex(elements[k + nEs]);
-  ElementData el;
-  el.s = segmentOf(coordinates[a], coordinates[a + nCs], coordinates[b], coordinates[b + nCs]);
-  el.gA = gh[a];
-  el.gB = gh[b];
-  return el;
-}
+struct HypContext {
+  const std::vector<Segment>* segments;
+  const double* gA;
+  const double* gB;
+  double eta;
+  double q1, q2;         // the point's normal
+  unsigned char status;  // of this point
+};
 
 // 1/pi times the integrals over s in [-1, 1] of K(s) and s K(s), with
 // K = (n_x.n)/|x - y|^2 - 2 ((x - y).n)((x - y).n_x)/|x - y|^4 and
 // y(s) = A (1 - s)/2 + B (1 + s)/2, by the 16-point Gauss rule, for elements far
 // from x. With h = -(B - A)/2 and d = x - mid, x - y(s) = d + s h and
 // |x - y(s)|^2 = M s^2 + R s + N. *r receives |h|, half the length.
-void quadratureVU(const Segment& s, double x1, double x2, double nx1, double nx2,
-                  const double* tau, const double* w, double* V, double* U, double* r) {
+void quadratureVU(const Segment& s, double x1, double x2, double nx1, double nx2, double* V,
+                  double* U, double* r) {
+  const double* tau = gaussPoints(16);
+  const double* w = gaussWeights(16);
   const double h[2] = {(s.B[0] - s.A[0]) * (-0.5), (s.B[1] - s.A[1]) * (-0.5)};
   const double d[2] = {x1 - (s.B[0] + s.A[0]) * 0.5, x2 - (s.B[1] + s.A[1]) * 0.5};
   const double M = h[0] * h[0] + h[1] * h[1];
@@ -69,62 +69,109 @@ void quadratureVU(const Segment& s, double x1, double x2, double nx1, double nx2
   *U = u;
 }
 
+// The integral of K g over element j for a pair that the series does not take.
+// An element that the point lies on (within the rounding band of its length
+// and coordinates) gives the Hadamard finite part, where (x - y).n vanishes
+// and n_x plays no part, not finite at a vertex; the first such element is the
+// host. Otherwise the closed form when L > eta * dist, else (and for every
+// such element when eta is NaN) the 16-point rule.
+double hypPair(void* context, std::ptrdiff_t j, double x1, double x2) {
+  HypContext& c = *static_cast<HypContext*>(context);
+  const Segment& s = (*c.segments)[static_cast<size_t>(j)];
+  if (s.L == 0) return 0;  // a zero-length element carries no dipole
+  const double gA = c.gA[j], gB = c.gB[j];
+  const SegmentView v = viewFrom(s, x1, x2);
+  const double tol = onLineTolerance(s, x1, x2);
+  if (onSegment(s, v, tol)) {
+    if (!(c.status & kOnElement)) {
+      c.status |= kOnElement;
+      if (std::fmin(v.rA2, v.rB2) <= tol * tol) c.status |= kAtEnd;
+    }
+    return finitePartIntegral(s, v, gA, gB);
+  }
+  if (s.L > c.eta * viewDistance(v)) return hypersingularIntegral(s, v, c.q1, c.q2, gA, gB);
+  // g = (gA + gB)/2 + s (gB - gA)/2 and ds_y = r ds, and V, U carry 1/pi.
+  double V, U, r;
+  quadratureVU(s, x1, x2, c.q1, c.q2, &V, &U, &r);
+  return r * kPi * ((gA + gB) * 0.5 * V + (gB - gA) * 0.5 * U);
+}
+
+// W g at a point from the sum over its elements. The operator is defined on
+// the boundary only: NaN, formed as infinity minus infinity (the default NaN
+// of the FPU), for a point on no element.
+double pointValue(unsigned char status, double acc) {
+  const double inf = std::numeric_limits<double>::infinity();
+  return (status & kOnElement) ? -acc / (2 * kPi) : inf - inf;
+}
+
+// The warnings, one line per point, in the order of the points.
+void printWarnings(const std::vector<unsigned char>& status, const double* x, std::ptrdiff_t nxs) {
+  for (std::ptrdiff_t i = 0; i < nxs; ++i) {
+    const unsigned char st = status[static_cast<size_t>(i)];
+    if (!(st & kOnElement)) {
+      std::fprintf(stderr, kNotCloseWarning, x[i], x[i + nxs], static_cast<int>(i));
+    } else if (st & kAtEnd) {
+      std::fprintf(stderr, kEndPointWarning, x[i], x[i + nxs], static_cast<int>(i));
+    }
+  }
+}
+
 }  // namespace
 
-void hypfieldKernel(double* out, int nC, int nE, const double* coordinates, const double* elements,
-                    const double* gh, const double* x, int nx, const double* n_x, double eta) {
-  const double* tau = gaussPoints(16);
-  const double* w = gaussWeights(16);
-  const std::ptrdiff_t nCs = nC, nEs = nE, nxs = nx;
-
-  for (std::ptrdiff_t i = 0; i < nxs; ++i) {
-    const double x1 = x[i], x2 = x[i + nxs];
-    const double nx1 = n_x[i], nx2 = n_x[i + nxs];
-
-    // Host element: the first element that the point lies on, within the
-    // rounding band of its length and coordinates.
-    std::ptrdiff_t host = -1;
-    bool atEnd = false;
-    for (std::ptrdiff_t j = 0; j < nEs && host < 0; ++j) {
-      const ElementData el = elementData(j, nCs, nEs, coordinates, elements, gh);
-      const SegmentView v = viewFrom(el.s, x1, x2);
-      const double tol = onLineTolerance(el.s, x1, x2);
-      if (onSegment(el.s, v, tol)) {
-        host = j;
-        atEnd = std::fmin(v.rA2, v.rB2) <= tol * tol;
-      }
-    }
-    if (host < 0) {
-      // The operator is defined on the boundary only.
-      std::fprintf(stderr, kNotCloseWarning, x1, x2, static_cast<int>(i));
-      // NaN formed as infinity minus infinity, the default NaN of the FPU.
-      const double inf = std::numeric_limits<double>::infinity();
-      out[i] = inf - inf;
-      continue;
-    }
-    if (atEnd) std::fprintf(stderr, kEndPointWarning, x1, x2, static_cast<int>(i));
-
-    double acc = 0;
-    for (std::ptrdiff_t k = 0; k < nEs; ++k) {
-      const ElementData el = elementData(k, nCs, nEs, coordinates, elements, gh);
-      const Segment& s = el.s;
-      if (s.L == 0) continue;  // a zero-length element carries no dipole
-      const SegmentView v = viewFrom(s, x1, x2);
-      if (onSegment(s, v, onLineTolerance(s, x1, x2))) {
-        // Hadamard finite part on a flat element, where (x - y).n vanishes and
-        // n_x plays no part. Not finite at a vertex.
-        acc -= finitePartIntegral(s, v, el.gA, el.gB) / (2 * kPi);
-      } else if (s.L > eta * viewDistance(v)) {
-        acc -= hypersingularIntegral(s, v, nx1, nx2, el.gA, el.gB) / (2 * kPi);
-      } else {
-        // Far element, and every element off the point when eta is NaN.
-        // g = (gA + gB)/2 + s (gB - gA)/2 and ds_y = r ds: the element adds
-        // -(r/2) [(gA + gB)/2 V + (gB - gA)/2 U], r = L/2.
-        double V, U, r;
-        quadratureVU(s, x1, x2, nx1, nx2, tau, w, &V, &U, &r);
-        acc = (acc + (el.gA - el.gB) * (0.25 * r * U)) - (el.gA + el.gB) * (0.25 * r * V);
-      }
-    }
-    out[i] = acc;
+bool hypfieldKernel(double* out, int nC, int nE, const double* coordinates, const double* elements,
+                    const double* gh, const double* x, int nx, const double* n_x, double eta,
+                    const RunOptions& options) {
+  // A NaN eta sends every pair off the element to quadrature, as an infinite
+  // one does.
+  if (std::isnan(eta)) eta = std::numeric_limits<double>::infinity();
+  const std::ptrdiff_t nEs = nE, nxs = nx;
+  const std::vector<Segment> segments = meshSegments(nC, nE, coordinates, elements);
+  ElementArrays a = elementArrays(segments);
+  std::vector<double> gA(static_cast<size_t>(nE)), gB(static_cast<size_t>(nE));
+  for (std::ptrdiff_t j = 0; j < nEs; ++j) {
+    gA[j] = gh[vertexIndex(elements[j])];
+    gB[j] = gh[vertexIndex(elements[j + nEs])];
+    a.d0[j] = (gA[j] + gB[j]) * 0.5;
+    a.d1[j] = (gB[j] - gA[j]) * 0.5;
+    a.seriesFrom2[j] = seriesFrom2(a.L[j], a.L[j], eta);
   }
+  const FieldElements e = a.view();
+  const FieldLanes& lanes = fieldLanes(options.lanes);
+  std::vector<unsigned char> status(static_cast<size_t>(nx), 0);
+  const std::ptrdiff_t perChunk = pointsPerChunk(nE);
+  const bool done =
+      parallelFor((nxs + perChunk - 1) / perChunk, options, [&](std::int64_t chunk, int) {
+        const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nxs, (chunk + 1) * perChunk);
+        for (std::ptrdiff_t i = chunk * perChunk; i < end; ++i) {
+          HypContext c = {&segments, gA.data(), gB.data(), eta, n_x[i], n_x[i + nxs], 0};
+          const double acc = lanes.hyp(e, x[i], x[i + nxs], c.q1, c.q2, hypPair, &c);
+          status[static_cast<size_t>(i)] = c.status;
+          out[i] = pointValue(c.status, acc);
+        }
+      });
+  if (!done) return false;
+  printWarnings(status, x, nxs);
+  return true;
+}
+
+void hypfieldScalarKernel(double* out, int nC, int nE, const double* coordinates,
+                          const double* elements, const double* gh, const double* x, int nx,
+                          const double* n_x, double eta) {
+  if (std::isnan(eta)) eta = std::numeric_limits<double>::infinity();
+  const std::ptrdiff_t nEs = nE, nxs = nx;
+  const std::vector<Segment> segments = meshSegments(nC, nE, coordinates, elements);
+  std::vector<double> gA(static_cast<size_t>(nE)), gB(static_cast<size_t>(nE));
+  for (std::ptrdiff_t j = 0; j < nEs; ++j) {
+    gA[j] = gh[vertexIndex(elements[j])];
+    gB[j] = gh[vertexIndex(elements[j + nEs])];
+  }
+  std::vector<unsigned char> status(static_cast<size_t>(nx), 0);
+  for (std::ptrdiff_t i = 0; i < nxs; ++i) {
+    HypContext c = {&segments, gA.data(), gB.data(), eta, n_x[i], n_x[i + nxs], 0};
+    double acc = 0;
+    for (std::ptrdiff_t j = 0; j < nEs; ++j) acc += hypPair(&c, j, x[i], x[i + nxs]);
+    status[static_cast<size_t>(i)] = c.status;
+    out[i] = pointValue(c.status, acc);
+  }
+  printWarnings(status, x, nxs);
 }

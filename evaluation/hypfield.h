@@ -1,5 +1,7 @@
 #pragma once
 
+#include "parallel.h"
+
 // Hypersingular operator of the Laplace equation, G(x, y) = -(1/(2 pi)) log|x - y|,
 // applied to the continuous piecewise-linear g with vertex values gh, at the
 // points x (nx-by-2, column-major) with normals n_x (nx-by-2, used as given):
@@ -12,5 +14,13 @@
 // are reported on the standard error stream, one line per point. Vertex numbers
 // in `elements` must lie in 1..nC and gh must hold nC values; the gateway has
 // checked them.
-void hypfieldKernel(double* out, int nC, int nE, const double* coordinates, const double* elements,
-                    const double* gh, const double* x, int nx, const double* n_x, double eta);
+bool hypfieldKernel(double* out, int nC, int nE, const double* coordinates, const double* elements,
+                    const double* gh, const double* x, int nx, const double* n_x, double eta,
+                    const RunOptions& options = RunOptions());
+
+// The same on the calling thread, every pair by the module's scalar code (the
+// closed form, or the 16-point rule where eta admits it): the toolkit's
+// previous implementation, kept for the benchmarks to compare against.
+void hypfieldScalarKernel(double* out, int nC, int nE, const double* coordinates,
+                          const double* elements, const double* gh, const double* x, int nx,
+                          const double* n_x, double eta);

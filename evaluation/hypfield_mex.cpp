@@ -45,11 +45,11 @@ extern "C" BEM2D_EXPORT void mexFunction(int /*nlhs*/, mxArray* plhs[], int nrhs
   // both coordinates and gh.
   if (!checkVertexNumbers(module, elements, "elements", 2, nC, "coordinates", nullptr)) return;
 
-  plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(nx), 1, mxREAL);
-  double* out = mxGetPr(plhs[0]);
-  runKernel(module, [&] {
+  mxArray* result = mxCreateDoubleMatrix(static_cast<mwSize>(nx), 1, mxREAL);
+  double* out = mxGetPr(result);
+  runKernel(module, result, &plhs[0], [&](const RunOptions& options) {
     std::vector<double> converted;
-    hypfieldKernel(out, nC, nE, mxGetPr(coordinates), indexData(elements, 2, converted),
-                   mxGetPr(gh), mxGetPr(x), nx, mxGetPr(n_x), eta);
+    return hypfieldKernel(out, nC, nE, mxGetPr(coordinates), indexData(elements, 2, converted),
+                   mxGetPr(gh), mxGetPr(x), nx, mxGetPr(n_x), eta, options);
   });
 }

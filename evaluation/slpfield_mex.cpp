@@ -33,11 +33,11 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
   if (!checkVertexNumbers(module, elements, "elements", 2, nC, "coordinates", nullptr)) return;
   if (!checkEntryCount(module, chi, "chi", nE)) return;
 
-  plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(nz), 1, mxREAL);
-  double* out = mxGetPr(plhs[0]);
-  runKernel(module, [&] {
+  mxArray* result = mxCreateDoubleMatrix(static_cast<mwSize>(nz), 1, mxREAL);
+  double* out = mxGetPr(result);
+  runKernel(module, result, &plhs[0], [&](const RunOptions& options) {
     std::vector<double> converted;
-    slpfieldKernel(out, nC, nE, nz, mxGetPr(coordinates), indexData(elements, 2, converted),
-                   mxGetPr(chi), mxGetPr(z), eta);
+    return slpfieldKernel(out, nC, nE, nz, mxGetPr(coordinates), indexData(elements, 2, converted),
+                   mxGetPr(chi), mxGetPr(z), eta, options);
   });
 }

@@ -1,5 +1,9 @@
 #include "gateway.h"
 
+#if defined(BEM2D_HOST_OCTAVE)
+#include <octave/quit.h>
+#endif
+
 #include <climits>
 #include <cstdarg>
 #include <cstdint>
@@ -214,3 +218,31 @@ bool checkEntryCount(Module module, const mxArray* a, const char* argName, std::
 }
 
 void reportOutOfMemory(Module module) { reportError(module, kOutOfMemory, module.name); }
+
+// The one host-specific place of the toolkit: how a running call notices
+// Ctrl-C and hands it back to the host.
+#if defined(BEM2D_HOST_OCTAVE)
+// Octave's SIGINT handler sets octave_signal_caught while a module runs;
+// octave_quit() then throws its interrupt exception, which unwinds through
+// mexFunction like an error.
+bool hostInterruptPending(void*) { return octave_signal_caught != 0; }
+void hostRaiseInterrupt(Module module) {
+  octave_quit();
+  reportError(module, kInterrupted, module.name);
+}
+#elif defined(MATLAB_MEX_FILE)
+// MATLAB's (undocumented) query of a pending Ctrl-C, from libut.
+extern "C" bool utIsInterruptPending(void);
+bool hostInterruptPending(void*) { return utIsInterruptPending(); }
+void hostRaiseInterrupt(Module module) { reportError(module, kInterrupted, module.name); }
+#else
+bool hostInterruptPending(void*) { return false; }
+void hostRaiseInterrupt(Module module) { reportError(module, kInterrupted, module.name); }
+#endif
+
+RunOptions hostRunOptions() {
+  RunOptions options;
+  options.threads = threadCount();
+  options.interrupted = hostInterruptPending;
+  return options;
+}

@@ -12,6 +12,7 @@
 
 #include "messages.h"
 #include "mex.h"
+#include "parallel.h"
 
 #if defined(_WIN32)
 #define BEM2D_EXPORT __declspec(dllexport)
@@ -106,18 +107,41 @@ void reportOutOfMemory(Module module);
 // `a` holds at least `needed` entries.
 bool checkEntryCount(Module module, const mxArray* a, const char* argName, std::ptrdiff_t needed);
 
-// Runs a kernel call. Kernels report nothing, but their scratch allocation
-// may throw std::bad_alloc; letting that escape mexFunction would end the
-// host, so it becomes an ordinary error report instead. The report is made
-// outside the try block, since the host's error unwinds as an exception too.
+// Options of a kernel call from a gateway: the threads of threadCount()
+// (every hardware thread, or BEM2D_NUM_THREADS) and the host's interrupt.
+RunOptions hostRunOptions();
+
+// Whether the user has asked the host to interrupt the running call (Ctrl-C).
+// Polled by the calling thread only, through RunOptions.
+bool hostInterruptPending(void* unused);
+
+// Hands an interrupted call over to the host's own interrupt handling (which
+// does not return); reports kInterrupted if the host did not take over.
+void hostRaiseInterrupt(Module module);
+
+// Runs a kernel call, kernel(options) returning false when interrupted, that
+// fills `result`; stores result in *slot only when the kernel completes, so
+// that an interrupted or failed call assigns no output. Kernels report
+// nothing, but their scratch allocation may throw std::bad_alloc; letting
+// that escape mexFunction would end the host, so it becomes an ordinary error
+// report instead. Reports are made outside the try block, since the host's
+// errors unwind as exceptions too.
 template <class Kernel>
-bool runKernel(Module module, Kernel&& kernel) {
-  bool ok = true;
+void runKernel(Module module, mxArray* result, mxArray** slot, Kernel&& kernel) {
+  int outcome = 0;  // 0 done, 1 interrupted, 2 out of memory
   try {
-    kernel();
+    if (!kernel(hostRunOptions())) outcome = 1;
   } catch (const std::bad_alloc&) {
-    ok = false;
+    outcome = 2;
   }
-  if (!ok) reportOutOfMemory(module);
-  return ok;
+  if (outcome == 0) {
+    *slot = result;
+    return;
+  }
+  mxDestroyArray(result);
+  if (outcome == 1) {
+    hostRaiseInterrupt(module);
+  } else {
+    reportOutOfMemory(module);
+  }
 }

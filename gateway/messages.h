@@ -45,6 +45,9 @@ constexpr Message kTooFewEntries = {"tooFewEntries",
 // (module)
 constexpr Message kOutOfMemory = {"outOfMemory",
                                   "In %s, there is not enough memory for the computation.\n"};
+// (module): the user interrupted the call (Ctrl-C) and the host did not take
+// over; no result is returned.
+constexpr Message kInterrupted = {"interrupted", "In %s, the computation was interrupted.\n"};
 
 // ---- slpfield ----------------------------------------------------------------
 constexpr Message kSlpfieldOutputCount = {

@@ -6,7 +6,7 @@
 # already present are not fetched again.
 set -euo pipefail
 
-packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev
+packages=(cmake g++ make libgtest-dev libgmock-dev libsleef-dev
           octave octave-dev gnuplot-nox fonts-freefont-otf)
 missing=()
 for p in "${packages[@]}"; do

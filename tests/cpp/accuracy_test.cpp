@@ -123,67 +123,67 @@ int pointCount(const Case& c) { return static_cast<int>(c["points"].size() / 2);
 
 // ---- one adapter per module: the only place that knows a kernel's signature --
 
-std::vector<double> slpfield(const Case& c, double eta) {
+std::vector<double> slpfield(const Case& c, double eta, const RunOptions& options) {
   const Mesh m(c, 2);
   const std::vector<double> z = columns(c["points"], 2);
   std::vector<double> out(pointCount(c));
   slpfieldKernel(out.data(), m.nC, m.nCells, pointCount(c), m.coordinates.data(), m.cells.data(),
-                 c["dens"].data(), z.data(), eta);
+                 c["dens"].data(), z.data(), eta, options);
   return out;
 }
 
-std::vector<double> dlpfield(const Case& c, double eta) {
+std::vector<double> dlpfield(const Case& c, double eta, const RunOptions& options) {
   const Mesh m(c, 2);
   const std::vector<double> x = columns(c["points"], 2);
   std::vector<double> out(pointCount(c));
   dlpfieldKernel(out.data(), m.nC, m.nCells, pointCount(c), m.coordinates.data(), m.cells.data(),
-                 c["dens"].data(), x.data(), eta);
+                 c["dens"].data(), x.data(), eta, options);
   return out;
 }
 
-std::vector<double> tdlfield(const Case& c, double eta) {
+std::vector<double> tdlfield(const Case& c, double eta, const RunOptions& options) {
   const Mesh m(c, 2);
   const std::vector<double> x = columns(c["points"], 2), q = columns(c["dirs"], 2);
   std::vector<double> out(pointCount(c));
   tdlfieldKernel(out.data(), m.nC, m.nCells, m.coordinates.data(), m.cells.data(), c["dens"].data(),
-                 x.data(), pointCount(c), q.data(), eta);
+                 x.data(), pointCount(c), q.data(), eta, options);
   return out;
 }
 
-std::vector<double> hypfield(const Case& c, double eta) {
+std::vector<double> hypfield(const Case& c, double eta, const RunOptions& options) {
   const Mesh m(c, 2);
   const std::vector<double> x = columns(c["points"], 2), q = columns(c["dirs"], 2);
   std::vector<double> out(pointCount(c));
   hypfieldKernel(out.data(), m.nC, m.nCells, m.coordinates.data(), m.cells.data(), c["dens"].data(),
-                 x.data(), pointCount(c), q.data(), eta);
+                 x.data(), pointCount(c), q.data(), eta, options);
   return out;
 }
 
 // domfield has no eta: every triangle is treated alike.
-std::vector<double> domfield(const Case& c, double) {
+std::vector<double> domfield(const Case& c, double, const RunOptions& options) {
   const Mesh m(c, 3);
   const std::vector<double> x = columns(c["points"], 2);
   std::vector<double> out(pointCount(c));
   domfieldKernel(out.data(), m.coordinates.data(), m.cells.data(), c["dens"].data(), x.data(), m.nC,
-                 m.nCells, pointCount(c));
+                 m.nCells, pointCount(c), options);
   return out;
 }
 
-std::vector<double> slpmatrix(const Case& c, double eta) {
+std::vector<double> slpmatrix(const Case& c, double eta, const RunOptions& options) {
   const Mesh m(c, 2);
   std::vector<double> out(static_cast<std::size_t>(m.nCells) * m.nCells);
-  assembleSlpSerial(out.data(), m.nC, m.nCells, m.coordinates.data(), m.cells.data(), eta);
+  assembleSlp(out.data(), m.nC, m.nCells, m.coordinates.data(), m.cells.data(), eta, options);
   return out;
 }
 
-std::vector<double> hypmatrix(const Case& c, double eta) {
+std::vector<double> hypmatrix(const Case& c, double eta, const RunOptions& options) {
   const Mesh m(c, 2);
   std::vector<double> out(static_cast<std::size_t>(m.nC) * m.nC, 0);
-  assembleHyp(out.data(), m.coordinates.data(), m.cells.data(), m.nC, m.nCells, eta);
+  assembleHyp(out.data(), m.coordinates.data(), m.cells.data(), m.nC, m.nCells, eta, options);
   return out;
 }
 
-using Adapter = std::vector<double> (*)(const Case&, double);
+using Adapter = std::vector<double> (*)(const Case&, double, const RunOptions&);
 
 Adapter adapterOf(const std::string& module) {
   static const std::map<std::string, Adapter> table = {
@@ -228,9 +228,12 @@ struct GroupStats {
   std::string worstCase;  // the checked output with the largest error/tolerance
 };
 
-// Runs every case with the given eta; the outputs counted as checked are all
-// of them, or with nearOnly those marked near.
-std::vector<GroupStats> compare(double eta, bool nearOnly) {
+// Runs every case with the given eta and lanes (0: the widest this CPU has);
+// the outputs counted as checked are all of them, or with nearOnly those
+// marked near.
+std::vector<GroupStats> compare(double eta, bool nearOnly, int lanes) {
+  RunOptions options;
+  options.lanes = lanes;
   std::vector<GroupStats> groups;
   std::map<std::string, std::size_t> slot;
   for (const Case& c : references()) {
@@ -247,7 +250,7 @@ std::vector<GroupStats> compare(double eta, bool nearOnly) {
       groups.back().group = c.group;
     }
     GroupStats& g = groups[slot[key]];
-    const std::vector<double> out = run(c, eta);
+    const std::vector<double> out = run(c, eta, options);
     for (const Output& o : c.outputs) {
       const double got = out[o.index];
       const double err = std::fabs(got - o.ref);
@@ -266,8 +269,8 @@ std::vector<GroupStats> compare(double eta, bool nearOnly) {
   return groups;
 }
 
-void printTable(const std::vector<GroupStats>& groups, double eta, bool nearOnly) {
-  std::printf("\naccuracy with eta = %g%s\n", eta,
+void printTable(const std::vector<GroupStats>& groups, double eta, bool nearOnly, int lanes) {
+  std::printf("\naccuracy with eta = %g, %s lanes%s\n", eta, lanes == 1 ? "scalar" : "the widest",
               nearOnly ? " (checked: outputs within 4 element lengths)" : "");
   std::printf("%-10s %-22s %7s %10s %10s", "module", "regime", "outputs", "err/scale", "err/tol");
   if (nearOnly) std::printf(" %7s %10s", "checked", "err/tol");
@@ -281,18 +284,24 @@ void printTable(const std::vector<GroupStats>& groups, double eta, bool nearOnly
   std::fflush(stdout);
 }
 
-void expectWithinTolerance(double eta, bool nearOnly) {
+void expectWithinTolerance(double eta, bool nearOnly, int lanes) {
   ASSERT_FALSE(references().empty()) << "no references read from " << BEM2D_ACCURACY_REFERENCES;
-  const std::vector<GroupStats> groups = compare(eta, nearOnly);
-  printTable(groups, eta, nearOnly);
+  const std::vector<GroupStats> groups = compare(eta, nearOnly, lanes);
+  printTable(groups, eta, nearOnly, lanes);
   for (const GroupStats& g : groups) {
     EXPECT_LE(g.worstChecked, 1.0)
-        << g.module << " " << g.group << " with eta = " << eta << ", worst output: " << g.worstCase;
+        << g.module << " " << g.group << " with eta = " << eta << ", lanes " << lanes
+        << ", worst output: " << g.worstCase;
   }
 }
 
-TEST(Accuracy, EveryOutputWithinToleranceAtDefaultEta) { expectWithinTolerance(0.5, false); }
+// The default eta with the widest lanes this CPU runs, and with the scalar
+// lanes that every build has.
+TEST(Accuracy, EveryOutputWithinToleranceAtDefaultEta) {
+  expectWithinTolerance(0.5, false, 0);
+  expectWithinTolerance(0.5, false, 1);
+}
 
-TEST(Accuracy, ClosedFormsWithinToleranceNearTheElements) { expectWithinTolerance(0, true); }
+TEST(Accuracy, ClosedFormsWithinToleranceNearTheElements) { expectWithinTolerance(0, true, 0); }
 
 }  // namespace

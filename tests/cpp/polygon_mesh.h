@@ -1,8 +1,8 @@
 // Boundary meshes for the matrix tests: closed polygons with their vertices
 // on a circle (optionally with perturbed radii), elements running
 // counter-clockwise, in the host's column-major layout with 1-based vertex
-// numbers. Also the comparisons of two matrices and the thread starters that
-// refuse, which those tests share.
+// numbers. Also the comparisons of two matrices and the thread starter that
+// refuses, which those tests share.
 #pragma once
 
 #include <algorithm>
@@ -10,6 +10,8 @@
 #include <system_error>
 #include <thread>
 #include <vector>
+
+#include "parallel.h"
 
 struct PolygonMesh {
   int nC = 0;
@@ -61,18 +63,8 @@ inline double maxDiff(const std::vector<double>& a, const std::vector<double>& b
   return r;
 }
 
-// Thread starters in place of spawnThread that refuse as std::thread does
-// when the system has no thread to give: every time, or for every worker
-// record (of type Worker) but the one whose range starts at element or
-// column 0.
+// A thread starter in place of spawnThread that refuses as std::thread does
+// when the system has no thread to give.
 inline std::thread refuseEveryThread(void (*)(void*), void*) {
   throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
-}
-
-template <class Worker>
-std::thread refuseAllButTheFirst(void (*routine)(void*), void* arg) {
-  if (static_cast<const Worker*>(arg)->first != 0) {
-    throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
-  }
-  return std::thread(routine, arg);
 }

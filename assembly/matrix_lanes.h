@@ -1,0 +1,60 @@
+// Far element pairs of the matrix modules, several at a time.
+//
+// Single layer: with w = mP - mQ (midpoints), a = hP, b = hQ (half-vectors)
+// as complex numbers, alpha = a/w, beta = b/w, A = alpha^2, B = beta^2, the
+// mean of log|x - y| over the pair is
+//   log|w| - Re sum_{n>=1} (1/(2n)) sum_{k=0}^{n} C(n, k) A^k B^(n-k),
+//   C(n, k) = binom(2n, 2k) / ((2k + 1)(2n - 2k + 1)),
+// from log(w + s a - t b) = log w + log(1 + s alpha - t beta) averaged over the
+// square (only even powers of s and t survive). With rho = |alpha| + |beta|
+// the inner sums are at most rho^(2n), and the terms are taken until
+// rho^(2n+2) <= 1e-17. The series is used for pairs that the admissibility
+// rule surely sends to quadrature and where rho <= 1/4: exact to rounding.
+//
+// Hypersingular blocks between far nodes (hyp_pair.h): the tensor Gauss rule
+// of hypFarBlock, several pairs at a time.
+//
+// Every other pair goes to the module's own scalar code.
+#pragma once
+
+#include <cstddef>
+
+// The elements of a call, one array per quantity, paddedCount(n) entries.
+struct MatrixElements {
+  std::ptrdiff_t n;
+  const double* mx;
+  const double* my;
+  const double* hx;
+  const double* hy;
+  const double* L;
+  const double* nx;  // unit normal
+  const double* ny;
+  // Hypersingular matrix: 1 where both nodes of the element are regular, else
+  // 0; and 2 (largest radius of its nodes' supports) + L/2, so that a pair
+  // with |w| >= reach_i + reach_j has all four of its entries far.
+  const double* regular;
+  const double* reach;
+};
+
+static inline std::ptrdiff_t matrixPadded(std::ptrdiff_t n) { return (n + 7) / 8 * 8; }
+
+// Scalar code for a pair that the lanes do not take: writes the pair's
+// values (slpmatrix: one entry; hypmatrix: four) for rows j of column i.
+using MatrixFallback = void (*)(void* context, std::ptrdiff_t j, double* values);
+
+struct MatrixLanes {
+  int width;
+  // V(j, i) for j = 0..i into column[j]: the series where it applies, else
+  // fallback(context, j, column + j).
+  void (*slpColumn)(const MatrixElements& e, std::ptrdiff_t i, double eta, double* column,
+                    MatrixFallback fallback, void* context);
+  // The four values of every pair (j, i), j = 0..i, into values[4 j .. 4 j + 3]
+  // (entries (start j, start i), (end j, start i), (start j, end i),
+  // (end j, end i)): the block of hypFarBlock where all four are far, else
+  // fallback(context, j, values + 4 j).
+  void (*hypColumn)(const MatrixElements& e, std::ptrdiff_t i, double* values,
+                    MatrixFallback fallback, void* context);
+};
+
+// As fieldLanes: the widest lanes available (width 0), or at most `width`.
+const MatrixLanes& matrixLanes(int width);

@@ -1,0 +1,235 @@
+// The speed table of the toolkit: every module on the cases of the README,
+// in ns per core (wall time x this machine's cores / pairs or entries, so a
+// call that leaves a core idle pays for it), against the previous scalar
+// implementation in the same run, whose ratio holds on a noisy machine where
+// the absolute times do not. Each time is the median of several runs.
+//
+//   build/bench/bem2d_bench [filter]    runs the rows whose module or case
+//                                      contains the filter text
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bench_meshes.h"
+#include "dlpfield.h"
+#include "domfield.h"
+#include "field_lanes.h"
+#include "hypfield.h"
+#include "hypmatrix.h"
+#include "slpfield.h"
+#include "slpmatrix.h"
+#include "tdlfield.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Median wall time of `runs` calls of f (prepare runs before each, untimed).
+double medianSeconds(const std::function<void()>& f, int runs,
+                     const std::function<void()>& prepare = nullptr) {
+  std::vector<double> t;
+  for (int k = 0; k < runs; ++k) {
+    if (prepare) prepare();
+    const auto start = Clock::now();
+    f();
+    t.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+  }
+  std::sort(t.begin(), t.end());
+  return t[t.size() / 2];
+}
+
+struct Row {
+  const char* module;
+  std::string name;
+  const char* unit;
+  double goal;  // ns per core
+  double work;  // pairs or entries
+  std::function<void()> now, previous, prepare;
+  int runs, previousRuns;
+};
+
+const int kCores = static_cast<int>(std::thread::hardware_concurrency());
+
+void run(const Row& r) {
+  const double now = medianSeconds(r.now, r.runs, r.prepare) * kCores / r.work * 1e9;
+  const double before =
+      medianSeconds(r.previous, r.previousRuns, r.prepare) * kCores / r.work * 1e9;
+  std::printf("%-10s %-34s %-22s %9.1f %9.1f %7.1f %6.0f\n", r.module, r.name.c_str(), r.unit,
+              now, before, before / now, r.goal);
+  std::fflush(stdout);
+}
+
+// The boundary of the cases: a circle of radius 0.45 (its logarithmic
+// capacity is not 1) with N elements.
+struct Boundary {
+  int n;
+  std::vector<double> coordinates, elements, density, nodal, onElement, normals;
+  explicit Boundary(int count) : n(count) {
+    circlePolygon(n, 0.45, coordinates, elements);
+    density.resize(n);
+    nodal.resize(n);
+    onElement.resize(2 * static_cast<size_t>(n));
+    normals.resize(2 * static_cast<size_t>(n));
+    for (int k = 0; k < n; ++k) {
+      density[k] = std::cos(3.0 * k / n) + 2;
+      nodal[k] = coordinates[k] * coordinates[k] - coordinates[k + n];
+      // A third along element k, with its normal.
+      const int b = (k + 1) % n;
+      const double d1 = coordinates[b] - coordinates[k], d2 = coordinates[b + n] - coordinates[k + n];
+      const double L = std::sqrt(d1 * d1 + d2 * d2);
+      onElement[k] = coordinates[k] + d1 / 3;
+      onElement[k + n] = coordinates[k + n] + d2 / 3;
+      normals[k] = d2 / L;
+      normals[k + n] = -d1 / L;
+    }
+  }
+};
+
+void fieldRows(std::vector<Row>& rows, const std::shared_ptr<Boundary>& bp,
+               const std::vector<double>& points, const std::string& where) {
+  const Boundary& b = *bp;
+  const int n = b.n, nx = static_cast<int>(points.size() / 2);
+  auto out = std::make_shared<std::vector<double>>(static_cast<size_t>(nx));
+  auto pts = std::make_shared<std::vector<double>>(points);
+  const double work = static_cast<double>(n) * nx;
+  const double* c = b.coordinates.data();
+  const double* e = b.elements.data();
+  const double* x = pts->data();
+  std::vector<double> dirs(points.size());
+  for (int i = 0; i < nx; ++i) {
+    dirs[i] = 0.6;
+    dirs[i + nx] = 0.8;
+  }
+  auto q = std::make_shared<std::vector<double>>(dirs);
+  // The lambdas hold the boundary and the points alive.
+  rows.push_back({"slpfield", where, "point-element pair", 8, work,
+                  [=] {
+                    (void)bp;
+                    (void)pts; slpfieldKernel(out->data(), n, n, nx, c, e, b.density.data(), x, 0.5); },
+                  [=] { slpfieldScalarKernel(out->data(), n, n, nx, c, e, b.density.data(), x, 0.5); },
+                  nullptr, 5, 1});
+  rows.push_back({"dlpfield", where, "point-element pair", 5, work,
+                  [=] { dlpfieldKernel(out->data(), n, n, nx, c, e, b.nodal.data(), x, 0.5); },
+                  [=] { dlpfieldScalarKernel(out->data(), n, n, nx, c, e, b.nodal.data(), x, 0.5); },
+                  nullptr, 5, 1});
+  rows.push_back({"tdlfield", where, "point-element pair", 5, work,
+                  [=] {
+                    tdlfieldKernel(out->data(), n, n, c, e, b.density.data(), x, nx, q->data(), 0.5);
+                  },
+                  [=] {
+                    tdlfieldScalarKernel(out->data(), n, n, c, e, b.density.data(), x, nx, q->data(),
+                                         0.5);
+                  },
+                  nullptr, 5, 1});
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const char* filter = argc > 1 ? argv[1] : "";
+  std::printf("bem2d speed: %d cores, %d threads by default, lanes of %d doubles\n", kCores,
+              threadCount(), fieldLanes(0).width);
+  std::printf("ns per core = wall time x %d cores / work; previous = the scalar implementation\n\n",
+              kCores);
+  std::printf("%-10s %-34s %-22s %9s %9s %7s %6s\n", "module", "case", "per", "ns/core",
+              "previous", "ratio", "goal");
+
+  std::vector<Row> rows;
+  // Matrices on the circle of N elements.
+  for (int n : {2000, 8000}) {
+    auto b = std::make_shared<Boundary>(n);
+    auto V = std::make_shared<std::vector<double>>(static_cast<size_t>(n) * n);
+    const double entries = static_cast<double>(n) * n;
+    const int prevRuns = 1, runs = n > 4000 ? 1 : 3;
+    rows.push_back({"slpmatrix", "circle, N = " + std::to_string(n), "matrix entry", 20, entries,
+                    [=] {
+                      assembleSlp(V->data(), n, n, b->coordinates.data(), b->elements.data(), 0.5);
+                    },
+                    [=] {
+                      assembleSlpScalar(V->data(), n, n, b->coordinates.data(), b->elements.data(),
+                                        0.5);
+                    },
+                    nullptr, runs, prevRuns});
+    rows.push_back({"hypmatrix", "circle, N = " + std::to_string(n), "ordered element pair", 20,
+                    entries,
+                    [=] {
+                      assembleHyp(V->data(), b->coordinates.data(), b->elements.data(), n, n, 0.5);
+                    },
+                    [=] {
+                      assembleHypScalar(V->data(), b->coordinates.data(), b->elements.data(), n, n,
+                                        0.5);
+                    },
+                    [=] { std::fill(V->begin(), V->end(), 0.0); }, runs, prevRuns});
+  }
+  // Fields of the circle of 2000 elements.
+  auto b = std::make_shared<Boundary>(2000);
+  fieldRows(rows, b, circlePoints(2000, {0.2, 0.9, 3.0}), "2000 points at radii 0.2, 0.9, 3");
+  fieldRows(rows, b, circlePoints(2000, {0.44}), "2000 points at radius 0.44");
+  {
+    const int n = b->n;
+    auto out = std::make_shared<std::vector<double>>(static_cast<size_t>(n));
+    rows.push_back({"hypfield", "one point on each element", "point-element pair", 10,
+                    static_cast<double>(n) * n,
+                    [=] {
+                      hypfieldKernel(out->data(), n, n, b->coordinates.data(), b->elements.data(),
+                                     b->nodal.data(), b->onElement.data(), n, b->normals.data(), 0.5);
+                    },
+                    [=] {
+                      hypfieldScalarKernel(out->data(), n, n, b->coordinates.data(),
+                                           b->elements.data(), b->nodal.data(), b->onElement.data(),
+                                           n, b->normals.data(), 0.5);
+                    },
+                    nullptr, 5, 1});
+  }
+  // domfield: 2048 triangles of the unit square; 2000 points on the square
+  // 2 triangle sizes outside it, and 20000 points inside 8 triangles.
+  for (int inside = 0; inside < 2; ++inside) {
+    auto v = std::make_shared<std::vector<double>>();
+    auto t = std::make_shared<std::vector<double>>();
+    const int m = inside ? 2 : 32;
+    squareTriangulation(m, 1.0, *v, *t);
+    const int nV = (m + 1) * (m + 1), nT = 2 * m * m;
+    auto f = std::make_shared<std::vector<double>>(static_cast<size_t>(nT), 1.0);
+    const int nx = inside ? 20000 : 2000;
+    auto x = std::make_shared<std::vector<double>>(2 * static_cast<size_t>(nx));
+    for (int i = 0; i < nx; ++i) {
+      double p1, p2;
+      if (inside) {
+        // Spread over the disc of radius 0.48 inside the square.
+        const double r = 0.48 * std::sqrt((i + 0.5) / nx), t = 2.399963 * i;
+        p1 = r * std::cos(t);
+        p2 = r * std::sin(t);
+      } else {
+        // On the square of half side 0.5 + 2/m, side by side.
+        const double r = 0.5 + 2.0 / m, s = 4.0 * i / nx;
+        const int side = static_cast<int>(s);
+        const double u = (s - side - 0.5) * 2 * r;
+        const double sx[4] = {u, r, -u, -r}, sy[4] = {-r, u, r, -u};
+        p1 = sx[side];
+        p2 = sy[side];
+      }
+      (*x)[i] = p1;
+      (*x)[i + nx] = p2;
+    }
+    auto out = std::make_shared<std::vector<double>>(static_cast<size_t>(nx));
+    rows.push_back({"domfield",
+                    inside ? "20000 points inside 8 triangles" : "2000 points 2 sizes outside 2048",
+                    "point-triangle pair", inside ? 150.0 : 40.0, static_cast<double>(nT) * nx,
+                    [=] { domfieldKernel(out->data(), v->data(), t->data(), f->data(), x->data(), nV, nT, nx); },
+                    [=] {
+                      domfieldScalarKernel(out->data(), v->data(), t->data(), f->data(), x->data(),
+                                           nV, nT, nx);
+                    },
+                    nullptr, 5, 1});
+  }
+  for (const Row& r : rows) {
+    if (std::strstr(r.module, filter) != nullptr || r.name.find(filter) != std::string::npos) run(r);
+  }
+  return 0;
+}

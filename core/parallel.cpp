@@ -1,0 +1,135 @@
+#include "parallel.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <vector>
+
+std::thread spawnThread(void (*routine)(void*), void* arg) { return std::thread(routine, arg); }
+
+int threadCount() {
+  const char* text = std::getenv("BEM2D_NUM_THREADS");
+  if (text != nullptr) {
+    char* end = nullptr;
+    const long n = std::strtol(text, &end, 10);
+    if (end != text && *end == '\0' && n > 0) return n > 1024 ? 1024 : static_cast<int>(n);
+  }
+  const unsigned hardware = std::thread::hardware_concurrency();
+  if (hardware == 0) return 1;
+  return hardware > 1024 ? 1024 : static_cast<int>(hardware);
+}
+
+int threadsFor(const RunOptions& options) {
+  if (options.threads > 0) return options.threads > 1024 ? 1024 : options.threads;
+  return threadCount();
+}
+
+namespace {
+
+// Shared by the threads of one call.
+struct Loop {
+  std::int64_t chunks;
+  ChunkWork work;
+  void* context;
+  std::atomic<std::int64_t> next{0};
+  std::atomic<bool> stop{false};
+  std::mutex mutex;
+  std::condition_variable finished;
+  int running = 0;  // workers started and not yet finished, under mutex
+};
+
+struct Worker {
+  Loop* loop;
+  int index;
+};
+
+void runChunks(Loop& loop, int thread) {
+  while (!loop.stop.load(std::memory_order_relaxed)) {
+    const std::int64_t chunk = loop.next.fetch_add(1, std::memory_order_relaxed);
+    if (chunk >= loop.chunks) break;
+    loop.work(loop.context, chunk, thread);
+  }
+}
+
+void workerMain(void* arg) {
+  Worker* w = static_cast<Worker*>(arg);
+  runChunks(*w->loop, w->index);
+  std::lock_guard<std::mutex> lock(w->loop->mutex);
+  if (--w->loop->running == 0) w->loop->finished.notify_one();
+}
+
+bool pollInterrupt(const RunOptions& options) {
+  return options.interrupted != nullptr && options.interrupted(options.interruptContext);
+}
+
+}  // namespace
+
+bool parallelChunks(std::int64_t chunks, const RunOptions& options, ChunkWork work,
+                    void* context) {
+  if (chunks <= 0) return !pollInterrupt(options);
+  Loop loop;
+  loop.chunks = chunks;
+  loop.work = work;
+  loop.context = context;
+
+  int threads = threadsFor(options);
+  if (threads > chunks) threads = static_cast<int>(chunks);
+  // Records first, so that nothing can fail once a thread runs.
+  std::vector<Worker> workers(static_cast<size_t>(threads > 1 ? threads - 1 : 0));
+  std::vector<std::thread> handles(workers.size());
+  for (size_t k = 0; k < workers.size(); ++k) {
+    workers[k] = {&loop, static_cast<int>(k) + 1};
+    {
+      std::lock_guard<std::mutex> lock(loop.mutex);
+      ++loop.running;
+    }
+    bool started = true;
+    try {
+      handles[k] = options.spawn(workerMain, &workers[k]);
+    } catch (const std::system_error&) {
+      started = false;
+    } catch (const std::bad_alloc&) {
+      started = false;
+    }
+    if (!started) {
+      // Refused: the other threads take its share.
+      std::lock_guard<std::mutex> lock(loop.mutex);
+      --loop.running;
+    }
+  }
+
+  // The calling thread works too, and asks the host between its chunks.
+  bool interrupted = false;
+  while (!loop.stop.load(std::memory_order_relaxed)) {
+    if (pollInterrupt(options)) {
+      interrupted = true;
+      loop.stop.store(true, std::memory_order_relaxed);
+      break;
+    }
+    const std::int64_t chunk = loop.next.fetch_add(1, std::memory_order_relaxed);
+    if (chunk >= loop.chunks) break;
+    work(context, chunk, 0);
+  }
+  // Wait for the workers' last chunks, still answering the host.
+  {
+    std::unique_lock<std::mutex> lock(loop.mutex);
+    while (loop.running > 0) {
+      loop.finished.wait_for(lock, std::chrono::milliseconds(20));
+      if (!interrupted && loop.running > 0) {
+        lock.unlock();
+        if (pollInterrupt(options)) {
+          interrupted = true;
+          loop.stop.store(true, std::memory_order_relaxed);
+        }
+        lock.lock();
+      }
+    }
+  }
+  for (std::thread& h : handles) {
+    if (h.joinable()) h.join();
+  }
+  return !interrupted;
+}
