@@ -1,5 +1,6 @@
 #include "hypmatrix.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <vector>
@@ -54,26 +55,26 @@ struct Commit {
   std::vector<std::ptrdiff_t> ready;  // per slot: the column it holds ready, or -1
 };
 
-// Adds the values of column i into the lower triangle of W (row >= column):
-// a pair j < i stands for both ordered pairs, whose entries mirror each other,
-// so it adds once below the diagonal and twice on it (a shared node); the
-// pair of i with itself adds (a, a), (b, b) and one of its two mirrored
-// entries.
-void addColumn(double* W, std::ptrdiff_t nC, const AssemblyParams& p, std::ptrdiff_t i,
+// Adds the values of column i into the upper triangle of W (row <= column),
+// where the entries of a column of elements mostly fall into a few columns of
+// W, contiguous in memory: a pair j < i stands for both ordered pairs, whose
+// entries mirror each other, so it adds once off the diagonal and twice on it
+// (a shared node); the pair of i with itself adds (a, a), (b, b) and one of
+// its two mirrored entries.
+void addColumn(double* W, std::ptrdiff_t nC, const int* start, const int* end, std::ptrdiff_t i,
                const double* values) {
-  const std::ptrdiff_t nEs = p.nE;
-  const std::ptrdiff_t a = vertexIndex(p.elements[i]), b = vertexIndex(p.elements[i + nEs]);
+  const std::ptrdiff_t a = start[i], b = end[i];
   auto add = [&](std::ptrdiff_t r, std::ptrdiff_t c, double v, bool both) {
     if (r == c) {
       W[r + r * nC] += both ? 2 * v : v;
-    } else if (r > c) {
+    } else if (r < c) {
       W[r + c * nC] += v;
     } else {
       W[c + r * nC] += v;
     }
   };
   for (std::ptrdiff_t j = 0; j < i; ++j) {
-    const std::ptrdiff_t c = vertexIndex(p.elements[j]), d = vertexIndex(p.elements[j + nEs]);
+    const std::ptrdiff_t c = start[j], d = end[j];
     const double* v = values + 4 * j;
     add(c, a, v[0], true);
     add(d, a, v[1], true);
@@ -84,6 +85,20 @@ void addColumn(double* W, std::ptrdiff_t nC, const AssemblyParams& p, std::ptrdi
   add(a, a, v[0], false);
   add(b, a, v[1], false);
   add(b, b, v[3], false);
+}
+
+// The lower triangle of W from the upper one, in tiles of kTile x kTile so
+// that both the reads and the writes stay in cache.
+const std::ptrdiff_t kTile = 64;
+
+void mirrorTiles(double* W, std::ptrdiff_t nC, std::ptrdiff_t column0) {
+  const std::ptrdiff_t column1 = std::min(nC, column0 + kTile);
+  for (std::ptrdiff_t row0 = column0; row0 < nC; row0 += kTile) {
+    const std::ptrdiff_t row1 = std::min(nC, row0 + kTile);
+    for (std::ptrdiff_t q = column0; q < column1; ++q) {
+      for (std::ptrdiff_t p = std::max(row0, q + 1); p < row1; ++p) W[p + q * nC] = W[q + p * nC];
+    }
+  }
 }
 
 }  // namespace
@@ -106,6 +121,11 @@ bool assembleHyp(double* out, const double* coordinates, const double* elements,
   }
   const MatrixElements e = arrays.view();
   const MatrixLanes& lanes = matrixLanes(options.lanes);
+  std::vector<int> start(static_cast<size_t>(nE)), end(static_cast<size_t>(nE));
+  for (std::ptrdiff_t j = 0; j < nEs; ++j) {
+    start[j] = vertexIndex(elements[j]);
+    end[j] = vertexIndex(elements[j + nEs]);
+  }
 
   const int threads = threadsFor(options);
   const std::ptrdiff_t slots = 4 * static_cast<std::ptrdiff_t>(threads) + 2;
@@ -139,7 +159,7 @@ bool assembleHyp(double* out, const double* coordinates, const double* elements,
     while (commit.ready[static_cast<size_t>(commit.next % slots)] == commit.next) {
       const std::ptrdiff_t c = commit.next;
       lock.unlock();
-      addColumn(out, nCs, params, c, buffers.data() + (c % slots) * 4 * nEs);
+      addColumn(out, nCs, start.data(), end.data(), c, buffers.data() + (c % slots) * 4 * nEs);
       lock.lock();
       commit.ready[static_cast<size_t>(c % slots)] = -1;
       ++commit.next;
@@ -148,10 +168,9 @@ bool assembleHyp(double* out, const double* coordinates, const double* elements,
     commit.committing = false;
   });
   if (!done) return false;
-  // The upper triangle mirrors the lower one: W is exactly symmetric.
-  return parallelFor(nCs, options, [&](std::int64_t q, int) {
-    for (std::ptrdiff_t p = q + 1; p < nCs; ++p) out[q + p * nCs] = out[p + q * nCs];
-  });
+  // The lower triangle mirrors the upper one: W is exactly symmetric.
+  return parallelFor((nCs + kTile - 1) / kTile, options,
+                     [&](std::int64_t block, int) { mirrorTiles(out, nCs, block * kTile); });
 }
 
 bool assembleHypScalar(double* out, const double* coordinates, const double* elements, int nC,
