@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what bem2d needs on Debian 12: the compiler and CMake, GoogleTest
-# and Google Benchmark, GNU Octave with its MEX headers, and gnuplot for the
+# Installs what bem2d needs on Debian 12: the compiler and CMake, GoogleTest,
+# SLEEF (the vector lanes' logarithm), GNU Octave with its MEX headers, and gnuplot for the
 # demo's plots with the FreeFont files Octave draws their text with (Octave
 # only recommends them, and without them it can make no figure). Packages
 # already present are not fetched again.

@@ -46,6 +46,20 @@
 %     1e-12 L (plus a few rounding units of its coordinates) of an element
 %     counts as lying on it and gets 0 from it. A zero-length element adds 0.
 %     Reversing every element negates the result (every normal turns round).
+%     A pair sent to quadrature is integrated by the power series of its
+%     kernel about the element's midpoint m, in q = h/(x - m) (h the half
+%     element, as complex numbers), when |x - m| >= 2L and the pair surely
+%     passes the test (then |q|^2 <= 1/16): the terms are taken until
+%     |q|^(2n+2) <= 1e-17, which bounds the remainder, so the series is exact
+%     to rounding; any other such pair by the 16-point Gauss-Legendre rule.
+%
+%   Threads, vector lanes and Ctrl-C
+%     The work is spread over every hardware thread, or over BEM2D_NUM_THREADS
+%     threads when that environment variable holds a positive integer (read
+%     at every call, so setenv in a session takes effect); the result does
+%     not depend on the number of threads. Far pairs are evaluated 8 (AVX-512)
+%     or 4 (AVX2) at a time where the CPU has them. Ctrl-C stops the call
+%     within milliseconds and assigns no output.
 %
 %   Errors (each ends the call; Octave prefixes the text with "dlpfield: "),
 %   each under its identifier (err.identifier in a catch block):
@@ -79,6 +93,8 @@
 %       In dlpfield, gh must have at least k entries (it has m).
 %     bem2d:dlpfield:outOfMemory
 %       In dlpfield, there is not enough memory for the computation.
+%     bem2d:dlpfield:interrupted   (only where the host does not take over Ctrl-C)
+%       In dlpfield, the computation was interrupted.
 %
 %   Example
 %     % g = 1 on the unit square (counter-clockwise): -1 inside, 0 outside,

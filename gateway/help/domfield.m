@@ -31,9 +31,18 @@
 %     distance from the centroid to a corner) each triangle's integral is
 %     taken in closed form from its three edges (by the divergence theorem),
 %     inside the triangle, on its edges and at its corners included; farther
-%     away by the multipole series about its centroid, 18 terms, whose
-%     remainder is below 1e-17 of the leading term. A triangle without area
+%     away by the multipole series about its centroid c, whose terms are
+%     taken until (R/|x - c|)^(K+1) <= 1e-17 (K at most 18), which bounds the
+%     remainder relative to the leading term. A triangle without area
 %     (coincident or collinear corners) adds 0.
+%
+%   Threads, vector lanes and Ctrl-C
+%     The work is spread over every hardware thread, or over BEM2D_NUM_THREADS
+%     threads when that environment variable holds a positive integer (read
+%     at every call, so setenv in a session takes effect); the result does
+%     not depend on the number of threads. Far pairs are evaluated 8 (AVX-512)
+%     or 4 (AVX2) at a time where the CPU has them. Ctrl-C stops the call
+%     within milliseconds and assigns no output.
 %
 %   Errors (each ends the call; Octave prefixes the text with "domfield: "),
 %   each under its identifier (err.identifier in a catch block); these two
@@ -63,6 +72,8 @@
 %       In domfield, f must have at least nT entries (it has m).
 %     bem2d:domfield:outOfMemory
 %       In domfield, there is not enough memory for the computation.
+%     bem2d:domfield:interrupted   (only where the host does not take over Ctrl-C)
+%       In domfield, the computation was interrupted.
 %
 %   Example
 %     % The unit square in two triangles, f = 1, seen from far away: S is

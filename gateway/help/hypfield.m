@@ -48,11 +48,25 @@
 %     such element to the quadrature rule, eta = 0 to the closed form. The
 %     closed form is exact to rounding at any distance, angle and scale, next
 %     to an acute corner included.
+%     A pair sent to quadrature is integrated by the power series of its
+%     kernel about the element's midpoint m, in q = h/(x - m) (h the half
+%     element, as complex numbers), when |x - m| >= 2L and the pair surely
+%     passes the test (then |q|^2 <= 1/16): the terms are taken until
+%     |q|^(2n+2) <= 1e-17, which bounds the remainder, so the series is exact
+%     to rounding; any other such pair by the 16-point Gauss-Legendre rule.
 %
 %     A point lies on an element when it is within 1e-12 element lengths (plus
 %     a few rounding units of its coordinates) of it, so points built as
 %     A + (B - A)/3 lie on their element at any scale; it is at a vertex when
 %     it is that close to one. A zero-length element adds 0.
+%
+%   Threads, vector lanes and Ctrl-C
+%     The work is spread over every hardware thread, or over BEM2D_NUM_THREADS
+%     threads when that environment variable holds a positive integer (read
+%     at every call, so setenv in a session takes effect); the result does
+%     not depend on the number of threads. Far pairs are evaluated 8 (AVX-512)
+%     or 4 (AVX2) at a time where the CPU has them. Ctrl-C stops the call
+%     within milliseconds and assigns no output.
 %
 %   Warnings (on the standard error stream; the call goes on)
 %     Warning (hypfield): The evaluation point (x1,x2) is not even close to an
@@ -95,6 +109,8 @@
 %       In hypfield, elements(r,c) = v is not a row number of coordinates (1 to nC).
 %     bem2d:hypfield:outOfMemory
 %       In hypfield, there is not enough memory for the computation.
+%     bem2d:hypfield:interrupted   (only where the host does not take over Ctrl-C)
+%       In hypfield, the computation was interrupted.
 %
 %   Example
 %     % On the unit circle W maps cos(2*theta) to cos(2*theta) (k/2 for

@@ -56,8 +56,18 @@
 %     Gauss rule of 4 to 16 points per element: such entries are small second
 %     differences of the pair integrals, and this form keeps them exact to
 %     rounding relative to their own size. A zero-length element adds 0.
-%     The work runs on one thread below 200 elements and on two from 200 on;
-%     with two, the order of the additions (so the last bits) may vary.
+%     Pairs sent to quadrature that are small against the distance of their
+%     midpoints take the power series of the logarithm (help slpmatrix). Each
+%     unordered pair of elements is computed once and the values are added
+%     into W in a fixed order: W is exactly symmetric.
+%
+%   Threads, vector lanes and Ctrl-C
+%     The work is spread over every hardware thread, or over BEM2D_NUM_THREADS
+%     threads when that environment variable holds a positive integer (read
+%     at every call, so setenv in a session takes effect); the result does
+%     not depend on the number of threads. Far pairs are evaluated 8 (AVX-512)
+%     or 4 (AVX2) at a time where the CPU has them. Ctrl-C stops the call
+%     within milliseconds and assigns no output.
 %
 %   Errors (each ends the call; Octave prefixes the text with "hypmatrix: "),
 %   each under its identifier (err.identifier in a catch block):
@@ -87,6 +97,8 @@
 %       In hypmatrix, elements(r,c) = v is not a row number of coordinates (1 to nC).
 %     bem2d:hypmatrix:outOfMemory
 %       In hypmatrix, there is not enough memory for the computation.
+%     bem2d:hypmatrix:interrupted   (only where the host does not take over Ctrl-C)
+%       In hypmatrix, the computation was interrupted.
 %
 %   Example
 %     % Unit circle, n counter-clockwise elements. On the circle W maps

@@ -36,6 +36,20 @@
 %     half as long as its distance. Both are exact to rounding for the pairs
 %     they take (the closed form at any distance, angle and scale), so eta
 %     trades only speed. A zero-length element adds 0.
+%     A pair sent to quadrature is integrated by the power series of its
+%     kernel about the element's midpoint m, in q = h/(x - m) (h the half
+%     element, as complex numbers), when |x - m| >= 2L and the pair surely
+%     passes the test (then |q|^2 <= 1/16): the terms are taken until
+%     |q|^(2n+2) <= 1e-17, which bounds the remainder, so the series is exact
+%     to rounding; any other such pair by the 16-point Gauss-Legendre rule.
+%
+%   Threads, vector lanes and Ctrl-C
+%     The work is spread over every hardware thread, or over BEM2D_NUM_THREADS
+%     threads when that environment variable holds a positive integer (read
+%     at every call, so setenv in a session takes effect); the result does
+%     not depend on the number of threads. Far pairs are evaluated 8 (AVX-512)
+%     or 4 (AVX2) at a time where the CPU has them. Ctrl-C stops the call
+%     within milliseconds and assigns no output.
 %
 %   Errors (each ends the call; Octave prefixes the text with "slpfield: "),
 %   each under its identifier (err.identifier in a catch block):
@@ -69,6 +83,8 @@
 %       In slpfield, chi must have at least nE entries (it has m).
 %     bem2d:slpfield:outOfMemory
 %       In slpfield, there is not enough memory for the computation.
+%     bem2d:slpfield:interrupted   (only where the host does not take over Ctrl-C)
+%       In slpfield, the computation was interrupted.
 %
 %   Example
 %     % Density 1 on a circle of radius 2 (256 elements): the potential is

@@ -55,8 +55,21 @@
 %     are refined toward the ends of the longer element where needed), so eta
 %     trades only speed: nearly parallel pairs, pairs touching at small angles
 %     and pairs of very different lengths included. A zero-length element
-%     gives a zero row and column. Meshes of 200 or more elements are
-%     assembled on four threads.
+%     gives a zero row and column.
+%     A pair sent to quadrature whose elements are small against the distance
+%     of their midpoints, rho = (L_i + L_j) / (2 |m_i - m_j|) <= 1/4, and which
+%     surely passes the test, takes instead the power series of the logarithm
+%     about the two midpoints, its terms until rho^(2n+2) <= 1e-17, which
+%     bounds the remainder: exact to rounding as well. Each pair is computed
+%     once, so V is exactly symmetric.
+%
+%   Threads, vector lanes and Ctrl-C
+%     The work is spread over every hardware thread, or over BEM2D_NUM_THREADS
+%     threads when that environment variable holds a positive integer (read
+%     at every call, so setenv in a session takes effect); the result does
+%     not depend on the number of threads. Far pairs are evaluated 8 (AVX-512)
+%     or 4 (AVX2) at a time where the CPU has them. Ctrl-C stops the call
+%     within milliseconds and assigns no output.
 %
 %   Errors (each ends the call; Octave prefixes the text with "slpmatrix: "),
 %   each under its identifier (err.identifier in a catch block):
@@ -91,6 +104,8 @@
 %       In slpmatrix, elements(r,c) = v is not a row number of coordinates (1 to nC).
 %     bem2d:slpmatrix:outOfMemory
 %       In slpmatrix, there is not enough memory for the computation.
+%     bem2d:slpmatrix:interrupted   (only where the host does not take over Ctrl-C)
+%       In slpmatrix, the computation was interrupted.
 %
 %   Example
 %     % The circle of radius 1/2 as a polygon of n counter-clockwise elements.

@@ -50,12 +50,26 @@
 %     stretch of boundary); at the element's ends the integral diverges for
 %     any other direction. A point on the element's line outside it gets the
 %     element's finite contribution.
+%     A pair sent to quadrature is integrated by the power series of its
+%     kernel about the element's midpoint m, in q = h/(x - m) (h the half
+%     element, as complex numbers), when |x - m| >= 2L and the pair surely
+%     passes the test (then |q|^2 <= 1/16): the terms are taken until
+%     |q|^(2n+2) <= 1e-17, which bounds the remainder, so the series is exact
+%     to rounding; any other such pair by the 16-point Gauss-Legendre rule.
 %
 %     A point counts as lying on an element when it is within 1e-12 element
 %     lengths (plus a few rounding units of its coordinates) of it, so a
 %     boundary point that rounding moved slightly off its element still gets
 %     0 from it (the principal value) rather than the jump of K'. A
 %     zero-length element adds 0.
+%
+%   Threads, vector lanes and Ctrl-C
+%     The work is spread over every hardware thread, or over BEM2D_NUM_THREADS
+%     threads when that environment variable holds a positive integer (read
+%     at every call, so setenv in a session takes effect); the result does
+%     not depend on the number of threads. Far pairs are evaluated 8 (AVX-512)
+%     or 4 (AVX2) at a time where the CPU has them. Ctrl-C stops the call
+%     within milliseconds and assigns no output.
 %
 %   Errors (each ends the call; Octave prefixes the text with "tdlfield: "),
 %   each under its identifier (err.identifier in a catch block):
@@ -89,6 +103,8 @@
 %       In tdlfield, gh must have at least nE entries (it has m).
 %     bem2d:tdlfield:outOfMemory
 %       In tdlfield, there is not enough memory for the computation.
+%     bem2d:tdlfield:interrupted   (only where the host does not take over Ctrl-C)
+%       In tdlfield, the computation was interrupted.
 %
 %   Example
 %     % phi = 1 on the unit circle: V phi is constant inside, so its
