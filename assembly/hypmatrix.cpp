@@ -8,21 +8,8 @@
 #include "assembly_records.h"
 #include "geometry.h"
 #include "hyp_pair.h"
-#include "matrix_arrays.h"
+#include "matrix_pairs.h"
 #include "slp_pair.h"
-
-namespace {
-
-// The four values of the pair (element j, element i) for the entries
-// (c, a), (d, a), (c, b), (d, b), c d the nodes of j and a b those of i: between
-// far regular nodes the block of the hypersingular kernel, elsewhere the signed
-// log form (each entry by one form from all its element pairs).
-struct HypColumn {
-  const AssemblyParams* params;
-  double Ri[4];  // element i reversed, as the log form takes it
-  double Fi[4];  // element i as given
-  std::ptrdiff_t a, b;
-};
 
 void hypPairFallback(void* context, std::ptrdiff_t j, double* v) {
   const HypColumn& c = *static_cast<const HypColumn*>(context);
@@ -44,6 +31,42 @@ void hypPairFallback(void* context, std::ptrdiff_t j, double* v) {
   v[3] = far[3] ? block[1][1] : x;
 }
 
+HypSetup::HypSetup(const double* coordinates, const double* elements, int nC, int nE, double eta)
+    : patches(nodePatches(nC, nE, coordinates, elements)),
+      params{nC,     nE, coordinates, elements, eta, patches.regular.data(),
+             patches.radius.data(), patches.elements.data()},
+      arrays(matrixArrays(nC, nE, coordinates, elements)),
+      start(static_cast<size_t>(nE)),
+      end(static_cast<size_t>(nE)) {
+  const std::ptrdiff_t nEs = nE;
+  for (std::ptrdiff_t j = 0; j < nEs; ++j) {
+    const int a = vertexIndex(elements[j]), b = vertexIndex(elements[j + nEs]);
+    start[j] = a;
+    end[j] = b;
+    arrays.regular[j] = patches.regular[a] && patches.regular[b] ? 1.0 : 0.0;
+    // Every element of the supports of a and b lies within L/2 + R of the
+    // midpoint, and none is longer than R: a pair with |w| >= reach_i + reach_j
+    // has all four of its entries far (hyp_pair.h).
+    const double R = patches.radius[a] > patches.radius[b] ? patches.radius[a] : patches.radius[b];
+    arrays.reach[j] = 2 * R + 0.5 * arrays.L[j];
+  }
+}
+
+HypColumn HypSetup::column(std::ptrdiff_t i) const {
+  HypColumn c;
+  c.params = &params;
+  elementEnds(params, i, c.Fi);
+  c.Ri[0] = c.Fi[2];
+  c.Ri[1] = c.Fi[3];
+  c.Ri[2] = c.Fi[0];
+  c.Ri[3] = c.Fi[1];
+  c.a = start[i];
+  c.b = end[i];
+  return c;
+}
+
+namespace {
+
 // Columns in flight: column i is computed into slot i % slots, and added into
 // W strictly in the order of i by whichever thread finds the next column
 // ready (one thread at a time), so the sums do not depend on the threads.
@@ -57,34 +80,14 @@ struct Commit {
 
 // Adds the values of column i into the upper triangle of W (row <= column),
 // where the entries of a column of elements mostly fall into a few columns of
-// W, contiguous in memory: a pair j < i stands for both ordered pairs, whose
-// entries mirror each other, so it adds once off the diagonal and twice on it
-// (a shared node); the pair of i with itself adds (a, a), (b, b) and one of
-// its two mirrored entries.
+// W, contiguous in memory.
 void addColumn(double* W, std::ptrdiff_t nC, const int* start, const int* end, std::ptrdiff_t i,
                const double* values) {
-  const std::ptrdiff_t a = start[i], b = end[i];
-  auto add = [&](std::ptrdiff_t r, std::ptrdiff_t c, double v, bool both) {
-    if (r == c) {
-      W[r + r * nC] += both ? 2 * v : v;
-    } else if (r < c) {
-      W[r + c * nC] += v;
-    } else {
-      W[c + r * nC] += v;
-    }
-  };
-  for (std::ptrdiff_t j = 0; j < i; ++j) {
-    const std::ptrdiff_t c = start[j], d = end[j];
-    const double* v = values + 4 * j;
-    add(c, a, v[0], true);
-    add(d, a, v[1], true);
-    add(c, b, v[2], true);
-    add(d, b, v[3], true);
+  for (std::ptrdiff_t j = 0; j <= i; ++j) {
+    forEachEntry(start, end, i, j, values + 4 * j, [&](std::ptrdiff_t r, std::ptrdiff_t c, double v) {
+      W[r < c ? r + c * nC : c + r * nC] += v;
+    });
   }
-  const double* v = values + 4 * i;
-  add(a, a, v[0], false);
-  add(b, a, v[1], false);
-  add(b, b, v[3], false);
 }
 
 // The lower triangle of W from the upper one, in tiles of kTile x kTile so
@@ -105,27 +108,10 @@ void mirrorTiles(double* W, std::ptrdiff_t nC, std::ptrdiff_t column0) {
 
 bool assembleHyp(double* out, const double* coordinates, const double* elements, int nC, int nE,
                  double eta, const RunOptions& options) {
-  const NodePatches patches = nodePatches(nC, nE, coordinates, elements);
-  const AssemblyParams params = {nC,     nE, coordinates, elements, eta, patches.regular.data(),
-                                 patches.radius.data(), patches.elements.data()};
-  MatrixArrays arrays = matrixArrays(nC, nE, coordinates, elements);
-  const std::ptrdiff_t nEs = nE, nCs = nC;
-  for (std::ptrdiff_t j = 0; j < nEs; ++j) {
-    const std::ptrdiff_t a = vertexIndex(elements[j]), b = vertexIndex(elements[j + nEs]);
-    arrays.regular[j] = patches.regular[a] && patches.regular[b] ? 1.0 : 0.0;
-    // Every element of the supports of a and b lies within L/2 + R of the
-    // midpoint, and none is longer than R: a pair with |w| >= reach_i + reach_j
-    // has all four of its entries far (hyp_pair.h).
-    const double R = patches.radius[a] > patches.radius[b] ? patches.radius[a] : patches.radius[b];
-    arrays.reach[j] = 2 * R + 0.5 * arrays.L[j];
-  }
-  const MatrixElements e = arrays.view();
+  const HypSetup setup(coordinates, elements, nC, nE, eta);
+  const MatrixElements e = setup.elements();
   const MatrixLanes& lanes = matrixLanes(options.lanes);
-  std::vector<int> start(static_cast<size_t>(nE)), end(static_cast<size_t>(nE));
-  for (std::ptrdiff_t j = 0; j < nEs; ++j) {
-    start[j] = vertexIndex(elements[j]);
-    end[j] = vertexIndex(elements[j + nEs]);
-  }
+  const std::ptrdiff_t nEs = nE, nCs = nC;
 
   const int threads = threadsFor(options);
   const std::ptrdiff_t slots = 4 * static_cast<std::ptrdiff_t>(threads) + 2;
@@ -141,16 +127,10 @@ bool assembleHyp(double* out, const double* coordinates, const double* elements,
       commit.slotFree.wait(lock, [&] { return i < commit.next + slots; });
     }
     double* values = buffers.data() + slot * 4 * nEs;
-    HypColumn column;
-    column.params = &params;
-    elementEnds(params, i, column.Fi);
-    column.Ri[0] = column.Fi[2];
-    column.Ri[1] = column.Fi[3];
-    column.Ri[2] = column.Fi[0];
-    column.Ri[3] = column.Fi[1];
-    column.a = vertexIndex(elements[i]);
-    column.b = vertexIndex(elements[i + nEs]);
-    lanes.hypColumn(e, i, values, hypPairFallback, &column);
+    HypColumn column = setup.column(i);
+    for (std::ptrdiff_t j0 = 0; j0 <= i; j0 += lanes.width) {
+      lanes.hypGroup(e, i, j0, values + 4 * j0, ~0u, hypPairFallback, &column);
+    }
 
     std::unique_lock<std::mutex> lock(commit.mutex);
     commit.ready[static_cast<size_t>(slot)] = i;
@@ -159,7 +139,8 @@ bool assembleHyp(double* out, const double* coordinates, const double* elements,
     while (commit.ready[static_cast<size_t>(commit.next % slots)] == commit.next) {
       const std::ptrdiff_t c = commit.next;
       lock.unlock();
-      addColumn(out, nCs, start.data(), end.data(), c, buffers.data() + (c % slots) * 4 * nEs);
+      addColumn(out, nCs, setup.start.data(), setup.end.data(), c,
+                buffers.data() + (c % slots) * 4 * nEs);
       lock.lock();
       commit.ready[static_cast<size_t>(c % slots)] = -1;
       ++commit.next;
@@ -175,29 +156,19 @@ bool assembleHyp(double* out, const double* coordinates, const double* elements,
 
 bool assembleHypScalar(double* out, const double* coordinates, const double* elements, int nC,
                        int nE, double eta, const RunOptions& options) {
-  const NodePatches patches = nodePatches(nC, nE, coordinates, elements);
-  const AssemblyParams params = {nC,     nE, coordinates, elements, eta, patches.regular.data(),
-                                 patches.radius.data(), patches.elements.data()};
+  const HypSetup setup(coordinates, elements, nC, nE, eta);
   const std::ptrdiff_t nEs = nE, nCs = nC;
   RunOptions previous = options;
   previous.threads = nE < 200 ? 1 : 2;
   std::mutex collector;
   return parallelFor(nEs, previous, [&](std::int64_t i, int) {
-    HypColumn column;
-    column.params = &params;
-    elementEnds(params, i, column.Fi);
-    column.Ri[0] = column.Fi[2];
-    column.Ri[1] = column.Fi[3];
-    column.Ri[2] = column.Fi[0];
-    column.Ri[3] = column.Fi[1];
-    column.a = vertexIndex(elements[i]);
-    column.b = vertexIndex(elements[i + nEs]);
+    HypColumn column = setup.column(i);
     // Every ordered pair (j, i) into the columns of a and b.
     std::vector<double> vA(static_cast<size_t>(nC), 0.0), vB(static_cast<size_t>(nC), 0.0);
     for (std::ptrdiff_t j = 0; j < nEs; ++j) {
       double v[4];
       hypPairFallback(&column, j, v);
-      const std::ptrdiff_t c = vertexIndex(elements[j]), d = vertexIndex(elements[j + nEs]);
+      const std::ptrdiff_t c = setup.start[j], d = setup.end[j];
       vA[c] += v[0];
       vA[d] += v[1];
       vB[c] += v[2];

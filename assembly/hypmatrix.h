@@ -10,6 +10,9 @@
 // element has a zero row and column.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 #include "parallel.h"
 
 // Each unordered pair of elements is computed once (element columns spread
@@ -27,3 +30,12 @@ bool assembleHyp(double* out, const double* coordinates, const double* elements,
 // implementation, kept for the benchmarks to compare against.
 bool assembleHypScalar(double* out, const double* coordinates, const double* elements, int nC,
                        int nE, double eta, const RunOptions& options = RunOptions());
+
+// The entries W(rows[a], cols[b]) (0-based node numbers) into out[a + b * ld]:
+// equal bit for bit to the same entries of assembleHyp with the same lanes
+// (each entry sums the values of its element pairs, each from the same lane
+// group, in the order in which the whole matrix adds them).
+bool assembleHypTile(double* out, std::ptrdiff_t ld, const double* coordinates,
+                     const double* elements, int nC, int nE, double eta, const std::int64_t* rows,
+                     std::ptrdiff_t nRows, const std::int64_t* cols, std::ptrdiff_t nCols,
+                     const RunOptions& options = RunOptions());

@@ -1,6 +1,5 @@
 // W = hypmatrix(coordinates, elements[, eta])
 #include "gateway.h"
-#include "hypmatrix.h"
 
 extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
                                          const mxArray* prhs[]) {
@@ -24,12 +23,11 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
   const mxArray* coordinates = prhs[0];
   const mxArray* elements = prhs[1];
   if (!checkBoundaryMesh(module, coordinates, elements)) return;
-  const int nC = rowCount(coordinates), nE = rowCount(elements);
+  const int nC = rowCount(coordinates);
 
   mxArray* result = mxCreateDoubleMatrix(static_cast<mwSize>(nC), static_cast<mwSize>(nC), mxREAL);
   double* out = mxGetPr(result);
   runKernel(module, result, &plhs[0], [&](const RunOptions& options) {
-    std::vector<double> converted;
-    return assembleHyp(out, mxGetPr(coordinates), indexData(elements, 2, converted), nC, nE, eta, options);
+    return bem2d::hypmatrix(hostMesh(coordinates, elements), eta, out, options);
   });
 }

@@ -42,18 +42,23 @@ static inline std::ptrdiff_t matrixPadded(std::ptrdiff_t n) { return (n + 7) / 8
 // values (slpmatrix: one entry; hypmatrix: four) for rows j of column i.
 using MatrixFallback = void (*)(void* context, std::ptrdiff_t j, double* values);
 
+// The lane functions take one group of pairs (j, i), j = j0 + k for the lanes
+// k < width (j0 a multiple of the width), those with j <= i. A pair's value
+// depends on its own group only, not on the other groups computed, so a tile
+// of the matrix that evaluates the same groups gets the same bits as the
+// whole matrix.
 struct MatrixLanes {
   int width;
-  // V(j, i) for j = 0..i into column[j]: the series where it applies, else
-  // fallback(context, j, column + j).
-  void (*slpColumn)(const MatrixElements& e, std::ptrdiff_t i, double eta, double* column,
-                    MatrixFallback fallback, void* context);
-  // The four values of every pair (j, i), j = 0..i, into values[4 j .. 4 j + 3]
-  // (entries (start j, start i), (end j, start i), (start j, end i),
-  // (end j, end i)): the block of hypFarBlock where all four are far, else
-  // fallback(context, j, values + 4 j).
-  void (*hypColumn)(const MatrixElements& e, std::ptrdiff_t i, double* values,
-                    MatrixFallback fallback, void* context);
+  // V(j, i) into values[k]: the series where it applies, else
+  // fallback(context, j, values + k) for the lanes set in `needed` (bit k).
+  void (*slpGroup)(const MatrixElements& e, std::ptrdiff_t i, std::ptrdiff_t j0, double eta,
+                   double* values, unsigned needed, MatrixFallback fallback, void* context);
+  // The four values of the pair (j, i) into values[4 k .. 4 k + 3] (entries
+  // (start j, start i), (end j, start i), (start j, end i), (end j, end i)):
+  // the block of hypFarBlock where all four are far, else fallback(context,
+  // j, values + 4 k) for the lanes set in `needed`.
+  void (*hypGroup)(const MatrixElements& e, std::ptrdiff_t i, std::ptrdiff_t j0, double* values,
+                   unsigned needed, MatrixFallback fallback, void* context);
 };
 
 // As fieldLanes: the widest lanes available (width 0), or at most `width`.

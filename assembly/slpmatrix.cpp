@@ -1,15 +1,8 @@
 #include "slpmatrix.h"
 
 #include "assembly_records.h"
-#include "matrix_arrays.h"
+#include "matrix_pairs.h"
 #include "slp_pair.h"
-
-namespace {
-
-struct SlpColumn {
-  const AssemblyParams* params;
-  const double* Pi;  // element i as a segment
-};
 
 void slpPairFallback(void* context, std::ptrdiff_t j, double* value) {
   const SlpColumn& c = *static_cast<const SlpColumn*>(context);
@@ -17,8 +10,6 @@ void slpPairFallback(void* context, std::ptrdiff_t j, double* value) {
   elementEnds(*c.params, j, Q);
   *value = slpPairEntry(c.Pi, Q, c.params->eta);
 }
-
-}  // namespace
 
 bool assembleSlp(double* out, int nC, int nE, const double* coordinates, const double* elements,
                  double eta, const RunOptions& options) {
@@ -35,7 +26,9 @@ bool assembleSlp(double* out, int nC, int nE, const double* coordinates, const d
     elementEnds(params, i, Pi);
     SlpColumn context = {&params, Pi};
     double* column = out + i * n;
-    lanes.slpColumn(e, i, eta, column, slpPairFallback, &context);
+    for (std::ptrdiff_t j0 = 0; j0 <= i; j0 += lanes.width) {
+      lanes.slpGroup(e, i, j0, eta, column + j0, ~0u, slpPairFallback, &context);
+    }
     for (std::ptrdiff_t j = 0; j < i; ++j) out[i + j * n] = column[j];
   });
 }

@@ -6,6 +6,9 @@
 // boundary).
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 #include "parallel.h"
 
 // Pairs that the admissibility rule surely sends to quadrature and whose
@@ -22,3 +25,12 @@ bool assembleSlp(double* out, int nC, int nE, const double* coordinates, const d
 // compare against.
 bool assembleSlpScalar(double* out, int nC, int nE, const double* coordinates,
                        const double* elements, double eta, const RunOptions& options = RunOptions());
+
+// The entries V(rows[a], cols[b]) (0-based element numbers) into
+// out[a + b * ld]: equal bit for bit to the same entries of assembleSlp with
+// the same lanes, whatever the rows and columns (each value comes from the
+// same lane group as in the whole matrix).
+bool assembleSlpTile(double* out, std::ptrdiff_t ld, int nC, int nE, const double* coordinates,
+                     const double* elements, double eta, const std::int64_t* rows,
+                     std::ptrdiff_t nRows, const std::int64_t* cols, std::ptrdiff_t nCols,
+                     const RunOptions& options = RunOptions());

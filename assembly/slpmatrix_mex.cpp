@@ -1,6 +1,5 @@
 // V = slpmatrix(coordinates, elements[, eta])
 #include "gateway.h"
-#include "slpmatrix.h"
 
 extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
                                          const mxArray* prhs[]) {
@@ -23,13 +22,11 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
   const mxArray* coordinates = prhs[0];
   const mxArray* elements = prhs[1];
   if (!checkBoundaryMesh(module, coordinates, elements)) return;
-  const int nC = rowCount(coordinates), nE = rowCount(elements);
+  const int nE = rowCount(elements);
 
   mxArray* result = mxCreateDoubleMatrix(static_cast<mwSize>(nE), static_cast<mwSize>(nE), mxREAL);
   double* out = mxGetPr(result);
   runKernel(module, result, &plhs[0], [&](const RunOptions& options) {
-    std::vector<double> converted;
-    return assembleSlp(out, nC, nE, mxGetPr(coordinates), indexData(elements, 2, converted), eta,
-                       options);
+    return bem2d::slpmatrix(hostMesh(coordinates, elements), eta, out, options);
   });
 }

@@ -100,7 +100,7 @@ void fieldRows(std::vector<Row>& rows, const std::shared_ptr<Boundary>& bp,
   const double work = static_cast<double>(n) * nx;
   const double* c = b.coordinates.data();
   const double* e = b.elements.data();
-  const double* x = pts->data();
+  const Points P = columnMajor(pts->data(), nx);
   std::vector<double> dirs(points.size());
   for (int i = 0; i < nx; ++i) {
     dirs[i] = 0.6;
@@ -111,20 +111,20 @@ void fieldRows(std::vector<Row>& rows, const std::shared_ptr<Boundary>& bp,
   rows.push_back({"slpfield", where, "point-element pair", 8, work,
                   [=] {
                     (void)bp;
-                    (void)pts; slpfieldKernel(out->data(), n, n, nx, c, e, b.density.data(), x, 0.5); },
-                  [=] { slpfieldScalarKernel(out->data(), n, n, nx, c, e, b.density.data(), x, 0.5); },
+                    (void)pts; slpfieldKernel(out->data(), n, n, c, e, b.density.data(), P, 0.5); },
+                  [=] { slpfieldScalarKernel(out->data(), n, n, c, e, b.density.data(), P, 0.5); },
                   nullptr, 5, 1});
   rows.push_back({"dlpfield", where, "point-element pair", 5, work,
-                  [=] { dlpfieldKernel(out->data(), n, n, nx, c, e, b.nodal.data(), x, 0.5); },
-                  [=] { dlpfieldScalarKernel(out->data(), n, n, nx, c, e, b.nodal.data(), x, 0.5); },
+                  [=] { dlpfieldKernel(out->data(), n, n, c, e, b.nodal.data(), P, 0.5); },
+                  [=] { dlpfieldScalarKernel(out->data(), n, n, c, e, b.nodal.data(), P, 0.5); },
                   nullptr, 5, 1});
   rows.push_back({"tdlfield", where, "point-element pair", 5, work,
                   [=] {
-                    tdlfieldKernel(out->data(), n, n, c, e, b.density.data(), x, nx, q->data(), 0.5);
+                    tdlfieldKernel(out->data(), n, n, c, e, b.density.data(), P, columnMajor(q->data(), nx), 0.5);
                   },
                   [=] {
-                    tdlfieldScalarKernel(out->data(), n, n, c, e, b.density.data(), x, nx, q->data(),
-                                         0.5);
+                    tdlfieldScalarKernel(out->data(), n, n, c, e, b.density.data(), P,
+                                         columnMajor(q->data(), nx), 0.5);
                   },
                   nullptr, 5, 1});
 }
@@ -178,12 +178,14 @@ int main(int argc, char** argv) {
                     static_cast<double>(n) * n,
                     [=] {
                       hypfieldKernel(out->data(), n, n, b->coordinates.data(), b->elements.data(),
-                                     b->nodal.data(), b->onElement.data(), n, b->normals.data(), 0.5);
+                                     b->nodal.data(), columnMajor(b->onElement.data(), n),
+                                     columnMajor(b->normals.data(), n), 0.5);
                     },
                     [=] {
                       hypfieldScalarKernel(out->data(), n, n, b->coordinates.data(),
-                                           b->elements.data(), b->nodal.data(), b->onElement.data(),
-                                           n, b->normals.data(), 0.5);
+                                           b->elements.data(), b->nodal.data(),
+                                           columnMajor(b->onElement.data(), n),
+                                           columnMajor(b->normals.data(), n), 0.5);
                     },
                     nullptr, 5, 1});
   }
@@ -221,10 +223,10 @@ int main(int argc, char** argv) {
     rows.push_back({"domfield",
                     inside ? "20000 points inside 8 triangles" : "2000 points 2 sizes outside 2048",
                     "point-triangle pair", inside ? 150.0 : 40.0, static_cast<double>(nT) * nx,
-                    [=] { domfieldKernel(out->data(), v->data(), t->data(), f->data(), x->data(), nV, nT, nx); },
+                    [=] { domfieldKernel(out->data(), v->data(), t->data(), f->data(), columnMajor(x->data(), nx), nV, nT); },
                     [=] {
-                      domfieldScalarKernel(out->data(), v->data(), t->data(), f->data(), x->data(),
-                                           nV, nT, nx);
+                      domfieldScalarKernel(out->data(), v->data(), t->data(), f->data(),
+                                           columnMajor(x->data(), nx), nV, nT);
                     },
                     nullptr, 5, 1});
   }

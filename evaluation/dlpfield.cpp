@@ -48,10 +48,9 @@ double dlpPair(void* context, std::ptrdiff_t j, double x1, double x2) {
 
 }  // namespace
 
-bool dlpfieldKernel(double* out, int nC, int nE, int nx, const double* coordinates,
-                    const double* elements, const double* gh, const double* x, double eta,
-                    const RunOptions& options) {
-  const std::ptrdiff_t nEs = nE, nxs = nx;
+bool dlpfieldKernel(double* out, int nC, int nE, const double* coordinates, const double* elements,
+                    const double* gh, const Points& x, double eta, const RunOptions& options) {
+  const std::ptrdiff_t nEs = nE, nxs = x.count;
   const std::vector<Segment> segments = meshSegments(nC, nE, coordinates, elements);
   ElementArrays a = elementArrays(segments);
   std::vector<double> gA(static_cast<size_t>(nE)), gB(static_cast<size_t>(nE));
@@ -70,14 +69,14 @@ bool dlpfieldKernel(double* out, int nC, int nE, int nx, const double* coordinat
     const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nxs, (chunk + 1) * perChunk);
     DlpContext local = context;
     for (std::ptrdiff_t i = chunk * perChunk; i < end; ++i) {
-      out[i] = -lanes.dlp(e, x[i], x[i + nxs], dlpPair, &local) / 6.283185307179586;
+      out[i] = -lanes.dlp(e, x.x(i), x.y(i), dlpPair, &local) / 6.283185307179586;
     }
   });
 }
 
-void dlpfieldScalarKernel(double* out, int nC, int nE, int nx, const double* coordinates,
-                          const double* elements, const double* gh, const double* x, double eta) {
-  const std::ptrdiff_t nEs = nE, nxs = nx;
+void dlpfieldScalarKernel(double* out, int nC, int nE, const double* coordinates,
+                          const double* elements, const double* gh, const Points& x, double eta) {
+  const std::ptrdiff_t nEs = nE, nxs = x.count;
   const std::vector<Segment> segments = meshSegments(nC, nE, coordinates, elements);
   std::vector<double> gA(static_cast<size_t>(nE)), gB(static_cast<size_t>(nE));
   for (std::ptrdiff_t j = 0; j < nEs; ++j) {
@@ -87,7 +86,7 @@ void dlpfieldScalarKernel(double* out, int nC, int nE, int nx, const double* coo
   DlpContext context = {&segments, gA.data(), gB.data(), eta};
   for (std::ptrdiff_t i = 0; i < nxs; ++i) {
     double acc = 0;
-    for (std::ptrdiff_t j = 0; j < nEs; ++j) acc += dlpPair(&context, j, x[i], x[i + nxs]);
+    for (std::ptrdiff_t j = 0; j < nEs; ++j) acc += dlpPair(&context, j, x.x(i), x.y(i));
     out[i] = -acc / 6.283185307179586;
   }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "parallel.h"
+#include "points.h"
 
 // Double-layer potential of a density g that is linear on every element and
 // given by its values gh at the vertices (read at entry v - 1 for vertex v),
@@ -13,12 +14,12 @@
 // line of an element gets nothing from it in closed form: no jump term is
 // added on the boundary. Vertex numbers in `elements` must lie in 1..nC and
 // gh must hold every vertex they name; the gateway has checked both.
-bool dlpfieldKernel(double* out, int nC, int nE, int nx, const double* coordinates,
-                    const double* elements, const double* gh, const double* x, double eta,
+bool dlpfieldKernel(double* out, int nC, int nE, const double* coordinates, const double* elements,
+                    const double* gh, const Points& x, double eta,
                     const RunOptions& options = RunOptions());
 
 // The same on the calling thread, every pair by the module's scalar code (the
 // closed form, or the 16-point rule where eta admits it): the toolkit's
 // previous implementation, kept for the benchmarks to compare against.
-void dlpfieldScalarKernel(double* out, int nC, int nE, int nx, const double* coordinates,
-                          const double* elements, const double* gh, const double* x, double eta);
+void dlpfieldScalarKernel(double* out, int nC, int nE, const double* coordinates,
+                          const double* elements, const double* gh, const Points& x, double eta);

@@ -1,5 +1,4 @@
 // gx = dlpfield(coordinates, elements, gh, x[, eta])
-#include "dlpfield.h"
 #include "gateway.h"
 
 extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
@@ -29,7 +28,7 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
                                  {gh, "gh", 0},
                                  {x, "x", 2}};
   if (!checkMatrices(module, args, 4)) return;
-  const int nC = rowCount(coordinates), nE = rowCount(elements), nx = rowCount(x);
+  const int nC = rowCount(coordinates), nx = rowCount(x);
   // gh is read at every vertex that elements names, so it must reach the
   // largest of those numbers (not necessarily nC).
   int largestVertex = 0;
@@ -41,8 +40,7 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
   mxArray* result = mxCreateDoubleMatrix(static_cast<mwSize>(nx), 1, mxREAL);
   double* out = mxGetPr(result);
   runKernel(module, result, &plhs[0], [&](const RunOptions& options) {
-    std::vector<double> converted;
-    return dlpfieldKernel(out, nC, nE, nx, mxGetPr(coordinates), indexData(elements, 2, converted),
-                   mxGetPr(gh), mxGetPr(x), eta, options);
+    return bem2d::dlpfield(hostMesh(coordinates, elements), mxGetPr(gh), hostPoints(x), eta, out,
+                           options);
   });
 }

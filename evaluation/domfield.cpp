@@ -188,8 +188,8 @@ TriangleArrays triangleArrays(const double* vertices, const double* volumes, con
 }  // namespace
 
 bool domfieldKernel(double* out, const double* vertices, const double* volumes, const double* f,
-                    const double* x, int nV, int nT, int nx, const RunOptions& options) {
-  const std::ptrdiff_t nxs = nx;
+                    const Points& x, int nV, int nT, const RunOptions& options) {
+  const std::ptrdiff_t nxs = x.count;
   const TriangleArrays a = triangleArrays(vertices, volumes, f, nV, nT);
   const FieldTriangles t = a.view(nT);
   const FieldLanes& lanes = fieldLanes(options.lanes);
@@ -200,24 +200,24 @@ bool domfieldKernel(double* out, const double* vertices, const double* volumes, 
     DomContext local = context;
     for (std::ptrdiff_t i = chunk * perChunk; i < end; ++i) {
       // G = -(1/(2 pi)) log|x - y|.
-      out[i] = lanes.dom(t, x[i], x[i + nxs], domPair, &local) / (-6.283185307179586);
+      out[i] = lanes.dom(t, x.x(i), x.y(i), domPair, &local) / (-6.283185307179586);
     }
   });
 }
 
 void domfieldScalarKernel(double* out, const double* vertices, const double* volumes,
-                          const double* f, const double* x, int nV, int nT, int nx) {
-  const std::ptrdiff_t nxs = nx, nTs = nT;
+                          const double* f, const Points& x, int nV, int nT) {
+  const std::ptrdiff_t nxs = x.count, nTs = nT;
   const TriangleArrays a = triangleArrays(vertices, volumes, f, nV, nT);
   const std::ptrdiff_t rows = paddedCount(nTs);
   DomContext context = {&a.edges, &a.sign, f};
   for (std::ptrdiff_t i = 0; i < nxs; ++i) {
     double acc = 0;
     for (std::ptrdiff_t j = 0; j < nTs; ++j) {
-      const double w1 = x[i] - a.cx[j], w2 = x[i + nxs] - a.cy[j];
+      const double w1 = x.x(i) - a.cx[j], w2 = x.y(i) - a.cy[j];
       const double r2 = w1 * w1 + w2 * w2;
       if (!(r2 >= a.from2[j])) {
-        acc += domPair(&context, j, x[i], x[i + nxs]);
+        acc += domPair(&context, j, x.x(i), x.y(i));
         continue;
       }
       // Every term of the series: Horner in v = 1/w.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "parallel.h"
+#include "points.h"
 
 // Newton potential of a density that is constant on each triangle:
 //   out[i] = S(x_i) = -(1/(2 pi)) sum_T f_T integral over T of log|x_i - y| dy,
@@ -9,7 +10,7 @@
 // points x (nx-by-2), all column-major. Triangles may have either orientation;
 // a triangle of zero area (coincident or collinear corners) adds 0.
 bool domfieldKernel(double* out, const double* vertices, const double* volumes, const double* f,
-                    const double* x, int nV, int nT, int nx,
+                    const Points& x, int nV, int nT,
                     const RunOptions& options = RunOptions());
 
 // Integral over the triangle P1 P2 P3 of log|x - y| dy (each argument a point of
@@ -26,4 +27,4 @@ double triangleLogIntegral(const double* P1, const double* P2, const double* P3,
 // far-field series: the toolkit's previous implementation, kept for the
 // benchmarks to compare against.
 void domfieldScalarKernel(double* out, const double* vertices, const double* volumes,
-                          const double* f, const double* x, int nV, int nT, int nx);
+                          const double* f, const Points& x, int nV, int nT);

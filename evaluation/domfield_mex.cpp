@@ -1,5 +1,4 @@
 // S = domfield(vertices, volumes, f, x)
-#include "domfield.h"
 #include "gateway.h"
 
 extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
@@ -31,8 +30,7 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
   mxArray* result = mxCreateDoubleMatrix(static_cast<mwSize>(nx), 1, mxREAL);
   double* out = mxGetPr(result);
   runKernel(module, result, &plhs[0], [&](const RunOptions& options) {
-    std::vector<double> converted;
-    return domfieldKernel(out, mxGetPr(vertices), indexData(volumes, 3, converted), mxGetPr(f), mxGetPr(x),
-                   nV, nT, nx, options);
+    const bem2d::Triangulation mesh = {hostPoints(vertices), hostIndices(volumes)};
+    return bem2d::domfield(mesh, mxGetPr(f), hostPoints(x), out, options);
   });
 }

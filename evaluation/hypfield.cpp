@@ -105,26 +105,39 @@ double pointValue(unsigned char status, double acc) {
 }
 
 // The warnings, one line per point, in the order of the points.
-void printWarnings(const std::vector<unsigned char>& status, const double* x, std::ptrdiff_t nxs) {
-  for (std::ptrdiff_t i = 0; i < nxs; ++i) {
+void printWarnings(const std::vector<unsigned char>& status, const Points& x) {
+  for (std::ptrdiff_t i = 0; i < x.count; ++i) {
     const unsigned char st = status[static_cast<size_t>(i)];
     if (!(st & kOnElement)) {
-      std::fprintf(stderr, kNotCloseWarning, x[i], x[i + nxs], static_cast<int>(i));
+      std::fprintf(stderr, kNotCloseWarning, x.x(i), x.y(i), static_cast<int>(i));
     } else if (st & kAtEnd) {
-      std::fprintf(stderr, kEndPointWarning, x[i], x[i + nxs], static_cast<int>(i));
+      std::fprintf(stderr, kEndPointWarning, x.x(i), x.y(i), static_cast<int>(i));
     }
+  }
+}
+
+// Hands the status of every point to the caller (kHypfieldOffBoundary,
+// kHypfieldAtVertex), or writes the warnings when it does not ask.
+void report(const std::vector<unsigned char>& status, const Points& x, unsigned char* warnings) {
+  if (warnings == nullptr) {
+    printWarnings(status, x);
+    return;
+  }
+  for (size_t i = 0; i < status.size(); ++i) {
+    const unsigned char st = status[i];
+    warnings[i] = !(st & kOnElement) ? kHypfieldOffBoundary : (st & kAtEnd) ? kHypfieldAtVertex : 0;
   }
 }
 
 }  // namespace
 
 bool hypfieldKernel(double* out, int nC, int nE, const double* coordinates, const double* elements,
-                    const double* gh, const double* x, int nx, const double* n_x, double eta,
-                    const RunOptions& options) {
+                    const double* gh, const Points& x, const Points& n_x, double eta,
+                    const RunOptions& options, unsigned char* warnings) {
   // A NaN eta sends every pair off the element to quadrature, as an infinite
   // one does.
   if (std::isnan(eta)) eta = std::numeric_limits<double>::infinity();
-  const std::ptrdiff_t nEs = nE, nxs = nx;
+  const std::ptrdiff_t nEs = nE, nxs = x.count;
   const std::vector<Segment> segments = meshSegments(nC, nE, coordinates, elements);
   ElementArrays a = elementArrays(segments);
   std::vector<double> gA(static_cast<size_t>(nE)), gB(static_cast<size_t>(nE));
@@ -137,41 +150,41 @@ bool hypfieldKernel(double* out, int nC, int nE, const double* coordinates, cons
   }
   const FieldElements e = a.view();
   const FieldLanes& lanes = fieldLanes(options.lanes);
-  std::vector<unsigned char> status(static_cast<size_t>(nx), 0);
+  std::vector<unsigned char> status(static_cast<size_t>(nxs), 0);
   const std::ptrdiff_t perChunk = pointsPerChunk(nE);
   const bool done =
       parallelFor((nxs + perChunk - 1) / perChunk, options, [&](std::int64_t chunk, int) {
         const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nxs, (chunk + 1) * perChunk);
         for (std::ptrdiff_t i = chunk * perChunk; i < end; ++i) {
-          HypContext c = {&segments, gA.data(), gB.data(), eta, n_x[i], n_x[i + nxs], 0};
-          const double acc = lanes.hyp(e, x[i], x[i + nxs], c.q1, c.q2, hypPair, &c);
+          HypContext c = {&segments, gA.data(), gB.data(), eta, n_x.x(i), n_x.y(i), 0};
+          const double acc = lanes.hyp(e, x.x(i), x.y(i), c.q1, c.q2, hypPair, &c);
           status[static_cast<size_t>(i)] = c.status;
           out[i] = pointValue(c.status, acc);
         }
       });
   if (!done) return false;
-  printWarnings(status, x, nxs);
+  report(status, x, warnings);
   return true;
 }
 
 void hypfieldScalarKernel(double* out, int nC, int nE, const double* coordinates,
-                          const double* elements, const double* gh, const double* x, int nx,
-                          const double* n_x, double eta) {
+                          const double* elements, const double* gh, const Points& x,
+                          const Points& n_x, double eta) {
   if (std::isnan(eta)) eta = std::numeric_limits<double>::infinity();
-  const std::ptrdiff_t nEs = nE, nxs = nx;
+  const std::ptrdiff_t nEs = nE, nxs = x.count;
   const std::vector<Segment> segments = meshSegments(nC, nE, coordinates, elements);
   std::vector<double> gA(static_cast<size_t>(nE)), gB(static_cast<size_t>(nE));
   for (std::ptrdiff_t j = 0; j < nEs; ++j) {
     gA[j] = gh[vertexIndex(elements[j])];
     gB[j] = gh[vertexIndex(elements[j + nEs])];
   }
-  std::vector<unsigned char> status(static_cast<size_t>(nx), 0);
+  std::vector<unsigned char> status(static_cast<size_t>(nxs), 0);
   for (std::ptrdiff_t i = 0; i < nxs; ++i) {
-    HypContext c = {&segments, gA.data(), gB.data(), eta, n_x[i], n_x[i + nxs], 0};
+    HypContext c = {&segments, gA.data(), gB.data(), eta, n_x.x(i), n_x.y(i), 0};
     double acc = 0;
-    for (std::ptrdiff_t j = 0; j < nEs; ++j) acc += hypPair(&c, j, x[i], x[i + nxs]);
+    for (std::ptrdiff_t j = 0; j < nEs; ++j) acc += hypPair(&c, j, x.x(i), x.y(i));
     status[static_cast<size_t>(i)] = c.status;
     out[i] = pointValue(c.status, acc);
   }
-  printWarnings(status, x, nxs);
+  printWarnings(status, x);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "parallel.h"
+#include "points.h"
 
 // Hypersingular operator of the Laplace equation, G(x, y) = -(1/(2 pi)) log|x - y|,
 // applied to the continuous piecewise-linear g with vertex values gh, at the
@@ -14,13 +15,19 @@
 // are reported on the standard error stream, one line per point. Vertex numbers
 // in `elements` must lie in 1..nC and gh must hold nC values; the gateway has
 // checked them.
+// Per point, what the warnings say, for a caller that reports them itself.
+constexpr unsigned char kHypfieldOffBoundary = 1;  // on no element: NaN
+constexpr unsigned char kHypfieldAtVertex = 2;     // at a vertex of its element
+
+// When `warnings` is not null it receives, per point, 0 or one of the codes
+// above, and nothing is written to the standard error stream.
 bool hypfieldKernel(double* out, int nC, int nE, const double* coordinates, const double* elements,
-                    const double* gh, const double* x, int nx, const double* n_x, double eta,
-                    const RunOptions& options = RunOptions());
+                    const double* gh, const Points& x, const Points& n_x, double eta,
+                    const RunOptions& options = RunOptions(), unsigned char* warnings = nullptr);
 
 // The same on the calling thread, every pair by the module's scalar code (the
 // closed form, or the 16-point rule where eta admits it): the toolkit's
 // previous implementation, kept for the benchmarks to compare against.
 void hypfieldScalarKernel(double* out, int nC, int nE, const double* coordinates,
-                          const double* elements, const double* gh, const double* x, int nx,
-                          const double* n_x, double eta);
+                          const double* elements, const double* gh, const Points& x,
+                          const Points& n_x, double eta);

@@ -1,6 +1,5 @@
 // Wphi_x = hypfield(coordinates, elements, gh, x, n_x[, eta])
 #include "gateway.h"
-#include "hypfield.h"
 
 extern "C" BEM2D_EXPORT void mexFunction(int /*nlhs*/, mxArray* plhs[], int nrhs,
                                          const mxArray* prhs[]) {
@@ -40,7 +39,7 @@ extern "C" BEM2D_EXPORT void mexFunction(int /*nlhs*/, mxArray* plhs[], int nrhs
                                  {x, "x", 2},
                                  {n_x, "n_x", 2}};
   if (!checkMatrices(module, args, 5)) return;
-  const int nC = rowCount(coordinates), nE = rowCount(elements), nx = rowCount(x);
+  const int nC = rowCount(coordinates), nx = rowCount(x);
   // gh holds nC entries by its shape check, so vertex numbers in 1..nC index
   // both coordinates and gh.
   if (!checkVertexNumbers(module, elements, "elements", 2, nC, "coordinates", nullptr)) return;
@@ -48,8 +47,7 @@ extern "C" BEM2D_EXPORT void mexFunction(int /*nlhs*/, mxArray* plhs[], int nrhs
   mxArray* result = mxCreateDoubleMatrix(static_cast<mwSize>(nx), 1, mxREAL);
   double* out = mxGetPr(result);
   runKernel(module, result, &plhs[0], [&](const RunOptions& options) {
-    std::vector<double> converted;
-    return hypfieldKernel(out, nC, nE, mxGetPr(coordinates), indexData(elements, 2, converted),
-                   mxGetPr(gh), mxGetPr(x), nx, mxGetPr(n_x), eta, options);
+    return bem2d::hypfield(hostMesh(coordinates, elements), mxGetPr(gh), hostPoints(x),
+                           hostPoints(n_x), eta, out, nullptr, options);
   });
 }

@@ -42,9 +42,8 @@ double slpPair(void* context, std::ptrdiff_t j, double x1, double x2) {
 
 }  // namespace
 
-bool slpfieldKernel(double* out, int nC, int nE, int nz, const double* coordinates,
-                    const double* elements, const double* chi, const double* z, double eta,
-                    const RunOptions& options) {
+bool slpfieldKernel(double* out, int nC, int nE, const double* coordinates, const double* elements,
+                    const double* chi, const Points& z, double eta, const RunOptions& options) {
   const std::vector<Segment> segments = meshSegments(nC, nE, coordinates, elements);
   ElementArrays a = elementArrays(segments);
   for (std::ptrdiff_t j = 0; j < a.count; ++j) {
@@ -54,26 +53,25 @@ bool slpfieldKernel(double* out, int nC, int nE, int nz, const double* coordinat
   const FieldElements e = a.view();
   const FieldLanes& lanes = fieldLanes(options.lanes);
   SlpContext context = {&segments, chi, eta};
-  const std::ptrdiff_t nzs = nz;
+  const std::ptrdiff_t nzs = z.count;
   const std::ptrdiff_t perChunk = pointsPerChunk(nE);
   return parallelFor((nzs + perChunk - 1) / perChunk, options, [&](std::int64_t chunk, int) {
     const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nzs, (chunk + 1) * perChunk);
     SlpContext local = context;
     for (std::ptrdiff_t i = chunk * perChunk; i < end; ++i) {
       // G = -(1/(2 pi)) log|x - y|.
-      out[i] = -lanes.slp(e, z[i], z[i + nzs], slpPair, &local) / 6.283185307179586;
+      out[i] = -lanes.slp(e, z.x(i), z.y(i), slpPair, &local) / 6.283185307179586;
     }
   });
 }
 
-void slpfieldScalarKernel(double* out, int nC, int nE, int nz, const double* coordinates,
-                          const double* elements, const double* chi, const double* z, double eta) {
+void slpfieldScalarKernel(double* out, int nC, int nE, const double* coordinates,
+                          const double* elements, const double* chi, const Points& z, double eta) {
   const std::vector<Segment> segments = meshSegments(nC, nE, coordinates, elements);
   SlpContext context = {&segments, chi, eta};
-  const std::ptrdiff_t nzs = nz;
-  for (std::ptrdiff_t i = 0; i < nzs; ++i) {
+  for (std::ptrdiff_t i = 0; i < z.count; ++i) {
     double acc = 0;
-    for (std::ptrdiff_t j = 0; j < nE; ++j) acc += slpPair(&context, j, z[i], z[i + nzs]);
+    for (std::ptrdiff_t j = 0; j < nE; ++j) acc += slpPair(&context, j, z.x(i), z.y(i));
     out[i] = -acc / 6.283185307179586;
   }
 }

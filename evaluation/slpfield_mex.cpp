@@ -1,6 +1,5 @@
 // Vchi_z = slpfield(coordinates, elements, chi, z[, eta])
 #include "gateway.h"
-#include "slpfield.h"
 
 extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
                                          const mxArray* prhs[]) {
@@ -36,8 +35,7 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
   mxArray* result = mxCreateDoubleMatrix(static_cast<mwSize>(nz), 1, mxREAL);
   double* out = mxGetPr(result);
   runKernel(module, result, &plhs[0], [&](const RunOptions& options) {
-    std::vector<double> converted;
-    return slpfieldKernel(out, nC, nE, nz, mxGetPr(coordinates), indexData(elements, 2, converted),
-                   mxGetPr(chi), mxGetPr(z), eta, options);
+    return bem2d::slpfield(hostMesh(coordinates, elements), mxGetPr(chi), hostPoints(z), eta, out,
+                           options);
   });
 }

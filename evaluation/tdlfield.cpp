@@ -62,12 +62,12 @@ double tdlPair(void* context, std::ptrdiff_t j, double x1, double x2) {
 }  // namespace
 
 bool tdlfieldKernel(double* out, int nC, int nE, const double* coordinates, const double* elements,
-                    const double* gh, const double* x, int nx, const double* n_x, double eta,
+                    const double* gh, const Points& x, const Points& n_x, double eta,
                     const RunOptions& options) {
   // A NaN eta sends every pair off the element to quadrature, as an infinite
   // one does.
   if (std::isnan(eta)) eta = std::numeric_limits<double>::infinity();
-  const std::ptrdiff_t nxs = nx;
+  const std::ptrdiff_t nxs = x.count;
   const std::vector<Segment> segments = meshSegments(nC, nE, coordinates, elements);
   ElementArrays a = elementArrays(segments);
   for (std::ptrdiff_t j = 0; j < a.count; ++j) {
@@ -80,22 +80,22 @@ bool tdlfieldKernel(double* out, int nC, int nE, const double* coordinates, cons
   return parallelFor((nxs + perChunk - 1) / perChunk, options, [&](std::int64_t chunk, int) {
     const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nxs, (chunk + 1) * perChunk);
     for (std::ptrdiff_t i = chunk * perChunk; i < end; ++i) {
-      TdlContext c = {&segments, gh, eta, n_x[i], n_x[i + nxs]};
-      out[i] = -lanes.tdl(e, x[i], x[i + nxs], c.q1, c.q2, tdlPair, &c) / 6.283185307179586;
+      TdlContext c = {&segments, gh, eta, n_x.x(i), n_x.y(i)};
+      out[i] = -lanes.tdl(e, x.x(i), x.y(i), c.q1, c.q2, tdlPair, &c) / 6.283185307179586;
     }
   });
 }
 
 void tdlfieldScalarKernel(double* out, int nC, int nE, const double* coordinates,
-                          const double* elements, const double* gh, const double* x, int nx,
-                          const double* n_x, double eta) {
+                          const double* elements, const double* gh, const Points& x,
+                          const Points& n_x, double eta) {
   if (std::isnan(eta)) eta = std::numeric_limits<double>::infinity();
-  const std::ptrdiff_t nxs = nx;
+  const std::ptrdiff_t nxs = x.count;
   const std::vector<Segment> segments = meshSegments(nC, nE, coordinates, elements);
   for (std::ptrdiff_t i = 0; i < nxs; ++i) {
-    TdlContext c = {&segments, gh, eta, n_x[i], n_x[i + nxs]};
+    TdlContext c = {&segments, gh, eta, n_x.x(i), n_x.y(i)};
     double acc = 0;
-    for (std::ptrdiff_t j = 0; j < nE; ++j) acc += tdlPair(&c, j, x[i], x[i + nxs]);
+    for (std::ptrdiff_t j = 0; j < nE; ++j) acc += tdlPair(&c, j, x.x(i), x.y(i));
     out[i] = -acc / 6.283185307179586;
   }
 }

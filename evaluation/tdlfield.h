@@ -1,6 +1,7 @@
 #pragma once
 
 #include "parallel.h"
+#include "points.h"
 
 // Adjoint double-layer operator of a density phi that is constant on every
 // element (gh, one value per element), at the points x (nx-by-2) with the
@@ -14,12 +15,12 @@
 // `elements` must lie in 1..nC and gh must hold nE entries; the gateway has
 // checked both.
 bool tdlfieldKernel(double* out, int nC, int nE, const double* coordinates, const double* elements,
-                    const double* gh, const double* x, int nx, const double* n_x, double eta,
+                    const double* gh, const Points& x, const Points& n_x, double eta,
                     const RunOptions& options = RunOptions());
 
 // The same on the calling thread, every pair by the module's scalar code (the
 // closed form, or the 16-point rule where eta admits it): the toolkit's
 // previous implementation, kept for the benchmarks to compare against.
 void tdlfieldScalarKernel(double* out, int nC, int nE, const double* coordinates,
-                          const double* elements, const double* gh, const double* x, int nx,
-                          const double* n_x, double eta);
+                          const double* elements, const double* gh, const Points& x,
+                          const Points& n_x, double eta);

@@ -1,6 +1,5 @@
 // Vphi_x = tdlfield(coordinates, elements, gh, x, n_x[, eta])
 #include "gateway.h"
-#include "tdlfield.h"
 
 extern "C" BEM2D_EXPORT void mexFunction(int /*nlhs*/, mxArray* plhs[], int nrhs,
                                          const mxArray* prhs[]) {
@@ -41,8 +40,7 @@ extern "C" BEM2D_EXPORT void mexFunction(int /*nlhs*/, mxArray* plhs[], int nrhs
   mxArray* result = mxCreateDoubleMatrix(static_cast<mwSize>(nx), 1, mxREAL);
   double* out = mxGetPr(result);
   runKernel(module, result, &plhs[0], [&](const RunOptions& options) {
-    std::vector<double> converted;
-    return tdlfieldKernel(out, nC, nE, mxGetPr(coordinates), indexData(elements, 2, converted),
-                   mxGetPr(gh), mxGetPr(x), nx, mxGetPr(n_x), eta, options);
+    return bem2d::tdlfield(hostMesh(coordinates, elements), mxGetPr(gh), hostPoints(x),
+                           hostPoints(n_x), eta, out, options);
   });
 }

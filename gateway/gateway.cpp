@@ -35,43 +35,6 @@ void reportV(int capacity, Module module, Message message, va_list args) {
 // The numeric classes are double, single and the eight integer classes.
 bool isIntegerClass(const mxArray* a) { return mxIsNumeric(a) && !mxIsDouble(a) && !mxIsSingle(a); }
 
-// The typed accessor of an index matrix: calls visit(data) with the host's
-// data as a pointer to its own element type, double or one of the eight
-// integer types (the classes checkMatrix accepts for vertex numbers).
-template <class Visit>
-void visitIndexData(const mxArray* a, Visit&& visit) {
-  const void* data = mxGetData(a);
-  switch (mxGetClassID(a)) {
-    case mxINT8_CLASS:
-      visit(static_cast<const std::int8_t*>(data));
-      break;
-    case mxUINT8_CLASS:
-      visit(static_cast<const std::uint8_t*>(data));
-      break;
-    case mxINT16_CLASS:
-      visit(static_cast<const std::int16_t*>(data));
-      break;
-    case mxUINT16_CLASS:
-      visit(static_cast<const std::uint16_t*>(data));
-      break;
-    case mxINT32_CLASS:
-      visit(static_cast<const std::int32_t*>(data));
-      break;
-    case mxUINT32_CLASS:
-      visit(static_cast<const std::uint32_t*>(data));
-      break;
-    case mxINT64_CLASS:
-      visit(static_cast<const std::int64_t*>(data));
-      break;
-    case mxUINT64_CLASS:
-      visit(static_cast<const std::uint64_t*>(data));
-      break;
-    default:
-      visit(static_cast<const double*>(data));
-      break;
-  }
-}
-
 }  // namespace
 
 void reportErrorBounded(int capacity, Module module, Message message, ...) {
@@ -158,34 +121,16 @@ int rowCount(const mxArray* a) { return static_cast<int>(mxGetM(a)); }
 
 bool checkVertexNumbers(Module module, const mxArray* indices, const char* indexName, int columns,
                         int targetRows, const char* targetName, int* maxNumber) {
-  const std::ptrdiff_t rows = static_cast<std::ptrdiff_t>(mxGetM(indices));
-  const std::ptrdiff_t count = rows * columns;
-  // Truncation toward zero lands in 1..targetRows exactly when the number lies
-  // in [1, targetRows + 1); NaN and infinities fail the comparison. An integer
-  // converted to double keeps its side of both bounds, which are exact.
-  const double upper = static_cast<double>(targetRows) + 1.0;
-  std::ptrdiff_t bad = -1;
-  double badValue = 0.0;
-  int largest = 0;
-  visitIndexData(indices, [&](const auto* data) {
-    for (std::ptrdiff_t k = 0; k < count; ++k) {
-      const double v = static_cast<double>(data[k]);
-      if (!(v >= 1.0 && v < upper)) {
-        bad = k;
-        badValue = v;
-        return;
-      }
-      const int number = static_cast<int>(v);
-      if (number > largest) largest = number;
-    }
-  });
-  if (bad >= 0) {
-    reportError(module, kBadVertexNumber, module.name, indexName,
-                static_cast<long long>(bad % rows + 1), static_cast<int>(bad / rows + 1), badValue,
-                targetName, targetRows);
+  std::ptrdiff_t row = 0, largest = 0;
+  int column = 0;
+  double value = 0;
+  if (!bem2d::indicesInRange(hostIndices(indices), columns, targetRows, &row, &column, &value,
+                             &largest)) {
+    reportError(module, kBadVertexNumber, module.name, indexName, static_cast<long long>(row + 1),
+                column + 1, value, targetName, targetRows);
     return false;
   }
-  if (maxNumber != nullptr) *maxNumber = largest;
+  if (maxNumber != nullptr) *maxNumber = static_cast<int>(largest);
   return true;
 }
 
@@ -197,14 +142,29 @@ bool checkBoundaryMesh(Module module, const mxArray* coordinates, const mxArray*
                             nullptr);
 }
 
-const double* indexData(const mxArray* indices, int columns, std::vector<double>& storage) {
-  if (mxIsDouble(indices)) return mxGetPr(indices);
-  const std::ptrdiff_t count = static_cast<std::ptrdiff_t>(mxGetM(indices)) * columns;
-  storage.resize(static_cast<size_t>(count));
-  visitIndexData(indices, [&](const auto* data) {
-    for (std::ptrdiff_t k = 0; k < count; ++k) storage[k] = static_cast<double>(data[k]);
-  });
-  return storage.data();
+bem2d::Indices hostIndices(const mxArray* a) {
+  bem2d::IndexType type = bem2d::IndexType::Float64;
+  switch (mxGetClassID(a)) {
+    case mxINT8_CLASS: type = bem2d::IndexType::Int8; break;
+    case mxUINT8_CLASS: type = bem2d::IndexType::UInt8; break;
+    case mxINT16_CLASS: type = bem2d::IndexType::Int16; break;
+    case mxUINT16_CLASS: type = bem2d::IndexType::UInt16; break;
+    case mxINT32_CLASS: type = bem2d::IndexType::Int32; break;
+    case mxUINT32_CLASS: type = bem2d::IndexType::UInt32; break;
+    case mxINT64_CLASS: type = bem2d::IndexType::Int64; break;
+    case mxUINT64_CLASS: type = bem2d::IndexType::UInt64; break;
+    default: break;
+  }
+  const std::ptrdiff_t rows = static_cast<std::ptrdiff_t>(mxGetM(a));
+  return {mxGetData(a), type, rows, 1, rows, 1};
+}
+
+Points hostPoints(const mxArray* a) {
+  return columnMajor(mxGetPr(a), static_cast<std::ptrdiff_t>(mxGetM(a)));
+}
+
+bem2d::Mesh hostMesh(const mxArray* coordinates, const mxArray* elements) {
+  return {hostPoints(coordinates), hostIndices(elements)};
 }
 
 bool checkEntryCount(Module module, const mxArray* a, const char* argName, std::ptrdiff_t needed) {

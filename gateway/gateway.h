@@ -12,6 +12,7 @@
 
 #include "messages.h"
 #include "mex.h"
+#include "bem2d.h"
 #include "parallel.h"
 
 #if defined(_WIN32)
@@ -94,12 +95,12 @@ bool checkVertexNumbers(Module module, const mxArray* indices, const char* index
 // itself.
 bool checkBoundaryMesh(Module module, const mxArray* coordinates, const mxArray* elements);
 
-// Columns 1..`columns` of an index matrix that passed checkVertexNumbers, as
-// the double data the kernels read (column-major, rows of `indices` rows): the
-// host's own data when the matrix is double, else a conversion of those
-// columns alone into `storage`. May throw std::bad_alloc, so call it inside
-// runKernel.
-const double* indexData(const mxArray* indices, int columns, std::vector<double>& storage);
+// The host's matrices as the library takes them (library/bem2d.h): an index
+// matrix of any class the checks accept, counting from 1; an n-by-2 matrix of
+// points; a mesh of the two.
+bem2d::Indices hostIndices(const mxArray* a);
+Points hostPoints(const mxArray* a);
+bem2d::Mesh hostMesh(const mxArray* coordinates, const mxArray* elements);
 
 // Reports that a kernel could not allocate its scratch memory.
 void reportOutOfMemory(Module module);

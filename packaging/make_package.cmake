@@ -4,7 +4,7 @@
 #   inst/NAME.m             help text and self-tests of every module
 #   inst/bem2d_demo.m, inst/private/*.m   the demo and its helpers
 #   src/Makefile            builds NAME.mex with mkoctfile
-#   src/{core,gateway,evaluation,assembly}/   the C++ sources
+#   src/{core,library,gateway,evaluation,assembly}/   the C++ sources
 set(_root ${STAGE_DIR}/${PACKAGE_NAME})
 file(REMOVE_RECURSE ${STAGE_DIR})
 file(MAKE_DIRECTORY ${_root}/inst ${_root}/src)
@@ -13,7 +13,7 @@ file(COPY ${DESCRIPTION_FILE} DESTINATION ${_root})
 file(COPY ${SOURCE_DIR}/packaging/COPYING ${SOURCE_DIR}/packaging/INDEX
           ${SOURCE_DIR}/packaging/post_install.m DESTINATION ${_root})
 file(COPY ${SOURCE_DIR}/packaging/src/Makefile DESTINATION ${_root}/src)
-foreach(_dir core gateway evaluation assembly)
+foreach(_dir core library gateway evaluation assembly)
   file(GLOB _files ${SOURCE_DIR}/${_dir}/*.cpp ${SOURCE_DIR}/${_dir}/*.h ${SOURCE_DIR}/${_dir}/*.inc)
   file(MAKE_DIRECTORY ${_root}/src/${_dir})
   if(_files)

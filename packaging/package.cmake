@@ -10,6 +10,7 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/DESCRIPTION.in
 
 file(GLOB _package_inputs CONFIGURE_DEPENDS
      ${CMAKE_SOURCE_DIR}/core/*.cpp ${CMAKE_SOURCE_DIR}/core/*.h ${CMAKE_SOURCE_DIR}/core/*.inc
+     ${CMAKE_SOURCE_DIR}/library/*.cpp ${CMAKE_SOURCE_DIR}/library/*.h
      ${CMAKE_SOURCE_DIR}/gateway/*.cpp ${CMAKE_SOURCE_DIR}/gateway/*.h ${CMAKE_SOURCE_DIR}/gateway/*.inc
      ${CMAKE_SOURCE_DIR}/gateway/help/*.m
      ${CMAKE_SOURCE_DIR}/examples/*.m ${CMAKE_SOURCE_DIR}/examples/private/*.m

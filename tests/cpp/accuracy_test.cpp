@@ -127,8 +127,8 @@ std::vector<double> slpfield(const Case& c, double eta, const RunOptions& option
   const Mesh m(c, 2);
   const std::vector<double> z = columns(c["points"], 2);
   std::vector<double> out(pointCount(c));
-  slpfieldKernel(out.data(), m.nC, m.nCells, pointCount(c), m.coordinates.data(), m.cells.data(),
-                 c["dens"].data(), z.data(), eta, options);
+  slpfieldKernel(out.data(), m.nC, m.nCells, m.coordinates.data(), m.cells.data(),
+                 c["dens"].data(), columnMajor(z.data(), pointCount(c)), eta, options);
   return out;
 }
 
@@ -136,8 +136,8 @@ std::vector<double> dlpfield(const Case& c, double eta, const RunOptions& option
   const Mesh m(c, 2);
   const std::vector<double> x = columns(c["points"], 2);
   std::vector<double> out(pointCount(c));
-  dlpfieldKernel(out.data(), m.nC, m.nCells, pointCount(c), m.coordinates.data(), m.cells.data(),
-                 c["dens"].data(), x.data(), eta, options);
+  dlpfieldKernel(out.data(), m.nC, m.nCells, m.coordinates.data(), m.cells.data(),
+                 c["dens"].data(), columnMajor(x.data(), pointCount(c)), eta, options);
   return out;
 }
 
@@ -146,7 +146,8 @@ std::vector<double> tdlfield(const Case& c, double eta, const RunOptions& option
   const std::vector<double> x = columns(c["points"], 2), q = columns(c["dirs"], 2);
   std::vector<double> out(pointCount(c));
   tdlfieldKernel(out.data(), m.nC, m.nCells, m.coordinates.data(), m.cells.data(), c["dens"].data(),
-                 x.data(), pointCount(c), q.data(), eta, options);
+                 columnMajor(x.data(), pointCount(c)), columnMajor(q.data(), pointCount(c)), eta,
+                 options);
   return out;
 }
 
@@ -155,7 +156,8 @@ std::vector<double> hypfield(const Case& c, double eta, const RunOptions& option
   const std::vector<double> x = columns(c["points"], 2), q = columns(c["dirs"], 2);
   std::vector<double> out(pointCount(c));
   hypfieldKernel(out.data(), m.nC, m.nCells, m.coordinates.data(), m.cells.data(), c["dens"].data(),
-                 x.data(), pointCount(c), q.data(), eta, options);
+                 columnMajor(x.data(), pointCount(c)), columnMajor(q.data(), pointCount(c)), eta,
+                 options);
   return out;
 }
 
@@ -164,8 +166,8 @@ std::vector<double> domfield(const Case& c, double, const RunOptions& options) {
   const Mesh m(c, 3);
   const std::vector<double> x = columns(c["points"], 2);
   std::vector<double> out(pointCount(c));
-  domfieldKernel(out.data(), m.coordinates.data(), m.cells.data(), c["dens"].data(), x.data(), m.nC,
-                 m.nCells, pointCount(c), options);
+  domfieldKernel(out.data(), m.coordinates.data(), m.cells.data(), c["dens"].data(),
+                 columnMajor(x.data(), pointCount(c)), m.nC, m.nCells, options);
   return out;
 }
 

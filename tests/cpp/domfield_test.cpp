@@ -74,7 +74,7 @@ TEST(DomfieldKernel, NearAndFarAgainstEdgeReduction) {
     const double x[2] = {c[0] + ratio * R * 0.6, c[1] - ratio * R * 0.8};
     const double ref = triangleReference(T, x);
     double out;
-    domfieldKernel(&out, vertices, volumes, f, x, 3, 1, 1);
+    domfieldKernel(&out, vertices, volumes, f, columnMajor(x, 1), 3, 1);
     // Relative to the size of the integral, area |log|x - c|| at most.
     EXPECT_NEAR(out * -6.283185307179586, ref, kTol * std::fabs(ref)) << ratio;
   }
