@@ -1,0 +1,101 @@
+% DLPMATRIX  Double-layer Galerkin matrix, piecewise constants against hats.
+%
+%   K = dlpmatrix(coordinates, elements)
+%   K = dlpmatrix(coordinates, elements, eta)
+%
+%   Assembles the dense nE-by-nC Galerkin matrix of the double-layer operator
+%   of the 2-D Laplace equation (G(x,y) = -(1/(2*pi))*log|x - y|), tested with
+%   the piecewise-constant functions (one per element) and applied to the hat
+%   functions psi_q (one per node):
+%
+%     K(i,q) = int_{E_i} (K psi_q)(x) ds_x ,
+%     (K g)(x) = -(1/(2*pi)) * int ((y - x).n_y)/|y - x|^2 g(y) ds_y ,
+%
+%   with K as dlpfield computes it: no jump term, so on a closed boundary it
+%   is the boundary operator, and each row of K sums to -|E_i|/2 there. With
+%   the mass matrix M(i,q) = int_{E_i} psi_q ds, Symm's equation for the
+%   Dirichlet problem reads V*phi = (M/2 + K)*g.
+%
+%   Arguments
+%     coordinates  nC-by-2 real double: node k lies at
+%                  (coordinates(k,1), coordinates(k,2)).
+%     elements     nE-by-2 real double or integer (int8 ... uint64): element
+%                  j runs from node elements(j,1) to node elements(j,2)
+%                  (1-based); its normal is its direction turned clockwise,
+%                  outward for a counter-clockwise boundary.
+%     eta          optional admissibility parameter, default 0.5, not
+%                  negative. Used only when it is 1-by-1: any other shape,
+%                  [] included, means 0.5.
+%
+%   Result
+%     K            nE-by-nC real matrix; a node that no element uses has a
+%                  zero column.
+%
+%   How eta is used
+%     For elements i and j, with h the length of the shorter one and dist
+%     the distance between the two segments, the pair is integrated by
+%     quadrature when eta ~= 0 and eta*h < dist, in closed form otherwise.
+%     Both are exact to rounding: elements sharing a node in closed form
+%     (the kernel is homogeneous about the shared node), every other near
+%     pair by the closed form over element j integrated along element i on
+%     16-point panels refined toward the ends of j; a pair sent to quadrature
+%     that lies at least twice half its longer length apart by a tensor
+%     Gauss rule of 4, 8 or 16 points per element by the distance ratio
+%     (error below 1e-19). So eta trades only speed. A zero-length element
+%     adds 0.
+%
+%   Threads, vector lanes and Ctrl-C
+%     The rows are spread over every hardware thread, or over
+%     BEM2D_NUM_THREADS threads when that environment variable holds a
+%     positive integer (read at every call); the result does not depend on
+%     the number of threads. Far pairs are evaluated 8 (AVX-512) or 4 (AVX2)
+%     at a time where the CPU has them. Ctrl-C stops the call within
+%     milliseconds and assigns no output.
+%
+%   Errors (each ends the call; Octave prefixes the text with "dlpmatrix: "),
+%   each under its identifier (err.identifier in a catch block):
+%     bem2d:dlpmatrix:nargout
+%       Invalid number of output arguments. Use either
+%         K = dlpmatrix(coordinates,elements)
+%       or
+%         K = dlpmatrix(coordinates,elements,eta)
+%     bem2d:dlpmatrix:nargin
+%       Invalid number of input arguments (N). Use either
+%         K = dlpmatrix(coordinates, elements)
+%       or
+%         K = dlpmatrix(coordinates, elements, eta)
+%     bem2d:dlpmatrix:etaNegative
+%       In dlpmatrix, ETA is less than zero (ETA=-0.100000).
+%       Please choose a value that is greater than or equal to 0.
+%     bem2d:dlpmatrix:etaClass   (a cell, struct, function handle, ...)
+%       In dlpmatrix, ETA must be a number, not a cell.
+%
+%   and for input that cannot be read safely (ARG is coordinates or elements):
+%     bem2d:dlpmatrix:argumentClass
+%       In dlpmatrix, coordinates must be a real, full (not sparse) double matrix.
+%       In dlpmatrix, elements must be a real, full (not sparse) double or integer matrix.
+%     followed, when the class C is wrong, by the line "It is of class C;
+%     double(ARG) converts it." for a numeric, logical or char ARG, and
+%     "It is of class C." for any other;
+%     bem2d:dlpmatrix:tooFewColumns
+%       In dlpmatrix, ARG must have at least 2 columns.
+%     bem2d:dlpmatrix:tooManyRows
+%       In dlpmatrix, ARG has more rows than a module can index.
+%     bem2d:dlpmatrix:vertexNumber
+%       In dlpmatrix, elements(r,c) = v is not a row number of coordinates (1 to nC).
+%     bem2d:dlpmatrix:outOfMemory
+%       In dlpmatrix, there is not enough memory for the computation.
+%     bem2d:dlpmatrix:interrupted   (only where the host does not take over Ctrl-C)
+%       In dlpmatrix, the computation was interrupted.
+%
+%   Example
+%     % An ellipse as a polygon of n counter-clockwise elements: every row
+%     % of K sums to minus half the length of its element.
+%     n = 64; t = 2*pi*(0:n-1)'/n;
+%     coordinates = [cos(t) 0.6*sin(t)];
+%     elements = [(1:n)' [2:n 1]'];
+%     K = dlpmatrix(coordinates, elements);
+%     L = sqrt(sum((coordinates(elements(:,2),:) - coordinates(elements(:,1),:)).^2, 2));
+%     max(abs(K*ones(n,1) + L/2))   % rounding level
+%
+%   See also DLPFIELD, SLPMATRIX, HYPMATRIX.
