@@ -105,3 +105,18 @@
 %     gradV - dlpgradfield(c, e, g, x)   % [0.7 -0.3] in each row
 %
 %   See also DLPFIELD, TDLFIELD, HYPFIELD, DLPMATRIX.
+
+%!shared c, e
+%! c = [0 0; 1 0; 1 1; 0 1];   # the unit square, counter-clockwise
+%! e = [1 2; 2 3; 3 4; 4 1];
+%!test  # the gradient of a linear harmonic function through the representation
+%! a = [0.7 -0.3]; g = c*a' + 0.2;
+%! d = c(e(:,2),:) - c(e(:,1),:); n = [d(:,2) -d(:,1)];
+%! x = [0.3 0.4; 0.8 0.1; 0.5 0.999];
+%! gradV = [tdlfield(c, e, n*a', x, repmat([1 0], 3, 1)), tdlfield(c, e, n*a', x, repmat([0 1], 3, 1))];
+%! assert (gradV - dlpgradfield (c, e, g, x), repmat (a, 3, 1), 1e-13);
+%!test  # the double layer of 1 is constant inside: no gradient, any index class
+%! assert (dlpgradfield (c, uint16 (e), ones (4, 1), [0.2 0.7; 0.5 0.5]), zeros (2, 2), 1e-15);
+%!error id=bem2d:dlpgradfield:nargin G = dlpgradfield (c, e, ones (4, 1))
+%!error id=bem2d:dlpgradfield:tooFewEntries G = dlpgradfield (c, e, [1 1], [0.5 0.5])
+%!error id=bem2d:dlpgradfield:etaClass G = dlpgradfield (c, e, ones (4, 1), [0.5 0.5], @sin)

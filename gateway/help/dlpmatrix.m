@@ -99,3 +99,21 @@
 %     max(abs(K*ones(n,1) + L/2))   % rounding level
 %
 %   See also DLPFIELD, SLPMATRIX, HYPMATRIX.
+
+%!shared c, e
+%! c = [0 0; 1 0; 1 1; 0 1];   # the unit square, counter-clockwise
+%! e = [1 2; 2 3; 3 4; 4 1];
+%!assert (sum (dlpmatrix (c, e), 2), -0.5 * ones (4, 1), 1e-15)  # -|E_i|/2
+%!test  # K against dlpfield integrated along a far element (5-point rule of
+%! # order 9 on a polynomial-free smooth integrand: 1e-10), and the integer classes
+%! ce = [c; 5 5; 6 5]; ee = [e; 5 6];
+%! K = dlpmatrix (ce, ee);
+%! [t, w] = deal ([-0.906179845938664; -0.538469310105683; 0; 0.538469310105683; 0.906179845938664], ...
+%!               [0.236926885056189; 0.478628670499366; 0.568888888888889; 0.478628670499366; 0.236926885056189]);
+%! x = [5.5 + t/2, 5 + 0*t];
+%! g = zeros (6, 1); g(1) = 1;
+%! assert (K(5, 1), sum (w .* dlpfield (ce, ee, g, x)) / 2, 1e-10);
+%! assert (dlpmatrix (ce, int32 (ee)), K);
+%!error id=bem2d:dlpmatrix:nargin K = dlpmatrix (c)
+%!error id=bem2d:dlpmatrix:vertexNumber K = dlpmatrix (c, [1 5])
+%!error id=bem2d:dlpmatrix:etaNegative K = dlpmatrix (c, e, -1)

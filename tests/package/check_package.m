@@ -9,7 +9,8 @@ function check_package (tarball, modules)
   % self-tests of every module, and `demo bem2d_demo` runs the shipped demo,
   % which writes its plots into a folder of its own. Ends in error() on any
   % failure.
-  all_modules = {"slpmatrix", "hypmatrix", "slpfield", "dlpfield", "tdlfield", "hypfield", "domfield"};
+  all_modules = {"slpmatrix", "hypmatrix", "dlpmatrix", "slpfield", "dlpfield", "tdlfield", ...
+                 "hypfield", "domfield", "dlpgradfield"};
   missing = setdiff (all_modules, modules);
   if (! isempty (missing))
     error ("check_package: the build has no module %s", strjoin (missing, ", "));
@@ -92,6 +93,20 @@ function check_package (tarball, modules)
         r = domfield ([0 0; 1 0; 0 1], [1 2 3], 1, [2 3]);
         if (abs (r + 0.574217522841 / (2*pi)) > 1e-12)
           error ("check_package: domfield differs from the known triangle integral");
+        end
+      case "dlpmatrix"
+        % Each row sums to minus half the length of its element, 1/4 here.
+        r = dlpmatrix (coordinates, elements);
+        expect_finite (r, [nE nC], name);
+        if (max (abs (sum (r, 2) + 1/(2*m))) > 1e-14)
+          error ("check_package: dlpmatrix row sums differ from -|E_i|/2");
+        end
+      case "dlpgradfield"
+        % The double layer of 1 is -1 inside: its gradient vanishes.
+        r = dlpgradfield (coordinates, elements, ones (nC, 1), inside);
+        expect_finite (r, [2 2], name);
+        if (max (abs (r(:))) > 1e-13)
+          error ("check_package: dlpgradfield of 1 is not zero inside");
         end
       otherwise
         error ("check_package: no check for module %s", name);
