@@ -23,13 +23,22 @@ void dlpPairFallback(void* context, std::ptrdiff_t j, double* values) {
   dlpPairValues(r.Si, T, values);
 }
 
+// The 0-based nodes of every element, start then end.
+std::vector<int> elementNodes(const double* elements, std::ptrdiff_t nE) {
+  std::vector<int> nodes(2 * static_cast<size_t>(nE));
+  for (std::ptrdiff_t j = 0; j < nE; ++j) {
+    nodes[2 * j] = vertexIndex(elements[j]);
+    nodes[2 * j + 1] = vertexIndex(elements[j + nE]);
+  }
+  return nodes;
+}
+
 // Row i of K from the values of its pairs, j in increasing order.
-void addRow(std::vector<double>& row, const double* elements, std::ptrdiff_t nE, std::ptrdiff_t j0,
-            std::ptrdiff_t count, const double* values) {
+void addRow(double* row, const int* nodes, std::ptrdiff_t j0, std::ptrdiff_t count,
+            const double* values) {
   for (std::ptrdiff_t k = 0; k < count; ++k) {
-    const std::ptrdiff_t j = j0 + k;
-    row[static_cast<size_t>(vertexIndex(elements[j]))] += values[2 * k];
-    row[static_cast<size_t>(vertexIndex(elements[j + nE]))] += values[2 * k + 1];
+    row[nodes[2 * (j0 + k)]] += values[2 * k];
+    row[nodes[2 * (j0 + k) + 1]] += values[2 * k + 1];
   }
 }
 
@@ -42,21 +51,32 @@ bool assembleDlp(double* out, int nC, int nE, const double* coordinates, const d
   const MatrixElements e = arrays.view();
   const MatrixLanes& lanes = matrixLanes(options.lanes);
   const std::ptrdiff_t nEs = nE, nCs = nC;
-  // One row of nC values per thread.
-  std::vector<std::vector<double>> rows(static_cast<size_t>(threadsFor(options)),
-                                        std::vector<double>(static_cast<size_t>(nC)));
-  return parallelFor(nEs, options, [&](std::int64_t i, int thread) {
-    std::vector<double>& row = rows[static_cast<size_t>(thread)];
-    std::fill(row.begin(), row.end(), 0.0);
-    double Si[4];
-    elementEnds(params, i, Si);
-    DlpRow context = {&params, Si};
-    double values[16];
-    for (std::ptrdiff_t j0 = 0; j0 < nEs; j0 += lanes.width) {
-      lanes.dlpGroup(e, i, j0, eta, values, ~0u, dlpPairFallback, &context);
-      addRow(row, elements, nEs, j0, std::min<std::ptrdiff_t>(lanes.width, nEs - j0), values);
+  const std::vector<int> nodes = elementNodes(elements, nEs);
+  // Chunks of kRowBlock rows, whose nC values each a thread gathers before
+  // writing them out column by column (contiguous runs of the block's rows,
+  // where single rows would write one value per cache line).
+  const std::ptrdiff_t kRowBlock = 16;
+  std::vector<std::vector<double>> blocks(
+      static_cast<size_t>(threadsFor(options)),
+      std::vector<double>(static_cast<size_t>(kRowBlock * nCs)));
+  return parallelFor((nEs + kRowBlock - 1) / kRowBlock, options, [&](std::int64_t chunk, int thread) {
+    const std::ptrdiff_t i0 = chunk * kRowBlock, i1 = std::min(nEs, i0 + kRowBlock);
+    std::vector<double>& block = blocks[static_cast<size_t>(thread)];
+    std::fill(block.begin(), block.end(), 0.0);
+    for (std::ptrdiff_t i = i0; i < i1; ++i) {
+      double* row = block.data() + (i - i0) * nCs;
+      double Si[4];
+      elementEnds(params, i, Si);
+      DlpRow context = {&params, Si};
+      double values[16];
+      for (std::ptrdiff_t j0 = 0; j0 < nEs; j0 += lanes.width) {
+        lanes.dlpGroup(e, i, j0, eta, values, ~0u, dlpPairFallback, &context);
+        addRow(row, nodes.data(), j0, std::min<std::ptrdiff_t>(lanes.width, nEs - j0), values);
+      }
     }
-    for (std::ptrdiff_t q = 0; q < nCs; ++q) out[i + q * nEs] = row[static_cast<size_t>(q)];
+    for (std::ptrdiff_t q = 0; q < nCs; ++q) {
+      for (std::ptrdiff_t i = i0; i < i1; ++i) out[i + q * nEs] = block[(i - i0) * nCs + q];
+    }
   });
 }
 
@@ -64,6 +84,7 @@ void assembleDlpScalar(double* out, int nC, int nE, const double* coordinates,
                        const double* elements, double eta) {
   const AssemblyParams params = {nC, nE, coordinates, elements, eta};
   const std::ptrdiff_t nEs = nE, nCs = nC;
+  const std::vector<int> nodes = elementNodes(elements, nEs);
   std::vector<double> row(static_cast<size_t>(nC));
   for (std::ptrdiff_t i = 0; i < nEs; ++i) {
     std::fill(row.begin(), row.end(), 0.0);
@@ -73,7 +94,7 @@ void assembleDlpScalar(double* out, int nC, int nE, const double* coordinates,
     for (std::ptrdiff_t j = 0; j < nEs; ++j) {
       double values[2];
       dlpPairFallback(&context, j, values);
-      addRow(row, elements, nEs, j, 1, values);
+      addRow(row.data(), nodes.data(), j, 1, values);
     }
     for (std::ptrdiff_t q = 0; q < nCs; ++q) out[i + q * nEs] = row[static_cast<size_t>(q)];
   }
@@ -88,6 +109,7 @@ bool assembleDlpTile(double* out, std::ptrdiff_t ld, int nC, int nE, const doubl
   const MatrixElements e = arrays.view();
   const MatrixLanes& lanes = matrixLanes(options.lanes);
   const std::ptrdiff_t nEs = nE;
+  const std::vector<int> nodes = elementNodes(elements, nEs);
   // The elements at the columns' nodes, in increasing order: the pairs (i, j)
   // that the tile's rows need.
   std::vector<char> wanted(static_cast<size_t>(nC), 0);
@@ -118,7 +140,7 @@ bool assembleDlpTile(double* out, std::ptrdiff_t ld, int nC, int nE, const doubl
       size_t end = k;
       while (end < js.size() && js[end] < j0 + lanes.width) needed |= 1u << (js[end++] - j0);
       lanes.dlpGroup(e, i, j0, eta, values, needed, dlpPairFallback, &context);
-      for (; k < end; ++k) addRow(row, elements, nEs, js[k], 1, values + 2 * (js[k] - j0));
+      for (; k < end; ++k) addRow(row.data(), nodes.data(), js[k], 1, values + 2 * (js[k] - j0));
     }
     for (std::ptrdiff_t b = 0; b < nCols; ++b) out[a + b * ld] = row[static_cast<size_t>(cols[b])];
   });

@@ -107,3 +107,27 @@ bool dlpgradfieldKernel(double* out, int nC, int nE, const double* coordinates,
   }
   return true;
 }
+
+void dlpgradfieldScalarKernel(double* out, int nC, int nE, const double* coordinates,
+                              const double* elements, const double* gh, const Points& x,
+                              double eta) {
+  const std::ptrdiff_t nEs = nE, nxs = x.count;
+  const std::vector<Segment> segments = meshSegments(nC, nE, coordinates, elements);
+  std::vector<double> gA(static_cast<size_t>(nE)), gB(static_cast<size_t>(nE));
+  for (std::ptrdiff_t j = 0; j < nEs; ++j) {
+    gA[j] = gh[vertexIndex(elements[j])];
+    gB[j] = gh[vertexIndex(elements[j + nEs])];
+  }
+  for (std::ptrdiff_t i = 0; i < nxs; ++i) {
+    GradContext c = {&segments, gA.data(), gB.data(), eta, false};
+    double g[2] = {0, 0};
+    for (std::ptrdiff_t j = 0; j < nEs; ++j) {
+      double v[2];
+      gradPair(&c, j, x.x(i), x.y(i), v);
+      g[0] += v[0];
+      g[1] += v[1];
+    }
+    out[i] = g[0] / 6.283185307179586;
+    out[i + nxs] = g[1] / 6.283185307179586;
+  }
+}

@@ -21,3 +21,9 @@ bool dlpgradfieldKernel(double* out, int nC, int nE, const double* coordinates,
                         const double* elements, const double* gh, const Points& x, double eta,
                         const RunOptions& options = RunOptions(),
                         unsigned char* onBoundary = nullptr);
+
+// The same on the calling thread, every pair by the scalar code (points on
+// the boundary not marked): the reference the benchmarks compare against.
+void dlpgradfieldScalarKernel(double* out, int nC, int nE, const double* coordinates,
+                              const double* elements, const double* gh, const Points& x,
+                              double eta);
