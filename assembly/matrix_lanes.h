@@ -61,13 +61,15 @@ struct MatrixLanes {
   void (*hypGroup)(const MatrixElements& e, std::ptrdiff_t i, std::ptrdiff_t j0, double* values,
                    unsigned needed, MatrixFallback fallback, void* context);
   // The double-layer values of the pairs (i, j) for every j (not only j <= i)
-  // into values[2 k], values[2 k + 1] (the hats of j's start and end), as
+  // into start[k] and end[k] (the hats of j's start and end), as
   // dlpPairValues(element i, element j) gives them: the power series of the
   // kernel about the two midpoints where the pair is surely admissible and
-  // its elements small against their distance, else fallback for the lanes
-  // needed.
+  // its elements small against their distance, else fallback(context, j,
+  // pair of values) for the lanes needed. All `width` entries of start and
+  // end may be written; only the valid lanes needed hold values.
   void (*dlpGroup)(const MatrixElements& e, std::ptrdiff_t i, std::ptrdiff_t j0, double eta,
-                   double* values, unsigned needed, MatrixFallback fallback, void* context);
+                   double* start, double* end, unsigned needed, MatrixFallback fallback,
+                   void* context);
 };
 
 // As fieldLanes: the widest lanes available (width 0), or at most `width`.
