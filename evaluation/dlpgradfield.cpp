@@ -27,8 +27,9 @@ struct GradContext {
 
 // The integrals over element j of K_q g for q = (1, 0) and (0, 1) (K_q the
 // hypersingular kernel with the direction q), for a pair that the series does
-// not take: a point on the element marks the point; the closed form when
-// L > eta * dist; the 16-point rule otherwise.
+// not take: a point on the element marks the point; the 16-point rule when
+// L <= eta * dist; the closed form otherwise (a NaN eta included, as in
+// dlpfield).
 void gradPair(void* context, std::ptrdiff_t j, double x1, double x2, double* v) {
   GradContext& c = *static_cast<GradContext*>(context);
   const Segment& s = (*c.segments)[static_cast<size_t>(j)];
@@ -40,7 +41,7 @@ void gradPair(void* context, std::ptrdiff_t j, double x1, double x2, double* v) 
     c.onBoundary = true;
     return;
   }
-  if (s.L > c.eta * viewDistance(view)) {
+  if (!(s.L <= c.eta * viewDistance(view))) {
     v[0] = hypersingularIntegral(s, view, 1, 0, gA, gB);
     v[1] = hypersingularIntegral(s, view, 0, 1, gA, gB);
     return;
