@@ -19,12 +19,17 @@ function bem2d_demo (outdir)
   % Conventions of the toolkit: G(x,y) = -(1/(2 pi)) log|x - y|, the boundary
   % runs counter-clockwise, so the element normal points out of Omega, and
   %   V phi(x) = int G phi ds_y                   (slpfield, slpmatrix)
-  %   K g(x)   = int dG/dn_y g ds_y               (dlpfield; -1 inside for g = 1)
+  %   K g(x)   = int dG/dn_y g ds_y               (dlpfield, dlpmatrix; -1 inside for g = 1)
   %   K' phi(x) = int dG/dn_x phi ds_y            (tdlfield)
   %   W g(x)   = -d/dn_x int dG/dn_y g ds_y       (hypfield, hypmatrix)
   % For u harmonic in Omega with Cauchy data g = u, phi = du/dn on the boundary:
   %   u(x) = V phi(x) - K g(x) inside, and on the boundary (Calderon identities)
   %   V phi = (1/2 + K) g,   phi = (1/2 + K') phi + W g,   W g = (1/2 - K') phi.
+  % In the Galerkin sense, with piecewise constants chi_i (one per element)
+  % and hats psi_q (one per node): K(i,q) = <chi_i, K psi_q> (dlpmatrix), so
+  % <psi_q, K' chi_i> = K(i,q) (the transpose of K is the matrix of K'), and
+  % the mass matrix M(i,q) = <chi_i, psi_q> holds half of element i's length
+  % at each of its two nodes.
 
   if (nargin < 1 || isempty (outdir))
     outdir = fullfile (pwd (), 'bem2d_demo_output');
@@ -46,7 +51,8 @@ function bem2d_demo (outdir)
   corner_u = @(x) radius (x).^(2/3) .* sin (2/3 * theta (x));
   corner_grad = @(x) 2/3 * radius (x).^(-1/3) .* [-sin(theta (x) / 3), cos(theta (x) / 3)];
 
-  % Meshes and single-layer matrices, computed once per level.
+  % Meshes and their mass matrices; the Galerkin matrices are computed once
+  % per level, where first needed.
   mesh = struct ('k', num2cell (levels));
   for i = 1:numel (levels)
     [mesh(i).c, mesh(i).e, mesh(i).corners] = lshape_boundary (levels(i));
@@ -56,7 +62,11 @@ function bem2d_demo (outdir)
     mesh(i).L = sqrt (sum ((B - A).^2, 2));
     mesh(i).mid = (A + B) / 2;
     mesh(i).n = [B(:,2) - A(:,2), A(:,1) - B(:,1)] ./ mesh(i).L;
+    nE = size (mesh(i).e, 1);
+    mesh(i).M = sparse ([1:nE, 1:nE], [mesh(i).e(:,1); mesh(i).e(:,2)]', [mesh(i).L; mesh(i).L]' / 2, ...
+                        nE, size (mesh(i).c, 1));
     mesh(i).V = [];
+    mesh(i).K = [];
   end
 
   fprintf ('bem2d demo on the L-shaped domain (-1,1)^2 \\ [0,1]x[-1,0]: uniform meshes of 8k\n');
@@ -64,10 +74,11 @@ function bem2d_demo (outdir)
   tstart = tic ();
 
   % ---------------------------------------------------------------------------
-  % 1. Dirichlet problem, Symm's equation (slpmatrix, dlpfield, slpfield).
-  %    Galerkin with piecewise constants: V phi_h = b with
-  %    b_j = int_{E_j} ((1/2) g_h + K g_h) ds, g_h continuous piecewise linear;
-  %    then u_h = V phi_h - K g_h at interior points.
+  % 1. Dirichlet problem, Symm's equation (slpmatrix, dlpmatrix, slpfield,
+  %    dlpfield). Galerkin with piecewise constants: V phi_h = (M/2 + K) gh,
+  %    that is b_j = int_{E_j} ((1/2) g_h + K g_h) ds with g_h continuous
+  %    piecewise linear of nodal values gh; then u_h = V phi_h - K g_h at
+  %    interior points.
   %    With g_h the nodal interpolant, u_h is the harmonic extension of g_h,
   %    whose error is O(h^2): the interpolation error has a non-zero mean on
   %    every element. With g_h the L2 projection of g that error is orthogonal
@@ -76,7 +87,7 @@ function bem2d_demo (outdir)
   %    singularity of the dual problem at the re-entrant corner.
   % ---------------------------------------------------------------------------
   fprintf ('\n1. Dirichlet problem, Symm''s equation V phi = (1/2 + K) g, u = V phi - K g\n');
-  fprintf ('   (slpmatrix, dlpfield at the boundary quadrature points, slpfield)\n');
+  fprintf ('   (slpmatrix, dlpmatrix with the mass matrix M: V phi = (M/2 + K) g; slpfield, dlpfield)\n');
   fprintf ('   a) u = exp(x) sin(y); max error of u_h at %d interior points, L2 error of phi_h\n', size (xin, 1));
   fprintf ('   u_h error with g_h the nodal interpolant (interpolant) or the L2 projection of g\n');
   table_row ('elements', 'h', {'interpolant', 'projection', 'phi L2'});
@@ -85,7 +96,8 @@ function bem2d_demo (outdir)
     m = mesh(i);
     if (isempty (m.V))
       mesh(i).V = slpmatrix (m.c, m.e);
-      m.V = mesh(i).V;
+      mesh(i).K = dlpmatrix (m.c, m.e);
+      m = mesh(i);
     end
     Q = m.Q;
     nC = size (m.c, 1);
@@ -198,7 +210,7 @@ function bem2d_demo (outdir)
   %    so the error is O(h^2) as in 1a.
   % ---------------------------------------------------------------------------
   fprintf ('\n4. Poisson problem -Laplace u = 1, u = -(x^2 + y^2)/4: u = N 1 + w, w by Symm''s equation\n');
-  fprintf ('   (domfield on 6k^2 triangles, slpmatrix, dlpfield, slpfield)\n');
+  fprintf ('   (domfield on 6k^2 triangles, slpmatrix, dlpmatrix, slpfield, dlpfield)\n');
   table_row ('elements', 'triangles', {'u_h error'});
   poisson_u = @(x) -(x(:,1).^2 + x(:,2).^2) / 4;
   poisson_levels = 1:numel (levels) - 1;
