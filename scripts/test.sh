@@ -56,5 +56,5 @@ cmake -S "$root" -B build-tsan-mex -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 if grep -q "building the MEX modules" build-tsan-mex/configure.log; then
   cmake --build build-tsan-mex -j "$(nproc)" --target modules
   TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan-mex --output-on-failure \
-    -R '^octave_test_(slpmatrix|hypmatrix|slpfield|dlpfield|tdlfield|domfield)$'
+    -R '^octave_test_(slpmatrix|hypmatrix|dlpmatrix|slpfield|dlpfield|tdlfield|domfield)$'
 fi
