@@ -21,22 +21,11 @@ function G = grad_single_layer (c, e, phi, x)
   G = [tdlfield(c, e, phi, x, one * [1 0]), tdlfield(c, e, phi, x, one * [0 1])];
 end
 
-function [c, e] = cut_polygon (p, m)
-  % The closed polygon through the rows of p, every side cut into m elements.
-  n = rows (p);
-  s = (0:m-1)' / m;
-  c = zeros (n * m, 2);
-  for k = 1:n
-    c((k-1)*m + (1:m),:) = p(k,:) + s * (p(mod (k, n) + 1,:) - p(k,:));
-  end
-  e = [(1:n*m)', [2:n*m, 1]'];
-end
-
 % An irregular, non-convex polygon running counter-clockwise; points inside
 % and outside, 1e-3 from an element (closed forms) and far (power series).
 cp = [0 0; 2 0; 2.5 1; 1.5 0.8; 1.2 2; 0.3 1.5; -0.4 0.7];
 np = rows (cp);
-ep = [(1:np)', [2:np, 1]'];
+[~, ep] = polygon_mesh (cp, 1);
 xp = [1 0.5; 0.4 0.9; 1.9 0.5; 1 1e-3; 1 -1e-3; 2 1.5; 3 2.8; -1 -1; 10 -7; -6 5];
 inside = inpolygon (xp(:,1), xp(:,2), cp(:,1), cp(:,2));
 if (! isequal (inside', [1 1 1 1 0 0 0 0 0 0])), error ("test points misplaced"); end
@@ -89,7 +78,7 @@ xin = [1 0.5; 0.4 0.9; 1.9 0.5; 0.8 1.2];
 exact = [2 * xin(:,1), -2 * xin(:,2)];
 err = zeros (1, 3);
 for level = 1:3
-  [c, e] = cut_polygon (cp, 4 * 2^level);
+  [c, e] = polygon_mesh (cp, 4 * 2^level);
   A = c(e(:,1),:); B = c(e(:,2),:);
   normals = [B(:,2) - A(:,2), A(:,1) - B(:,1)] ./ sqrt (sum ((B - A).^2, 2));
   mid = (A + B) / 2;
@@ -118,7 +107,7 @@ end
 % ---- the result does not depend on the number of threads -------------------------------
 % Points are handed out in chunks of 200000 / nE: 400 elements and 3000 points
 % make six chunks. Each point is summed by one thread: identical bits.
-[c, e] = cut_polygon (cp, 57);
+[c, e] = polygon_mesh (cp, 57);
 t = (0:2999)' / 3000;
 xt = [1 + 1.6 * cos(2*pi*t) .* t, 0.9 + 1.2 * sin(14*pi*t)];
 saved = getenv ("BEM2D_NUM_THREADS");
