@@ -83,14 +83,8 @@ function demo_plots (outdir, levels, err1, err1b, err2, err3, err4, err5, mesh, 
   E = nan (size (X));
   U(inside) = uh;
   E(inside) = log10 (abs (uh - corner_u (x)) + 1e-16);
-  f = figure ('visible', 'off');
-  subplot (1, 2, 1);
-  show_on_lshape (g, U);
-  title (sprintf ('u_h = V phi_h - K g_h, %d elements', size (m.e, 1)));
-  subplot (1, 2, 2);
-  show_on_lshape (g, E);
-  title ('log10 |u_h - u|');
-  save_png (f, fullfile (outdir, 'corner_solution.png'), 1100, 450);
+  two_panels (g, U, sprintf ('u_h = V phi_h - K g_h, %d elements', size (m.e, 1)), ...
+              E, 'log10 |u_h - u|', fullfile (outdir, 'corner_solution.png'));
 
   % The flux |grad u_h| of the same solution on the same grid, from
   % grad u_h = grad V phi_h - grad K g_h: tdlfield in the directions (1,0) and
@@ -101,14 +95,21 @@ function demo_plots (outdir, levels, err1, err1b, err2, err3, err4, err5, mesh, 
             - dlpgradfield (m.c, m.e, corner_u (m.c), x);
   U(inside) = sqrt (sum (grad_uh.^2, 2));
   E(inside) = log10 (sqrt (sum ((grad_uh - corner_grad (x)).^2, 2)) + 1e-16);
+  two_panels (g, U, sprintf ('|grad u_h|, %d elements', size (m.e, 1)), ...
+              E, 'log10 |grad u_h - grad u|', fullfile (outdir, 'corner_gradient.png'));
+end
+
+function two_panels (g, left, left_title, right, right_title, file)
+  % Images of left and right on the grid g x g of the L-shape, side by side,
+  % written to file.
   f = figure ('visible', 'off');
   subplot (1, 2, 1);
-  show_on_lshape (g, U);
-  title (sprintf ('|grad u_h|, %d elements', size (m.e, 1)));
+  show_on_lshape (g, left);
+  title (left_title);
   subplot (1, 2, 2);
-  show_on_lshape (g, E);
-  title ('log10 |grad u_h - grad u|');
-  save_png (f, fullfile (outdir, 'corner_gradient.png'), 1100, 450);
+  show_on_lshape (g, right);
+  title (right_title);
+  save_png (f, file, 1100, 450);
 end
 
 function save_png (f, file, width, height)

@@ -137,11 +137,7 @@ expect_error ({"bem2d:dlpgradfield:etaNegative", sprintf(eta_msg, -0.1)}, 1, @dl
 % ---- messages word for word ---------------------------------------------------------
 out_msg = "Invalid number of output arguments. Usage:\n  G = dlpgradfield(coordinates,elements,gh,x)\n";
 in_msg = "Invalid number of input arguments. Usage:\n  G = dlpgradfield(coordinates,elements,gh,x[,eta])\n";
-expect_error (sprintf (out_msg), 0, @dlpgradfield, c1, e1, [1; 1], x1);
-expect_error (sprintf (out_msg), 2, @dlpgradfield, c1, e1, [1; 1], x1);
-expect_error (sprintf (out_msg), 0, @dlpgradfield);  % output count is checked first
-expect_error (sprintf (in_msg), 1, @dlpgradfield, c1, e1, [1; 1]);
-expect_error (sprintf (in_msg), 1, @dlpgradfield, c1, e1, [1; 1], x1, 0.5, 1);
+expect_count_errors (@dlpgradfield, out_msg, in_msg, {c1, e1, [1; 1], x1});
 % The module's own checks come first: a negative eta before a bad index.
 expect_error (sprintf (eta_msg, -1), 1, @dlpgradfield, c1, [1 3], [1; 1], x1, -1);
 

@@ -211,12 +211,7 @@ expect_error ({"bem2d:dlpmatrix:etaNegative", sprintf(eta_msg, -0.1)}, 1, @dlpma
 % ---- messages word for word --------------------------------------------------------
 out_msg = "Invalid number of output arguments. Use either\n  K = dlpmatrix(coordinates,elements)\nor\n  K = dlpmatrix(coordinates,elements,eta)\n";
 in_msg = "Invalid number of input arguments (%d). Use either\n  K = dlpmatrix(coordinates, elements)\nor\n  K = dlpmatrix(coordinates, elements, eta)\n";
-expect_error (sprintf (out_msg), 0, @dlpmatrix, cp, ep);
-expect_error (sprintf (out_msg), 2, @dlpmatrix, cp, ep);
-expect_error (sprintf (out_msg), 0, @dlpmatrix);  % output count is checked first
-expect_error (sprintf (in_msg, 1), 1, @dlpmatrix, cp);
-expect_error (sprintf (in_msg, 0), 1, @dlpmatrix);
-expect_error (sprintf (in_msg, 4), 1, @dlpmatrix, cp, ep, 0.5, 1);
+expect_count_errors (@dlpmatrix, out_msg, in_msg, {cp, ep});
 % The module's own checks come first: a negative eta before a bad index.
 expect_error (sprintf (eta_msg, -1), 1, @dlpmatrix, cp, [1 99], -1);
 
