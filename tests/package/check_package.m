@@ -130,10 +130,10 @@ function check_package (tarball, modules)
       end
     end
     report = evalc ('demo ("bem2d_demo")');
-    if (isempty (strfind (report, "4. Poisson problem")) || ! isempty (strfind (report, "failed")))
+    if (isempty (strfind (report, "5. Poisson problem")) || ! isempty (strfind (report, "failed")))
       error ("check_package: demo bem2d_demo does not run:\n%s", report);
     end
-    for png = {"convergence.png", "corner_flux.png", "corner_solution.png"}
+    for png = {"convergence.png", "corner_flux.png", "corner_solution.png", "corner_gradient.png"}
       if (! exist (fullfile (root, "bem2d_demo_output", png{1}), "file"))
         error ("check_package: the demo wrote no bem2d_demo_output/%s:\n%s", png{1}, report);
       end
