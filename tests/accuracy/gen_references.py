@@ -1278,6 +1278,39 @@ def pair_far():
             return pts
 
 
+def touching_pair(c):
+    """Two elements sharing a node under an angle from 1e-6 to 1 (c even) or
+    from pi - 1 to pi - 1e-6, the second as long as the first (c % 4 >= 2) or
+    1e-6 to 1 of it, the shared node at either end of either element."""
+    alpha = logu(-6, 0) if c % 2 == 0 else math.pi - logu(-6, 0)
+    coords, _ = wedge(alpha, (1.0, logu(-6, 0) if c % 4 < 2 else 1.0))
+    cells = R.choice(([(1, 2), (2, 3)], [(2, 1), (2, 3)], [(1, 2), (3, 2)], [(2, 1), (3, 2)]))
+    return coords, cells
+
+
+def in_line_pair(c):
+    """Two elements on one line: neighbours sharing a node (c even) or with a
+    gap between them; along an axis (c % 4 < 2: exactly on one line) or turned."""
+    scale, th, off = random_placement()
+    r = logu(-6, 0)
+    if c % 2 == 0:
+        base, cells = [(-1.0, 0.0), (0.0, 0.0), (r, 0.0)], [(1, 2), (2, 3)]
+    else:
+        g = logu(-10, 0)
+        base, cells = [(-1.0, 0.0), (0.0, 0.0), (g, 0.0), (g + r, 0.0)], [(1, 2), (3, 4)]
+    coords = [(off[0] + scale * p[0], off[1] + scale * p[1]) for p in base] if c % 4 < 2 \
+        else transform(base, scale, th, off)
+    return coords, cells
+
+
+def identical_pairs():
+    """One element twice: on the same nodes either way round, and on two
+    further nodes at the same places either way round."""
+    A, B = random_element()
+    return (([A, B], [(1, 2), (1, 2)]), ([A, B], [(1, 2), (2, 1)]),
+            ([A, B, A, B], [(1, 2), (3, 4)]), ([A, B, A, B], [(1, 2), (4, 3)]))
+
+
 def matrix_case(group, coords, cells, slp_entries, hyp_entries):
     pt = PairTable(coords, cells)
     arrays = {"coords": coords, "cells": cells}
@@ -1303,26 +1336,11 @@ def matrix_groups():
     for c in range(15):
         pair_case("unequal_lengths", pair_unequal(), [(1, 2), (3, 4)])
     for c in range(16):
-        alpha = logu(-6, 0) if c % 2 == 0 else math.pi - logu(-6, 0)
-        coords, _ = wedge(alpha, (1.0, logu(-6, 0) if c % 4 < 2 else 1.0))
-        # Shared node at either end of either element.
-        cells = R.choice(([(1, 2), (2, 3)], [(2, 1), (2, 3)], [(1, 2), (3, 2)], [(2, 1), (3, 2)]))
-        pair_case("touching_angle", coords, cells)
-    A, B = random_element()
-    for coords, cells in (([A, B], [(1, 2), (1, 2)]), ([A, B], [(1, 2), (2, 1)]),
-                          ([A, B, A, B], [(1, 2), (3, 4)]), ([A, B, A, B], [(1, 2), (4, 3)])):
+        pair_case("touching_angle", *touching_pair(c))
+    for coords, cells in identical_pairs():
         pair_case("identical", coords, cells)
     for c in range(10):
-        scale, th, off = random_placement()
-        r = logu(-6, 0)
-        if c % 2 == 0:  # neighbours sharing a node
-            base, cells = [(-1.0, 0.0), (0.0, 0.0), (r, 0.0)], [(1, 2), (2, 3)]
-        else:  # a gap between them
-            g = logu(-10, 0)
-            base, cells = [(-1.0, 0.0), (0.0, 0.0), (g, 0.0), (g + r, 0.0)], [(1, 2), (3, 4)]
-        coords = [(off[0] + scale * p[0], off[1] + scale * p[1]) for p in base] if c % 4 < 2 \
-            else transform(base, scale, th, off)
-        pair_case("in_line", coords, cells)
+        pair_case("in_line", *in_line_pair(c))
     for c in range(20):
         pair_case("general", pair_general(), [(1, 2), (3, 4)])
     for c in range(8):
