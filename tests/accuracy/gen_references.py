@@ -5,8 +5,8 @@ Run with Debian's interpreter and python3-mpmath (apt-get install -y python3-mpm
     /usr/bin/python3 tests/accuracy/gen_references.py
 It writes tests/accuracy/references.txt beside this script. The random cases are
 seeded, so every run writes the same file (about 5 minutes on one core).
-dlpmatrix draws from a generator of its own (reseed), so the cases written
-before it stay as they were.
+dlpmatrix and dlpgradfield draw from generators of their own (reseed), so
+the cases written before them stay as they were.
 
 Nothing here calls or follows the code under test: every value comes from the
 definitions below, integrated by mpmath.quad at 40 digits with breakpoints at
@@ -46,12 +46,16 @@ and so does a triangle of zero area.
              0 where x lies on E_j's line, so the diagonal pair and any pair of
              elements on one line contribute nothing (no jump term); on a closed
              counter-clockwise polygon every row sums to -|E_i|/2.
+  dlpgradfield out(x) = grad_x of dlpfield's out(x), nx x 2 (component k of point
+             i at i + k nx), x at least 1e-10 L_j from every closed segment:
+             -(1/2pi) sum_j int_{E_j} (-n_j r^2 + 2 (r.n_j) r)/r^4 g(y) ds_y, r = y - x.
 
 Tolerance of each output: tol = max(1e-12 scale, 8 sens), where
   scale = (1/2pi) times the integral of |integrand| (summed over elements,
-          triangles or pairs; |f.p. value| for hypfield's host element; for
-          dlpmatrix the hat times the kernel, whose sign changes only where x
-          crosses E_j's line); for
+          triangles or pairs; |f.p. value| for hypfield's host element; per
+          component for dlpgradfield, whose integrand is the differentiated
+          kernel times g; for dlpmatrix the hat times the kernel, whose sign
+          changes only where x crosses E_j's line); for
           a hypmatrix entry whose two node patches (the elements around p and
           around q) are at least 2 patch sizes apart, scale = |W(p,q)|: such an
           entry is a small second difference of logarithms and must be
@@ -800,7 +804,8 @@ def check_fan():
 #   grad I(x) = int_E (n_E (d^2 - t^2) - 2 d t t_E)/r^4 g ds_y
 #             = -n_E (g0 [P0] + g1 [P2]) - t_E (g0 [P1] + g1 [P3])
 # with hypfield's antiderivatives P0..P3 (the gradient is minus hypfield's
-# kernel with q along an axis).
+# kernel with q along an axis). dlpgradfield's references integrate the
+# differentiated kernel by mpmath.quad and are checked against grad I.
 #
 # dlpmatrix: the pair (E_i = AB, E_j = CD) enters K(i, c) and K(i, d) through
 #   P_h = int_{E_i} int_{E_j} ((y - x).n_j)/|y - x|^2 psi_h(y) ds_y ds_x
@@ -1048,6 +1053,87 @@ class DlpTable:
             total, scale = sum(r[0] for r in row), sum(r[1] for r in row)
             if abs(total + Li / 2) > AGREE * scale:
                 raise RuntimeError("dlpmatrix: row %d sums to %s, not -%s" % (i, total, Li / 2))
+
+
+def dlpgrad_quad(A, B, x, gA, gB):
+    """Both components of grad_x int_{AB} ((y - x).n)/|y - x|^2 g ds_y by
+    mpmath.quad over the element's parameter, panel by panel between the
+    zeros of the integrand: the values, the integrals of the absolute values
+    and the error estimates."""
+    e0, e1 = B[0] - A[0], B[1] - A[1]
+    L = mp.sqrt(e0 * e0 + e1 * e1)
+    t, n = (e0 / L, e1 / L), (e1 / L, -e0 / L)
+    _, _, _, d, ta, _ = frame(A, B, x)
+    s0 = -ta / L
+    rho = abs(d) / L if d != 0 else min(abs(s0), abs(s0 - 1))
+    zeros = [gA / (gA - gB)] if gA != gB else []
+    out = []
+    for m in (0, 1):
+        # The kernel's numerator -n_m t^2 - 2 d t_m t + n_m d^2 in the arc length t from the foot.
+        if n[m] != 0:
+            roots = [d * (-t[m] + 1) / n[m], d * (-t[m] - 1) / n[m]]
+        else:
+            roots = [mpf(0)] if d != 0 else []
+        cuts = zeros + [s0 + r / L for r in roots]
+        pts = graded(mpf(0), mpf(1), [(s0, rho)] + [(c, 0) for c in cuts])
+
+        def f(s, m=m):
+            r0, r1 = A[0] + s * e0 - x[0], A[1] + s * e1 - x[1]  # y - x
+            r2 = r0 * r0 + r1 * r1
+            rn = r0 * n[0] + r1 * n[1]
+            rm = r0 if m == 0 else r1
+            return (-n[m] * r2 + 2 * rn * rm) / (r2 * r2) * (gA + s * (gB - gA))
+
+        val, absval, errsum = mpf(0), mpf(0), mpf(0)
+        for a, b in zip(pts, pts[1:]):
+            v, err = mp.quad(f, [a, b], error=True)
+            val += v
+            absval += abs(v)
+            errsum += err
+        fac = L / TWO_PI
+        out.append((-fac * val, fac * absval, fac * errsum))
+    return out
+
+
+def dlpgrad_outputs(coords, cells, gh, points):
+    """(index, reference, scale, sens, near) for both components of every point."""
+    nx = len(points)
+    outs = []
+    for i, xf in enumerate(points):
+        x = M(xf)
+        ref, scale, grads, near = [mpf(0)] * 2, [mpf(0)] * 2, [{}, {}], True
+        for a, b in cells:
+            Af, Bf = coords[a - 1], coords[b - 1]
+            if Af == Bf:
+                continue  # zero-length element: contributes 0
+            if fdist_point_segment(xf, Af, Bf) < 0.5e-10 * flen(Af, Bf):
+                raise RuntimeError("dlpgradfield: point %r on the element %r %r" % (xf, Af, Bf))
+            near = near and fdist_point_segment(xf, Af, Bf) <= 4 * flen(Af, Bf)
+            A, B = M(Af), M(Bf)
+            gA, gB = mpf(gh[a - 1]), mpf(gh[b - 1])
+            with mp.workdps(60):  # the antiderivatives cancel far away
+                _, G = dlp_closed(A, B, x, gA, gB)
+            for m, (val, sc, err) in enumerate(dlpgrad_quad(A, B, x, gA, gB)):
+                closed = -G[m] / TWO_PI
+                if abs(val - closed) > AGREE * sc or err > AGREE * sc:
+                    raise RuntimeError("dlpgradfield: quadrature and antiderivative disagree: "
+                                       "%r %r %r: %s %s (err %s, scale %s)"
+                                       % (Af, Bf, xf, val, closed, err, sc))
+                ref[m] += val
+                scale[m] += sc
+
+                def f(z, m=m, gA=gA, gB=gB):
+                    _, Gz = dlp_closed((z[0], z[1]), (z[2], z[3]), (z[4], z[5]), gA, gB)
+                    return -Gz[m] / TWO_PI
+
+                g = central_gradient(f, [Af[0], Af[1], Bf[0], Bf[1], xf[0], xf[1]])
+                for key, v in zip([(a, 0), (a, 1), (b, 0), (b, 1), ("x", 0), ("x", 1)], g):
+                    grads[m][key] = grads[m].get(key, 0) + v
+        for m in (0, 1):
+            sens = EPS53 * sum(abs(v) * abs(mpf(coords[k[0] - 1][k[1]] if k[0] != "x" else xf[k[1]]))
+                               for k, v in grads[m].items())
+            outs.append((i + m * nx, ref[m], scale[m], sens, near))
+    return sorted(outs, key=lambda o: o[0])
 
 
 def check_dlp_derivatives():
@@ -1669,12 +1755,22 @@ def far_polygons():
 
 
 
-# dlpmatrix draws from a generator of its own, so that the groups above keep
-# their draws whatever is added here.
+# dlpmatrix and dlpgradfield draw from generators of their own, so that the
+# groups above keep their draws whatever is added here.
 
 def reseed(offset):
     global R
     R = random.Random(SEED + offset)
+
+
+def forget_intervals():
+    """mpmath.quad keeps the nodes of every interval it met twice (the panels of
+    the gradient's two components and of the two hats mostly coincide): drop
+    them after each case, or they grow to most of a gigabyte. The nodes are
+    recomputed alike, so the values do not change."""
+    rule = mp._tanh_sinh
+    rule.transformed_cache.clear()
+    rule.interval_count.clear()
 
 
 def dlpmatrix_case(group, coords, cells, entries=None, closed=False):
@@ -1686,6 +1782,7 @@ def dlpmatrix_case(group, coords, cells, entries=None, closed=False):
     if entries is None:
         entries = [(i, q) for q in range(len(coords)) for i in range(len(cells))]
     emit("dlpmatrix", group, {"coords": coords, "cells": cells}, tab.outputs(entries))
+    forget_intervals()
 
 
 def dlp_pair_case(group, coords, cells):
@@ -1749,6 +1846,51 @@ def dlpmatrix_groups():
         dlpmatrix_case("polygon", coords, closed_polygon(coords), closed=True)
 
 
+def dlpgrad_case(group, coords, cells, gh, points):
+    emit("dlpgradfield", group, {"coords": coords, "cells": cells, "dens": gh, "points": points},
+         dlpgrad_outputs(coords, cells, gh, points))
+    forget_intervals()
+
+
+def dlpgradfield_groups():
+    reseed(2)
+    groups = [("interior", 25, point_interior), ("near_end", 25, point_near_end),
+              ("beyond_end_near_line", 12, point_beyond_near_line), ("far", 8, point_far)]
+    for group, ncases, make in groups:
+        for c in range(ncases):
+            A, B = random_element()
+            dlpgrad_case(group, [A, B], [(1, 2)], [R.uniform(-2, 2) for _ in range(2)],
+                         [make(A, B) for _ in range(4)])
+    # Closed polygons: points beside the elements and near the corners, one
+    # well inside and one outside.
+    for rep in range(7):
+        if rep < 3:
+            shape, centre, rin = SQUARE, (0.5, 0.5), 0.4
+        else:
+            shape, centre, rin = star_polygon(R.randrange(5, 10), 0.4), (0.0, 0.0), 0.15
+        placement = random_placement()
+        coords = transform(shape, *placement)
+        cells = closed_polygon(coords)
+        gh = [p[0] ** 2 - p[1] ** 2 for p in shape] if rep < 3 else \
+            [R.uniform(-2, 2) for _ in coords]
+        extra = [add(centre, (rin * R.random(), unit(R.uniform(0, 2 * math.pi)))),
+                 add(centre, (logu(0.3, 1), unit(R.uniform(0, 2 * math.pi))))]
+        points = points_near_polygon(coords, cells, 5) + transform(extra, *placement)
+        dlpgrad_case("polygon", coords, cells, gh, points)
+    for rep in range(10):
+        alpha = logu(-6, -0.5)
+        coords, cells = wedge(alpha, (1.0, logu(-1, 1)))
+        dlpgrad_case("acute_corner", coords, cells, [R.uniform(-2, 2) for _ in coords],
+                     wedge_points(coords, alpha, 4))
+    # A zero-length element ([2 2]) and one between coincident nodes (2 and 5).
+    coords = SQUARE + [SQUARE[1]]
+    dlpgrad_case("zero_length", coords, SQUARE_ELEMENTS + [(2, 2), (2, 5)],
+                 [p[0] ** 2 - p[1] ** 2 + 0.5 for p in coords],
+                 [(0.37, 1e-7), (0.37, -1e-7), (0.5, 0.5), (1.0 + 1e-9, 1e-9), (2.0, 2.0),
+                  (1.0 - 1e-6, 0.5)])
+    dlpgrad_case("zero_length", [(1.0, 2.0)] * 3, [(1, 2), (2, 3)], [1.0] * 3, [(0.5, 0.5)])
+
+
 # ------------------------------------------------------------------- output
 
 ORDER = ["coords", "cells", "dens", "points", "dirs"]
@@ -1799,7 +1941,8 @@ def main():
              ("domfield", dom_groups),
              ("matrices", matrix_groups),
              ("far polygons", far_polygons),
-             ("dlpmatrix", dlpmatrix_groups)]
+             ("dlpmatrix", dlpmatrix_groups),
+             ("dlpgradfield", dlpgradfield_groups)]
     for name, step in steps:
         before = len(CASES)
         t0 = time.time()
