@@ -9,7 +9,9 @@
 // ends of P (their images in the complex parameter of Q), where the 16-point
 // rule errs by less than 1e-19 relative (Bernstein ellipse of parameter
 // 2 + sqrt 5); but no further than 2^-kPanelDepth of Q's length, where a
-// log-type singularity of a touching end contributes below rounding.
+// log-type singularity, or the step that a double layer takes at an end of P
+// lying on Q, contributes below rounding (a step at 2^-30 did not: an element
+// ending 1e-12 lengths from Q's interior lost 4e-5 of its entry).
 #pragma once
 
 #include <cmath>
@@ -17,7 +19,7 @@
 #include "quadrature.h"
 #include "segment.h"
 
-constexpr int kPanelDepth = 30;
+constexpr int kPanelDepth = 60;
 
 namespace panels {
 

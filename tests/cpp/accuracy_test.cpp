@@ -27,6 +27,8 @@
 #include "dlpfield.h"
 #include "domfield.h"
 #include "hypfield.h"
+#include "dlpgradfield.h"
+#include "dlpmatrix.h"
 #include "hypmatrix.h"
 #include "slpfield.h"
 #include "slpmatrix.h"
@@ -186,13 +188,29 @@ std::vector<double> hypmatrix(const Case& c, double eta, const RunOptions& optio
   return out;
 }
 
+std::vector<double> dlpmatrix(const Case& c, double eta, const RunOptions& options) {
+  const Mesh m(c, 2);
+  std::vector<double> out(static_cast<std::size_t>(m.nCells) * m.nC);
+  assembleDlp(out.data(), m.nC, m.nCells, m.coordinates.data(), m.cells.data(), eta, options);
+  return out;
+}
+
+std::vector<double> dlpgradfield(const Case& c, double eta, const RunOptions& options) {
+  const Mesh m(c, 2);
+  const std::vector<double> x = columns(c["points"], 2);
+  std::vector<double> out(2 * static_cast<std::size_t>(pointCount(c)));
+  dlpgradfieldKernel(out.data(), m.nC, m.nCells, m.coordinates.data(), m.cells.data(),
+                     c["dens"].data(), columnMajor(x.data(), pointCount(c)), eta, options);
+  return out;
+}
+
 using Adapter = std::vector<double> (*)(const Case&, double, const RunOptions&);
 
 Adapter adapterOf(const std::string& module) {
   static const std::map<std::string, Adapter> table = {
       {"slpfield", slpfield},  {"dlpfield", dlpfield}, {"tdlfield", tdlfield},
       {"hypfield", hypfield},  {"domfield", domfield}, {"slpmatrix", slpmatrix},
-      {"hypmatrix", hypmatrix}};
+      {"hypmatrix", hypmatrix}, {"dlpmatrix", dlpmatrix}, {"dlpgradfield", dlpgradfield}};
   const auto it = table.find(module);
   return it == table.end() ? nullptr : it->second;
 }
