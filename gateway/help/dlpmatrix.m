@@ -33,16 +33,18 @@
 %
 %   How eta is used
 %     For elements i and j, with h the length of the shorter one and dist
-%     the distance between the two segments, the pair is integrated by
-%     quadrature when eta ~= 0 and eta*h < dist, in closed form otherwise.
-%     Both are exact to rounding: elements sharing a node in closed form
-%     (the kernel is homogeneous about the shared node), every other near
-%     pair by the closed form over element j integrated along element i on
-%     16-point panels refined toward the ends of j; a pair sent to quadrature
-%     that lies at least twice half its longer length apart by a tensor
-%     Gauss rule of 4, 8 or 16 points per element by the distance ratio
-%     (error below 1e-19). So eta trades only speed. A zero-length element
-%     adds 0.
+%     the distance between the two segments, the pair may be integrated by
+%     quadrature when eta ~= 0 and eta*h < dist: by the power series of the
+%     kernel about both midpoints when the elements are small against the
+%     distance of their midpoints (at least twice the sum of their lengths),
+%     the terms taken until the remainder is below 1e-17. Every other pair
+%     is integrated in closed form: elements sharing a node from the
+%     homogeneity of the kernel about the shared node, the others by the
+%     closed form over element j integrated along element i on 16-point
+%     panels refined toward the ends of j (the 16-point rule where j is seen
+%     from twice its length away). Both routes are exact to rounding, so eta
+%     trades only speed; eta = 0 and a NaN eta give the closed form for
+%     every pair. A zero-length element adds 0.
 %
 %   Threads, vector lanes and Ctrl-C
 %     The rows are spread over every hardware thread, or over
