@@ -75,6 +75,11 @@ bool tdlfield(const Mesh& mesh, const double* gh, const Points& x, const Points&
 bool hypfield(const Mesh& mesh, const double* gh, const Points& x, const Points& n_x, double eta,
               double* out, unsigned char* warnings = nullptr,
               const RunOptions& options = RunOptions());
+// The text of hypfield's warning `code` (1 or 2; null for any other): a
+// printf format of the point's coordinates (two %g) and its 0-based number
+// (%lld), as the standard error stream gets it after "Warning (hypfield): ".
+const char* hypfieldWarningFormat(unsigned char code);
+
 bool domfield(const Triangulation& mesh, const double* f, const Points& x, double* out,
               const RunOptions& options = RunOptions());
 
