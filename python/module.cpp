@@ -1,0 +1,529 @@
+// bem2d._core: the host boundary of the Python package, a thin layer over the
+// library (bem2d.h) as the MEX gateways are. It checks every argument before
+// it touches data, with the meaning of the gateways' checks and their texts
+// in Python terms (numpy dtypes, 0-based positions), hands the arrays to the
+// library as they lie (their strides, their index dtype, nodes from 0),
+// releases the GIL while the kernels run, and turns an interrupt (Ctrl-C)
+// into the KeyboardInterrupt that Python's handler raises. The documented
+// functions are the wrappers in bem2d/__init__.py.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "bem2d.h"
+#include "python_messages.h"
+
+namespace py = pybind11;
+
+namespace {
+
+// ---- errors ------------------------------------------------------------------
+
+// Formats a message and raises it as `type`; one trailing newline is
+// dropped, as Octave drops it.
+[[noreturn]] void raise(PyObject* type, const char* format, ...) {
+  char text[1024];
+  va_list args;
+  va_start(args, format);
+  if (std::vsnprintf(text, sizeof text, format, args) < 0) text[0] = '\0';
+  va_end(args);
+  std::string message(text);
+  if (!message.empty() && message.back() == '\n') message.pop_back();
+  PyErr_SetString(type, message.c_str());
+  throw py::error_already_set();
+}
+
+std::string typeName(py::handle o) { return Py_TYPE(o.ptr())->tp_name; }
+
+// ---- arrays ------------------------------------------------------------------
+
+enum class Accepts { Float64, IndexOrFloat64 };
+
+bool isFloat64(const py::dtype& d) {
+  return d.kind() == 'f' && d.itemsize() == 8 && d.attr("isnative").cast<bool>();
+}
+
+bool isInteger(const py::dtype& d) {
+  const std::size_t size = d.itemsize();
+  return (d.kind() == 'i' || d.kind() == 'u') && (size == 1 || size == 2 || size == 4 || size == 8) &&
+         d.attr("isnative").cast<bool>();
+}
+
+// The argument as a numpy array of an accepted dtype, or a TypeError that
+// names what it is and how to convert it.
+py::array arrayArgument(const char* fn, py::handle o, const char* name, Accepts accepts) {
+  const bool indices = accepts == Accepts::IndexOrFloat64;
+  const char* dtypes = indices ? kPyIndexDtypes : kPyFloatDtypes;
+  const char* target = indices ? "int64" : "float64";
+  char line[256];
+  if (!py::isinstance<py::array>(o)) {
+    std::snprintf(line, sizeof line, kPyNotArrayLine, typeName(o).c_str(), name, target);
+    raise(PyExc_TypeError, kPyArgumentType, fn, name, dtypes, line);
+  }
+  py::array a = py::reinterpret_borrow<py::array>(o);
+  const py::dtype d = a.dtype();
+  if (isFloat64(d) || (indices && isInteger(d))) return a;
+  const std::string dtypeName = py::str(py::handle(d)).cast<std::string>();
+  const char kind = d.kind();
+  if (kind == 'b' || kind == 'i' || kind == 'u' || kind == 'f') {
+    std::snprintf(line, sizeof line, kPyConvertibleLine, dtypeName.c_str(), name, target);
+  } else {
+    std::snprintf(line, sizeof line, kPyOtherDtypeLine, dtypeName.c_str());
+  }
+  raise(PyExc_TypeError, kPyArgumentType, fn, name, dtypes, line);
+}
+
+// A 2-d array of at least `columns` columns when it has rows, whose row count
+// fits the kernels' int.
+void checkMatrixShape(const char* fn, const py::array& a, const char* name, int columns) {
+  if (a.ndim() != 2) raise(PyExc_ValueError, kPyDimensions, fn, name, columns, int(a.ndim()));
+  if (a.shape(0) > INT_MAX) raise(PyExc_ValueError, kTooManyRows.format, fn, name);
+  if (a.shape(0) > 0 && a.shape(1) < columns) {
+    raise(PyExc_ValueError, kTooFewColumns.format, fn, name, columns);
+  }
+}
+
+
+// The array itself, or a copy in C order when its strides are no whole
+// number of items or its data is not aligned for its dtype (views of records
+// can be either): the library reads whole items at item strides.
+py::array readable(const py::array& a) {
+  bool whole = a.attr("flags").attr("aligned").cast<bool>();
+  for (py::ssize_t k = 0; k < a.ndim(); ++k) whole = whole && a.strides(k) % a.itemsize() == 0;
+  if (whole) return a;
+  return py::module_::import("numpy").attr("ascontiguousarray")(a);
+}
+
+// An n-by-2 (or wider) float64 array as points, at its own strides.
+Points pointsOf(const py::array& a) {
+  const auto item = static_cast<std::ptrdiff_t>(a.itemsize());
+  return {static_cast<const double*>(a.data()), static_cast<std::ptrdiff_t>(a.shape(0)),
+          a.strides(0) / item, a.ndim() > 1 ? a.strides(1) / item : 0};
+}
+
+bem2d::IndexType indexType(const py::dtype& d) {
+  if (d.kind() == 'f') return bem2d::IndexType::Float64;
+  const bool s = d.kind() == 'i';
+  switch (d.itemsize()) {
+    case 1: return s ? bem2d::IndexType::Int8 : bem2d::IndexType::UInt8;
+    case 2: return s ? bem2d::IndexType::Int16 : bem2d::IndexType::UInt16;
+    case 4: return s ? bem2d::IndexType::Int32 : bem2d::IndexType::UInt32;
+    default: return s ? bem2d::IndexType::Int64 : bem2d::IndexType::UInt64;
+  }
+}
+
+// An index array (2-d, or 1-d as one column) counting from 0, at its strides.
+bem2d::Indices indicesOf(const py::array& a) {
+  const auto item = static_cast<std::ptrdiff_t>(a.itemsize());
+  return {a.data(), indexType(a.dtype()), static_cast<std::ptrdiff_t>(a.shape(0)),
+          a.strides(0) / item, a.ndim() > 1 ? a.strides(1) / item : 0, 0};
+}
+
+// A float64 matrix argument of at least `columns` columns, ready to read.
+py::array matrixArgument(const char* fn, py::handle o, const char* name, int columns,
+                         Accepts accepts = Accepts::Float64) {
+  py::array a = arrayArgument(fn, o, name, accepts);
+  checkMatrixShape(fn, a, name, columns);
+  return readable(a);
+}
+
+// A density: any shape, read in the order of ravel(); a copy only when it is
+// not C-contiguous.
+py::array_t<double> densityArgument(const char* fn, py::handle o, const char* name) {
+  return py::array_t<double, py::array::c_style>::ensure(arrayArgument(fn, o, name, Accepts::Float64));
+}
+
+void checkEntryCount(const char* fn, const py::array& a, const char* name, std::ptrdiff_t needed) {
+  const auto given = static_cast<std::ptrdiff_t>(a.size());
+  if (given < needed) {
+    raise(PyExc_ValueError, kTooFewEntries.format, fn, name, static_cast<long long>(needed),
+          static_cast<long long>(given));
+  }
+}
+
+// Every number in the first `columns` columns of `indices` names a row of
+// `target` (rows 0..targetRows-1); returns the count of rows the numbers
+// reach (the largest plus one, 0 for none).
+std::ptrdiff_t checkNodeNumbers(const char* fn, const py::array& indices, const char* name,
+                                int columns, std::ptrdiff_t targetRows, const char* target) {
+  std::ptrdiff_t row = 0, largest = 0;
+  int column = 0;
+  double value = 0;
+  if (!bem2d::indicesInRange(indicesOf(indices), columns, targetRows, &row, &column, &value,
+                             &largest)) {
+    raise(PyExc_ValueError, kPyVertexNumber, fn, name, static_cast<long long>(row), column, value,
+          target, static_cast<long long>(targetRows - 1));
+  }
+  return largest;
+}
+
+// A boundary mesh: coordinates (float64) and elements (integers or float64),
+// two columns each, every node number a row of coordinates.
+struct MeshArrays {
+  py::array coordinates, elements;
+  bem2d::Mesh mesh() const { return {pointsOf(coordinates), indicesOf(elements)}; }
+  std::ptrdiff_t nodes() const { return coordinates.shape(0); }
+  std::ptrdiff_t count() const { return elements.shape(0); }
+};
+
+MeshArrays meshArguments(const char* fn, py::handle coordinates, py::handle elements) {
+  MeshArrays m = {matrixArgument(fn, coordinates, "coordinates", 2),
+                  matrixArgument(fn, elements, "elements", 2, Accepts::IndexOrFloat64)};
+  return m;
+}
+
+std::ptrdiff_t checkMesh(const char* fn, const MeshArrays& m) {
+  return checkNodeNumbers(fn, m.elements, "elements", 2, m.nodes(), "coordinates");
+}
+
+// ---- scalars -----------------------------------------------------------------
+
+// A real number: a Python bool, int or float, or a numpy scalar (or 0-d
+// array) of booleans, integers or floats.
+bool readNumber(py::handle o, double* value) {
+  if (PyBool_Check(o.ptr()) || PyLong_Check(o.ptr()) || PyFloat_Check(o.ptr())) {
+    *value = PyFloat_AsDouble(o.ptr());
+    if (*value == -1.0 && PyErr_Occurred()) throw py::error_already_set();
+    return true;
+  }
+  const bool numpyScalar = py::isinstance(o, py::module_::import("numpy").attr("generic"));
+  const bool zeroDim = py::isinstance<py::array>(o) && py::reinterpret_borrow<py::array>(o).ndim() == 0;
+  if (!numpyScalar && !zeroDim) return false;
+  const char kind = o.attr("dtype").attr("kind").cast<char>();
+  if (kind != 'b' && kind != 'i' && kind != 'u' && kind != 'f') return false;
+  *value = py::float_(o.attr("item")()).cast<double>();
+  return true;
+}
+
+// eta: None means the default 0.5; a number else, not negative when the
+// function checks it (hypmatrix sends every pair to quadrature for a negative
+// one). NaN passes.
+double etaArgument(const char* fn, py::handle o, bool checkNotNegative) {
+  if (o.is_none()) return 0.5;
+  double eta = 0;
+  if (!readNumber(o, &eta)) raise(PyExc_TypeError, kEtaClass.format, fn, typeName(o).c_str());
+  if (checkNotNegative && eta < 0) raise(PyExc_ValueError, kEtaNegative.format, fn, eta);
+  return eta;
+}
+
+// threads: None for the default (BEM2D_NUM_THREADS, else every core), or a
+// positive integer.
+int threadsArgument(const char* fn, py::handle o) {
+  if (o.is_none()) return 0;
+  const bool integer =
+      (PyLong_Check(o.ptr()) && !PyBool_Check(o.ptr())) ||
+      py::isinstance(o, py::module_::import("numpy").attr("integer"));
+  if (!integer) raise(PyExc_TypeError, kPyThreadsType, fn, typeName(o).c_str());
+  const long long n = py::reinterpret_steal<py::object>(PyNumber_Index(o.ptr())).cast<long long>();
+  if (n < 1) raise(PyExc_ValueError, kPyThreadsValue, fn, n);
+  return n > 1024 ? 1024 : static_cast<int>(n);
+}
+
+// ---- running a call -------------------------------------------------------------
+
+// Python runs signal handlers on its main thread only, so a call made there
+// polls them: at most every 10 ms it takes the GIL back for a moment and
+// lets PyErr_CheckSignals run the handlers. The default SIGINT handler then
+// raises KeyboardInterrupt (left pending, the poll stops the call); a handler
+// that raises nothing lets the call go on.
+struct SignalPoll {
+  std::chrono::steady_clock::time_point next;
+};
+
+bool signalPending(void* context) {
+  auto* poll = static_cast<SignalPoll*>(context);
+  const auto now = std::chrono::steady_clock::now();
+  if (now < poll->next) return false;
+  poll->next = now + std::chrono::milliseconds(10);
+  py::gil_scoped_acquire gil;
+  return PyErr_CheckSignals() != 0;
+}
+
+unsigned long mainThread = 0;
+
+// Runs kernel(options), which returns false when interrupted, on `threads`
+// threads with the GIL released; raises what stopped it.
+template <class Kernel>
+void run(const char* fn, int threads, Kernel&& kernel) {
+  SignalPoll poll;
+  RunOptions options;
+  options.threads = threads;
+  if (PyThread_get_thread_ident() == mainThread) {
+    options.interrupted = signalPending;
+    options.interruptContext = &poll;
+  }
+  int outcome = 0;  // 0 done, 1 interrupted, 2 out of memory
+  {
+    py::gil_scoped_release release;
+    try {
+      if (!kernel(options)) outcome = 1;
+    } catch (const std::bad_alloc&) {
+      outcome = 2;
+    }
+  }
+  if (outcome == 1) {
+    if (PyErr_Occurred()) throw py::error_already_set();
+    raise(PyExc_KeyboardInterrupt, kInterrupted.format, fn);
+  }
+  if (outcome == 2) raise(PyExc_MemoryError, kOutOfMemory.format, fn);
+}
+
+py::array_t<double> vector(std::ptrdiff_t n) { return py::array_t<double>(n); }
+
+// ---- the modules -------------------------------------------------------------------
+
+py::array_t<double> slpfield(py::handle coordinates, py::handle elements, py::handle chi,
+                             py::handle z, py::handle etaArg, py::handle threadsArg) {
+  const char* fn = "slpfield";
+  const double eta = etaArgument(fn, etaArg, true);
+  const int threads = threadsArgument(fn, threadsArg);
+  const MeshArrays m = meshArguments(fn, coordinates, elements);
+  const auto density = densityArgument(fn, chi, "chi");
+  const py::array points = matrixArgument(fn, z, "z", 2);
+  checkMesh(fn, m);
+  checkEntryCount(fn, density, "chi", m.count());
+  auto out = vector(points.shape(0));
+  double* o = out.mutable_data();
+  run(fn, threads, [&](const RunOptions& options) {
+    return bem2d::slpfield(m.mesh(), density.data(), pointsOf(points), eta, o, options);
+  });
+  return out;
+}
+
+py::array_t<double> dlpfield(py::handle coordinates, py::handle elements, py::handle gh,
+                             py::handle x, py::handle etaArg, py::handle threadsArg) {
+  const char* fn = "dlpfield";
+  const double eta = etaArgument(fn, etaArg, true);
+  const int threads = threadsArgument(fn, threadsArg);
+  const MeshArrays m = meshArguments(fn, coordinates, elements);
+  const auto density = densityArgument(fn, gh, "gh");
+  const py::array points = matrixArgument(fn, x, "x", 2);
+  // gh is read at every node that elements names, so it must reach the
+  // largest of those numbers (not necessarily nC).
+  checkEntryCount(fn, density, "gh", checkMesh(fn, m));
+  auto out = vector(points.shape(0));
+  double* o = out.mutable_data();
+  run(fn, threads, [&](const RunOptions& options) {
+    return bem2d::dlpfield(m.mesh(), density.data(), pointsOf(points), eta, o, options);
+  });
+  return out;
+}
+
+void checkNormalsCount(const char* fn, const py::array& x, const py::array& n_x) {
+  if (x.shape(0) != n_x.shape(0)) {
+    raise(PyExc_ValueError, kNormalsCount.format, fn, static_cast<long long>(x.shape(0)),
+          static_cast<long long>(n_x.shape(0)));
+  }
+}
+
+py::array_t<double> tdlfield(py::handle coordinates, py::handle elements, py::handle gh,
+                             py::handle x, py::handle n_x, py::handle etaArg,
+                             py::handle threadsArg) {
+  const char* fn = "tdlfield";
+  const double eta = etaArgument(fn, etaArg, true);
+  const int threads = threadsArgument(fn, threadsArg);
+  const MeshArrays m = meshArguments(fn, coordinates, elements);
+  const auto density = densityArgument(fn, gh, "gh");
+  const py::array points = matrixArgument(fn, x, "x", 2);
+  const py::array normals = matrixArgument(fn, n_x, "n_x", 2);
+  checkNormalsCount(fn, points, normals);
+  checkMesh(fn, m);
+  checkEntryCount(fn, density, "gh", m.count());
+  auto out = vector(points.shape(0));
+  double* o = out.mutable_data();
+  run(fn, threads, [&](const RunOptions& options) {
+    return bem2d::tdlfield(m.mesh(), density.data(), pointsOf(points), pointsOf(normals), eta, o,
+                           options);
+  });
+  return out;
+}
+
+// hypfield's warnings as RuntimeWarning, one per point, numbered from
+// `first` (the position of the points in a larger set, for Dask's chunks).
+void warnPoints(const std::vector<unsigned char>& codes, const Points& x, long long first) {
+  for (std::ptrdiff_t i = 0; i < x.count; ++i) {
+    const char* format = bem2d::hypfieldWarningFormat(codes[static_cast<size_t>(i)]);
+    if (format == nullptr) continue;
+    char text[256];
+    std::snprintf(text, sizeof text, format, x.x(i), x.y(i), first + i);
+    // stacklevel 2: the line that called the bem2d function.
+    if (PyErr_WarnEx(PyExc_RuntimeWarning, text, 2) < 0) throw py::error_already_set();
+  }
+}
+
+py::array_t<double> hypfield(py::handle coordinates, py::handle elements, py::handle gh,
+                             py::handle x, py::handle n_x, py::handle etaArg, py::handle threadsArg,
+                             long long first) {
+  const char* fn = "hypfield";
+  const double eta = etaArgument(fn, etaArg, true);
+  const int threads = threadsArgument(fn, threadsArg);
+  const MeshArrays m = meshArguments(fn, coordinates, elements);
+  const auto values = densityArgument(fn, gh, "gh");
+  const py::array points = matrixArgument(fn, x, "x", 2);
+  const py::array normals = matrixArgument(fn, n_x, "n_x", 2);
+  // gh holds one value per node: node numbers that index coordinates index
+  // gh too.
+  const bool column = values.ndim() == 1 || (values.ndim() == 2 && values.shape(1) == 1);
+  if (!column || values.shape(0) != m.nodes()) {
+    raise(PyExc_ValueError, kPyGhShape, fn, static_cast<long long>(m.nodes()),
+          py::str(values.attr("shape")).cast<std::string>().c_str());
+  }
+  checkNormalsCount(fn, points, normals);
+  checkMesh(fn, m);
+  auto out = vector(points.shape(0));
+  double* o = out.mutable_data();
+  std::vector<unsigned char> codes(static_cast<size_t>(points.shape(0)));
+  run(fn, threads, [&](const RunOptions& options) {
+    return bem2d::hypfield(m.mesh(), values.data(), pointsOf(points), pointsOf(normals), eta, o,
+                           codes.data(), options);
+  });
+  warnPoints(codes, pointsOf(points), first);
+  return out;
+}
+
+py::array_t<double> domfield(py::handle vertices, py::handle volumes, py::handle f, py::handle x,
+                             py::handle threadsArg) {
+  const char* fn = "domfield";
+  const int threads = threadsArgument(fn, threadsArg);
+  const py::array v = matrixArgument(fn, vertices, "vertices", 2);
+  const py::array t = matrixArgument(fn, volumes, "volumes", 3, Accepts::IndexOrFloat64);
+  const auto density = densityArgument(fn, f, "f");
+  const py::array points = matrixArgument(fn, x, "x", 2);
+  checkNodeNumbers(fn, t, "volumes", 3, v.shape(0), "vertices");
+  checkEntryCount(fn, density, "f", t.shape(0));
+  auto out = vector(points.shape(0));
+  double* o = out.mutable_data();
+  run(fn, threads, [&](const RunOptions& options) {
+    const bem2d::Triangulation mesh = {pointsOf(v), indicesOf(t)};
+    return bem2d::domfield(mesh, density.data(), pointsOf(points), o, options);
+  });
+  return out;
+}
+
+using Matrix = py::array_t<double, py::array::f_style>;
+
+Matrix slpmatrix(py::handle coordinates, py::handle elements, py::handle etaArg,
+                 py::handle threadsArg) {
+  const char* fn = "slpmatrix";
+  const double eta = etaArgument(fn, etaArg, true);
+  const int threads = threadsArgument(fn, threadsArg);
+  const MeshArrays m = meshArguments(fn, coordinates, elements);
+  checkMesh(fn, m);
+  Matrix out({m.count(), m.count()});
+  double* o = out.mutable_data();
+  run(fn, threads, [&](const RunOptions& options) {
+    return bem2d::slpmatrix(m.mesh(), eta, o, options);
+  });
+  return out;
+}
+
+Matrix hypmatrix(py::handle coordinates, py::handle elements, py::handle etaArg,
+                 py::handle threadsArg) {
+  // eta is not checked: a negative one sends every pair to quadrature.
+  const char* fn = "hypmatrix";
+  const double eta = etaArgument(fn, etaArg, false);
+  const int threads = threadsArgument(fn, threadsArg);
+  const MeshArrays m = meshArguments(fn, coordinates, elements);
+  checkMesh(fn, m);
+  Matrix out({m.nodes(), m.nodes()});
+  double* o = out.mutable_data();
+  const std::size_t size = static_cast<std::size_t>(out.size());
+  run(fn, threads, [&](const RunOptions& options) {
+    std::fill(o, o + size, 0.0);
+    return bem2d::hypmatrix(m.mesh(), eta, o, options);
+  });
+  return out;
+}
+
+// ---- tiles --------------------------------------------------------------------------
+
+// A tile's index set: a 1-d integer array whose numbers lie in 0..n-1, as
+// int64 in C order (a copy only when it is not that already).
+py::array_t<std::int64_t> indexSet(const char* fn, py::handle o, const char* name,
+                                   std::ptrdiff_t n, const char* what) {
+  if (!py::isinstance<py::array>(o)) {
+    raise(PyExc_TypeError, kPyIndexSetType, fn, name, typeName(o).c_str());
+  }
+  py::array a = py::reinterpret_borrow<py::array>(o);
+  if (!isInteger(a.dtype())) {
+    const std::string dtype = "an array of dtype " + py::str(py::handle(a.dtype())).cast<std::string>();
+    raise(PyExc_TypeError, kPyIndexSetType, fn, name, dtype.c_str());
+  }
+  if (a.ndim() != 1) raise(PyExc_ValueError, kPyIndexSetDimensions, fn, name, int(a.ndim()));
+  a = readable(a);
+  std::ptrdiff_t position = 0, largest = 0;
+  int column = 0;
+  double value = 0;
+  if (!bem2d::indicesInRange(indicesOf(a), 1, n, &position, &column, &value, &largest)) {
+    raise(PyExc_ValueError, kPyIndexSetNumber, fn, name, static_cast<long long>(position), value,
+          what, static_cast<long long>(n - 1));
+  }
+  return py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>::ensure(a);
+}
+
+template <class Tile>
+Matrix tile(const char* fn, bool checkEta, bool byElement, py::handle coordinates,
+            py::handle elements, py::handle rowsArg, py::handle colsArg, py::handle etaArg,
+            py::handle threadsArg, Tile&& tileCall) {
+  const double eta = etaArgument(fn, etaArg, checkEta);
+  const int threads = threadsArgument(fn, threadsArg);
+  const MeshArrays m = meshArguments(fn, coordinates, elements);
+  checkMesh(fn, m);
+  const std::ptrdiff_t n = byElement ? m.count() : m.nodes();
+  const char* what = byElement ? "an element" : "a node";
+  const auto rows = indexSet(fn, rowsArg, "rows", n, what);
+  const auto cols = indexSet(fn, colsArg, "cols", n, what);
+  const std::ptrdiff_t nRows = rows.shape(0), nCols = cols.shape(0);
+  Matrix out({nRows, nCols});
+  double* o = out.mutable_data();
+  run(fn, threads, [&](const RunOptions& options) {
+    return tileCall(m.mesh(), eta, rows.data(), nRows, cols.data(), nCols, o,
+                    nRows > 0 ? nRows : 1, options);
+  });
+  return out;
+}
+
+Matrix slpmatrixTile(py::handle coordinates, py::handle elements, py::handle rows, py::handle cols,
+                     py::handle eta, py::handle threads) {
+  return tile("slpmatrix_tile", true, true, coordinates, elements, rows, cols, eta, threads,
+              bem2d::slpmatrixTile);
+}
+
+Matrix hypmatrixTile(py::handle coordinates, py::handle elements, py::handle rows, py::handle cols,
+                     py::handle eta, py::handle threads) {
+  return tile("hypmatrix_tile", false, false, coordinates, elements, rows, cols, eta, threads,
+              bem2d::hypmatrixTile);
+}
+
+}  // namespace
+
+PYBIND11_MODULE(_core, m) {
+  m.doc() = "The kernels of bem2d over numpy arrays; use the documented functions of bem2d.";
+  mainThread = py::module_::import("threading").attr("main_thread")().attr("ident").cast<unsigned long>();
+  using py::arg;
+  m.def("slpfield", &slpfield, arg("coordinates"), arg("elements"), arg("chi"), arg("z"),
+        arg("eta"), arg("threads"));
+  m.def("dlpfield", &dlpfield, arg("coordinates"), arg("elements"), arg("gh"), arg("x"),
+        arg("eta"), arg("threads"));
+  m.def("tdlfield", &tdlfield, arg("coordinates"), arg("elements"), arg("gh"), arg("x"),
+        arg("n_x"), arg("eta"), arg("threads"));
+  m.def("hypfield", &hypfield, arg("coordinates"), arg("elements"), arg("gh"), arg("x"),
+        arg("n_x"), arg("eta"), arg("threads"), arg("first") = 0);
+  m.def("domfield", &domfield, arg("vertices"), arg("volumes"), arg("f"), arg("x"),
+        arg("threads"));
+  m.def("slpmatrix", &slpmatrix, arg("coordinates"), arg("elements"), arg("eta"), arg("threads"));
+  m.def("hypmatrix", &hypmatrix, arg("coordinates"), arg("elements"), arg("eta"), arg("threads"));
+  m.def("slpmatrix_tile", &slpmatrixTile, arg("coordinates"), arg("elements"), arg("rows"),
+        arg("cols"), arg("eta"), arg("threads"));
+  m.def("hypmatrix_tile", &hypmatrixTile, arg("coordinates"), arg("elements"), arg("rows"),
+        arg("cols"), arg("eta"), arg("threads"));
+}
