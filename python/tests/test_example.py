@@ -31,3 +31,12 @@ def test_the_python_example_prints_the_octave_demos_dirichlet_tables(tmp_path):
                                                           if k != "DISPLAY"})
     assert octave.returncode == 0, octave.stderr
     assert dirichlet_tables(python.stdout) == dirichlet_tables(octave.stdout)
+
+
+def test_the_readmes_python_block_runs_as_it_stands():
+    with open(os.path.join(ROOT, "README.md")) as f:
+        block = re.search(r"^```python\n(.*?)^```$", f.read(), re.S | re.M).group(1)
+    run = subprocess.run([sys.executable, "-c", block], capture_output=True, text=True, timeout=300,
+                         cwd=ROOT)
+    assert run.returncode == 0, run.stderr
+    assert "elements[0, 1] = 128 is not a row number of coordinates (0 to 127)." in run.stdout
