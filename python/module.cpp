@@ -54,8 +54,8 @@ bool isFloat64(const py::dtype& d) {
 
 bool isInteger(const py::dtype& d) {
   const std::size_t size = d.itemsize();
-  return (d.kind() == 'i' || d.kind() == 'u') && (size == 1 || size == 2 || size == 4 || size == 8) &&
-         d.attr("isnative").cast<bool>();
+  return (d.kind() == 'i' || d.kind() == 'u') &&
+         (size == 1 || size == 2 || size == 4 || size == 8) && d.attr("isnative").cast<bool>();
 }
 
 // The argument as a numpy array of an accepted dtype, or a TypeError that
@@ -92,7 +92,6 @@ void checkMatrixShape(const char* fn, const py::array& a, const char* name, int 
   }
 }
 
-
 // The array itself, or a copy in C order when its strides are no whole
 // number of items or its data is not aligned for its dtype (views of records
 // can be either): the library reads whole items at item strides.
@@ -114,21 +113,30 @@ bem2d::IndexType indexType(const py::dtype& d) {
   if (d.kind() == 'f') return bem2d::IndexType::Float64;
   const bool s = d.kind() == 'i';
   switch (d.itemsize()) {
-    case 1: return s ? bem2d::IndexType::Int8 : bem2d::IndexType::UInt8;
-    case 2: return s ? bem2d::IndexType::Int16 : bem2d::IndexType::UInt16;
-    case 4: return s ? bem2d::IndexType::Int32 : bem2d::IndexType::UInt32;
-    default: return s ? bem2d::IndexType::Int64 : bem2d::IndexType::UInt64;
+    case 1:
+      return s ? bem2d::IndexType::Int8 : bem2d::IndexType::UInt8;
+    case 2:
+      return s ? bem2d::IndexType::Int16 : bem2d::IndexType::UInt16;
+    case 4:
+      return s ? bem2d::IndexType::Int32 : bem2d::IndexType::UInt32;
+    default:
+      return s ? bem2d::IndexType::Int64 : bem2d::IndexType::UInt64;
   }
 }
 
 // An index array (2-d, or 1-d as one column) counting from 0, at its strides.
 bem2d::Indices indicesOf(const py::array& a) {
   const auto item = static_cast<std::ptrdiff_t>(a.itemsize());
-  return {a.data(), indexType(a.dtype()), static_cast<std::ptrdiff_t>(a.shape(0)),
-          a.strides(0) / item, a.ndim() > 1 ? a.strides(1) / item : 0, 0};
+  return {a.data(),
+          indexType(a.dtype()),
+          static_cast<std::ptrdiff_t>(a.shape(0)),
+          a.strides(0) / item,
+          a.ndim() > 1 ? a.strides(1) / item : 0,
+          0};
 }
 
-// A float64 matrix argument of at least `columns` columns, ready to read.
+// A matrix argument (points, or node numbers) of at least `columns` columns,
+// checked and ready to read.
 py::array matrixArgument(const char* fn, py::handle o, const char* name, int columns,
                          Accepts accepts = Accepts::Float64) {
   py::array a = arrayArgument(fn, o, name, accepts);
@@ -139,7 +147,8 @@ py::array matrixArgument(const char* fn, py::handle o, const char* name, int col
 // A density: any shape, read in the order of ravel(); a copy only when it is
 // not C-contiguous.
 py::array_t<double> densityArgument(const char* fn, py::handle o, const char* name) {
-  return py::array_t<double, py::array::c_style>::ensure(arrayArgument(fn, o, name, Accepts::Float64));
+  return py::array_t<double, py::array::c_style>::ensure(
+      arrayArgument(fn, o, name, Accepts::Float64));
 }
 
 void checkEntryCount(const char* fn, const py::array& a, const char* name, std::ptrdiff_t needed) {
@@ -196,7 +205,8 @@ bool readNumber(py::handle o, double* value) {
     return true;
   }
   const bool numpyScalar = py::isinstance(o, py::module_::import("numpy").attr("generic"));
-  const bool zeroDim = py::isinstance<py::array>(o) && py::reinterpret_borrow<py::array>(o).ndim() == 0;
+  const bool zeroDim =
+      py::isinstance<py::array>(o) && py::reinterpret_borrow<py::array>(o).ndim() == 0;
   if (!numpyScalar && !zeroDim) return false;
   const char kind = o.attr("dtype").attr("kind").cast<char>();
   if (kind != 'b' && kind != 'i' && kind != 'u' && kind != 'f') return false;
@@ -219,9 +229,8 @@ double etaArgument(const char* fn, py::handle o, bool checkNotNegative) {
 // positive integer.
 int threadsArgument(const char* fn, py::handle o) {
   if (o.is_none()) return 0;
-  const bool integer =
-      (PyLong_Check(o.ptr()) && !PyBool_Check(o.ptr())) ||
-      py::isinstance(o, py::module_::import("numpy").attr("integer"));
+  const bool integer = (PyLong_Check(o.ptr()) && !PyBool_Check(o.ptr())) ||
+                       py::isinstance(o, py::module_::import("numpy").attr("integer"));
   if (!integer) raise(PyExc_TypeError, kPyThreadsType, fn, typeName(o).c_str());
   const long long n = py::reinterpret_steal<py::object>(PyNumber_Index(o.ptr())).cast<long long>();
   if (n < 1) raise(PyExc_ValueError, kPyThreadsValue, fn, n);
@@ -461,14 +470,15 @@ Matrix hypmatrix(py::handle coordinates, py::handle elements, py::handle etaArg,
 
 // A tile's index set: a 1-d integer array whose numbers lie in 0..n-1, as
 // int64 in C order (a copy only when it is not that already).
-py::array_t<std::int64_t> indexSet(const char* fn, py::handle o, const char* name,
-                                   std::ptrdiff_t n, const char* what) {
+py::array_t<std::int64_t> indexSet(const char* fn, py::handle o, const char* name, std::ptrdiff_t n,
+                                   const char* what) {
   if (!py::isinstance<py::array>(o)) {
     raise(PyExc_TypeError, kPyIndexSetType, fn, name, typeName(o).c_str());
   }
   py::array a = py::reinterpret_borrow<py::array>(o);
   if (!isInteger(a.dtype())) {
-    const std::string dtype = "an array of dtype " + py::str(py::handle(a.dtype())).cast<std::string>();
+    const std::string dtype =
+        "an array of dtype " + py::str(py::handle(a.dtype())).cast<std::string>();
     raise(PyExc_TypeError, kPyIndexSetType, fn, name, dtype.c_str());
   }
   if (a.ndim() != 1) raise(PyExc_ValueError, kPyIndexSetDimensions, fn, name, int(a.ndim()));
@@ -522,18 +532,18 @@ Matrix hypmatrixTile(py::handle coordinates, py::handle elements, py::handle row
 
 PYBIND11_MODULE(_core, m) {
   m.doc() = "The kernels of bem2d over numpy arrays; use the documented functions of bem2d.";
-  mainThread = py::module_::import("threading").attr("main_thread")().attr("ident").cast<unsigned long>();
+  mainThread =
+      py::module_::import("threading").attr("main_thread")().attr("ident").cast<unsigned long>();
   using py::arg;
   m.def("slpfield", &slpfield, arg("coordinates"), arg("elements"), arg("chi"), arg("z"),
         arg("eta"), arg("threads"));
-  m.def("dlpfield", &dlpfield, arg("coordinates"), arg("elements"), arg("gh"), arg("x"),
-        arg("eta"), arg("threads"));
-  m.def("tdlfield", &tdlfield, arg("coordinates"), arg("elements"), arg("gh"), arg("x"),
-        arg("n_x"), arg("eta"), arg("threads"));
-  m.def("hypfield", &hypfield, arg("coordinates"), arg("elements"), arg("gh"), arg("x"),
-        arg("n_x"), arg("eta"), arg("threads"), arg("first") = 0);
-  m.def("domfield", &domfield, arg("vertices"), arg("volumes"), arg("f"), arg("x"),
+  m.def("dlpfield", &dlpfield, arg("coordinates"), arg("elements"), arg("gh"), arg("x"), arg("eta"),
         arg("threads"));
+  m.def("tdlfield", &tdlfield, arg("coordinates"), arg("elements"), arg("gh"), arg("x"), arg("n_x"),
+        arg("eta"), arg("threads"));
+  m.def("hypfield", &hypfield, arg("coordinates"), arg("elements"), arg("gh"), arg("x"), arg("n_x"),
+        arg("eta"), arg("threads"), arg("first") = 0);
+  m.def("domfield", &domfield, arg("vertices"), arg("volumes"), arg("f"), arg("x"), arg("threads"));
   m.def("slpmatrix", &slpmatrix, arg("coordinates"), arg("elements"), arg("eta"), arg("threads"));
   m.def("hypmatrix", &hypmatrix, arg("coordinates"), arg("elements"), arg("eta"), arg("threads"));
   m.def("slpmatrix_tile", &slpmatrixTile, arg("coordinates"), arg("elements"), arg("rows"),
