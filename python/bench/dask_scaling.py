@@ -32,12 +32,13 @@ def circle(n, radius=0.45):
             np.column_stack([np.arange(n), (np.arange(n) + 1) % n]))
 
 
-def median_time(run):
+def median_time(run, reset=lambda: None):
     times = []
     for _ in range(REPEATS):
         started = time.perf_counter()
         run()
         times.append(time.perf_counter() - started)
+        reset()
     return statistics.median(times)
 
 
@@ -45,16 +46,22 @@ def on_cluster(workers, lazy):
     """Median time of computing the lazy arrays on a fresh cluster."""
     with LocalCluster(n_workers=workers, threads_per_worker=1, processes=True,
                       dashboard_address=None) as cluster, Client(cluster) as client:
+        held = []
+
         def run():
-            done = client.persist(lazy())
-            wait(done)
-            del done
+            held.append(client.persist(lazy()))
+            wait(held[-1])
+
+        def reset():
             # The next run has the same keys: wait until the scheduler has
             # forgotten these, or it would hand them back at once.
+            held.clear()
             while client.run_on_scheduler(lambda dask_scheduler: len(dask_scheduler.tasks)):
                 time.sleep(0.01)
+
         run()                                   # imports and the mesh on every worker
-        return median_time(run)
+        reset()
+        return median_time(run, reset)
 
 
 def tasks_of(array):
@@ -64,8 +71,9 @@ def tasks_of(array):
 def main():
     cpu = next((line.split(":", 1)[1].strip() for line in open("/proc/cpuinfo")
                 if line.startswith("model name")), platform.processor())
-    print("machine: %d cores, %s; Python %s, numpy %s, dask %s"
-          % (os.cpu_count(), cpu, platform.python_version(), np.__version__, dask.__version__))
+    print("machine: %d cores, %s; Python %s, numpy %s, dask %s; load average %.1f"
+          % (os.cpu_count(), cpu, platform.python_version(), np.__version__, dask.__version__,
+             os.getloadavg()[0]))
 
     c, e = circle(12000)
     rng = np.random.default_rng(1)
