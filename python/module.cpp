@@ -260,7 +260,9 @@ bool signalPending(void* context) {
 unsigned long mainThread = 0;
 
 // Runs kernel(options), which returns false when interrupted, on `threads`
-// threads with the GIL released; raises what stopped it.
+// threads with the GIL released; raises what stopped it. The kernel touches
+// no Python object (not even a reference count): the library's views of the
+// arrays are made before.
 template <class Kernel>
 void run(const char* fn, int threads, Kernel&& kernel) {
   SignalPoll poll;
@@ -286,7 +288,14 @@ void run(const char* fn, int threads, Kernel&& kernel) {
   if (outcome == 2) raise(PyExc_MemoryError, kOutOfMemory.format, fn);
 }
 
-py::array_t<double> vector(std::ptrdiff_t n) { return py::array_t<double>(n); }
+// One value per point, computed by kernel(out, options) as run() runs it.
+template <class Kernel>
+py::array_t<double> perPoint(const char* fn, int threads, const Points& p, Kernel&& kernel) {
+  py::array_t<double> out(p.count);
+  double* o = out.mutable_data();
+  run(fn, threads, [&](const RunOptions& options) { return kernel(o, options); });
+  return out;
+}
 
 // ---- the modules -------------------------------------------------------------------
 
@@ -300,12 +309,11 @@ py::array_t<double> slpfield(py::handle coordinates, py::handle elements, py::ha
   const py::array points = matrixArgument(fn, z, "z", 2);
   checkMesh(fn, m);
   checkEntryCount(fn, density, "chi", m.count());
-  auto out = vector(points.shape(0));
-  double* o = out.mutable_data();
-  run(fn, threads, [&](const RunOptions& options) {
-    return bem2d::slpfield(m.mesh(), density.data(), pointsOf(points), eta, o, options);
+  const bem2d::Mesh mesh = m.mesh();
+  const Points p = pointsOf(points);
+  return perPoint(fn, threads, p, [&](double* o, const RunOptions& options) {
+    return bem2d::slpfield(mesh, density.data(), p, eta, o, options);
   });
-  return out;
 }
 
 py::array_t<double> dlpfield(py::handle coordinates, py::handle elements, py::handle gh,
@@ -319,12 +327,11 @@ py::array_t<double> dlpfield(py::handle coordinates, py::handle elements, py::ha
   // gh is read at every node that elements names, so it must reach the
   // largest of those numbers (not necessarily nC).
   checkEntryCount(fn, density, "gh", checkMesh(fn, m));
-  auto out = vector(points.shape(0));
-  double* o = out.mutable_data();
-  run(fn, threads, [&](const RunOptions& options) {
-    return bem2d::dlpfield(m.mesh(), density.data(), pointsOf(points), eta, o, options);
+  const bem2d::Mesh mesh = m.mesh();
+  const Points p = pointsOf(points);
+  return perPoint(fn, threads, p, [&](double* o, const RunOptions& options) {
+    return bem2d::dlpfield(mesh, density.data(), p, eta, o, options);
   });
-  return out;
 }
 
 void checkNormalsCount(const char* fn, const py::array& x, const py::array& n_x) {
@@ -347,13 +354,11 @@ py::array_t<double> tdlfield(py::handle coordinates, py::handle elements, py::ha
   checkNormalsCount(fn, points, normals);
   checkMesh(fn, m);
   checkEntryCount(fn, density, "gh", m.count());
-  auto out = vector(points.shape(0));
-  double* o = out.mutable_data();
-  run(fn, threads, [&](const RunOptions& options) {
-    return bem2d::tdlfield(m.mesh(), density.data(), pointsOf(points), pointsOf(normals), eta, o,
-                           options);
+  const bem2d::Mesh mesh = m.mesh();
+  const Points p = pointsOf(points), q = pointsOf(normals);
+  return perPoint(fn, threads, p, [&](double* o, const RunOptions& options) {
+    return bem2d::tdlfield(mesh, density.data(), p, q, eta, o, options);
   });
-  return out;
 }
 
 // hypfield's warnings as RuntimeWarning, one per point, numbered from
@@ -388,14 +393,13 @@ py::array_t<double> hypfield(py::handle coordinates, py::handle elements, py::ha
   }
   checkNormalsCount(fn, points, normals);
   checkMesh(fn, m);
-  auto out = vector(points.shape(0));
-  double* o = out.mutable_data();
   std::vector<unsigned char> codes(static_cast<size_t>(points.shape(0)));
-  run(fn, threads, [&](const RunOptions& options) {
-    return bem2d::hypfield(m.mesh(), values.data(), pointsOf(points), pointsOf(normals), eta, o,
-                           codes.data(), options);
+  const bem2d::Mesh mesh = m.mesh();
+  const Points p = pointsOf(points), q = pointsOf(normals);
+  auto out = perPoint(fn, threads, p, [&](double* o, const RunOptions& options) {
+    return bem2d::hypfield(mesh, values.data(), p, q, eta, o, codes.data(), options);
   });
-  warnPoints(codes, pointsOf(points), first);
+  warnPoints(codes, p, first);
   return out;
 }
 
@@ -409,13 +413,11 @@ py::array_t<double> domfield(py::handle vertices, py::handle volumes, py::handle
   const py::array points = matrixArgument(fn, x, "x", 2);
   checkNodeNumbers(fn, t, "volumes", 3, v.shape(0), "vertices");
   checkEntryCount(fn, density, "f", t.shape(0));
-  auto out = vector(points.shape(0));
-  double* o = out.mutable_data();
-  run(fn, threads, [&](const RunOptions& options) {
-    const bem2d::Triangulation mesh = {pointsOf(v), indicesOf(t)};
-    return bem2d::domfield(mesh, density.data(), pointsOf(points), o, options);
+  const bem2d::Triangulation mesh = {pointsOf(v), indicesOf(t)};
+  const Points p = pointsOf(points);
+  return perPoint(fn, threads, p, [&](double* o, const RunOptions& options) {
+    return bem2d::domfield(mesh, density.data(), p, o, options);
   });
-  return out;
 }
 
 using Matrix = py::array_t<double, py::array::f_style>;
@@ -433,37 +435,56 @@ bool zeroed(double* o, std::int64_t size, const RunOptions& options) {
   });
 }
 
-Matrix slpmatrix(py::handle coordinates, py::handle elements, py::handle etaArg,
-                 py::handle threadsArg) {
-  const char* fn = "slpmatrix";
-  const double eta = etaArgument(fn, etaArg, true);
+// The two matrices: V, one row per element, whose eta must not be negative,
+// and W, one row per node, whose eta is not checked (a negative one sends
+// every pair to quadrature).
+struct MatrixKind {
+  bool byElement;
+  const char* numberName;  // what its index sets number
+};
+constexpr MatrixKind kV = {true, "an element"}, kW = {false, "a node"};
+
+// A matrix call: eta, threads and the mesh checked, then `shape` (which may
+// check more) gives the result's rows and columns, and fill(mesh, eta, out,
+// options) computes it into the zeroed result.
+template <class Shape, class Fill>
+Matrix matrixCall(const char* fn, MatrixKind kind, py::handle coordinates, py::handle elements,
+                  py::handle etaArg, py::handle threadsArg, Shape&& shape, Fill&& fill) {
+  const double eta = etaArgument(fn, etaArg, kind.byElement);
   const int threads = threadsArgument(fn, threadsArg);
   const MeshArrays m = meshArguments(fn, coordinates, elements);
   checkMesh(fn, m);
-  Matrix out({m.count(), m.count()});
+  const std::ptrdiff_t order = kind.byElement ? m.count() : m.nodes();
+  Matrix out(shape(order));
   double* o = out.mutable_data();
   const std::int64_t size = out.size();
+  const bem2d::Mesh mesh = m.mesh();
   run(fn, threads, [&](const RunOptions& options) {
-    return zeroed(o, size, options) && bem2d::slpmatrix(m.mesh(), eta, o, options);
+    return zeroed(o, size, options) && fill(mesh, eta, o, options);
   });
   return out;
 }
 
-Matrix hypmatrix(py::handle coordinates, py::handle elements, py::handle etaArg,
-                 py::handle threadsArg) {
-  // eta is not checked: a negative one sends every pair to quadrature.
-  const char* fn = "hypmatrix";
-  const double eta = etaArgument(fn, etaArg, false);
-  const int threads = threadsArgument(fn, threadsArg);
-  const MeshArrays m = meshArguments(fn, coordinates, elements);
-  checkMesh(fn, m);
-  Matrix out({m.nodes(), m.nodes()});
-  double* o = out.mutable_data();
-  const std::int64_t size = out.size();
-  run(fn, threads, [&](const RunOptions& options) {
-    return zeroed(o, size, options) && bem2d::hypmatrix(m.mesh(), eta, o, options);
-  });
-  return out;
+Matrix slpmatrix(py::handle coordinates, py::handle elements, py::handle eta, py::handle threads) {
+  return matrixCall(
+      "slpmatrix", kV, coordinates, elements, eta, threads,
+      [](std::ptrdiff_t n) {
+        return std::vector<py::ssize_t>{n, n};
+      },
+      [](const bem2d::Mesh& mesh, double eta, double* o, const RunOptions& options) {
+        return bem2d::slpmatrix(mesh, eta, o, options);
+      });
+}
+
+Matrix hypmatrix(py::handle coordinates, py::handle elements, py::handle eta, py::handle threads) {
+  return matrixCall(
+      "hypmatrix", kW, coordinates, elements, eta, threads,
+      [](std::ptrdiff_t n) {
+        return std::vector<py::ssize_t>{n, n};
+      },
+      [](const bem2d::Mesh& mesh, double eta, double* o, const RunOptions& options) {
+        return bem2d::hypmatrix(mesh, eta, o, options);
+      });
 }
 
 // ---- tiles --------------------------------------------------------------------------
@@ -493,38 +514,36 @@ py::array_t<std::int64_t> indexSet(const char* fn, py::handle o, const char* nam
   return py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>::ensure(a);
 }
 
-template <class Tile>
-Matrix tile(const char* fn, bool checkEta, bool byElement, py::handle coordinates,
-            py::handle elements, py::handle rowsArg, py::handle colsArg, py::handle etaArg,
-            py::handle threadsArg, Tile&& tileCall) {
-  const double eta = etaArgument(fn, etaArg, checkEta);
-  const int threads = threadsArgument(fn, threadsArg);
-  const MeshArrays m = meshArguments(fn, coordinates, elements);
-  checkMesh(fn, m);
-  const std::ptrdiff_t n = byElement ? m.count() : m.nodes();
-  const char* what = byElement ? "an element" : "a node";
-  const auto rows = indexSet(fn, rowsArg, "rows", n, what);
-  const auto cols = indexSet(fn, colsArg, "cols", n, what);
-  const std::ptrdiff_t nRows = rows.shape(0), nCols = cols.shape(0);
-  Matrix out({nRows, nCols});
-  double* o = out.mutable_data();
-  const std::int64_t size = out.size();
-  run(fn, threads, [&](const RunOptions& options) {
-    return zeroed(o, size, options) && tileCall(m.mesh(), eta, rows.data(), nRows, cols.data(),
-                                                nCols, o, nRows > 0 ? nRows : 1, options);
-  });
-  return out;
+// The entries (rows[a], cols[b]) of a matrix by the library's tile call.
+template <class TileCall>
+Matrix tile(const char* fn, MatrixKind kind, py::handle coordinates, py::handle elements,
+            py::handle rowsArg, py::handle colsArg, py::handle eta, py::handle threads,
+            TileCall tileCall) {
+  py::array_t<std::int64_t> rows, cols;
+  return matrixCall(
+      fn, kind, coordinates, elements, eta, threads,
+      [&](std::ptrdiff_t n) {
+        rows = indexSet(fn, rowsArg, "rows", n, kind.numberName);
+        cols = indexSet(fn, colsArg, "cols", n, kind.numberName);
+        return std::vector<py::ssize_t>{rows.shape(0), cols.shape(0)};
+      },
+      [&](const bem2d::Mesh& mesh, double eta, double* o, const RunOptions& options) {
+        // Plain reads of the arrays' fields: the GIL is released here.
+        const std::ptrdiff_t nRows = rows.shape(0), nCols = cols.shape(0);
+        return tileCall(mesh, eta, rows.data(), nRows, cols.data(), nCols, o, nRows > 0 ? nRows : 1,
+                        options);
+      });
 }
 
 Matrix slpmatrixTile(py::handle coordinates, py::handle elements, py::handle rows, py::handle cols,
                      py::handle eta, py::handle threads) {
-  return tile("slpmatrix_tile", true, true, coordinates, elements, rows, cols, eta, threads,
+  return tile("slpmatrix_tile", kV, coordinates, elements, rows, cols, eta, threads,
               bem2d::slpmatrixTile);
 }
 
 Matrix hypmatrixTile(py::handle coordinates, py::handle elements, py::handle rows, py::handle cols,
                      py::handle eta, py::handle threads) {
-  return tile("hypmatrix_tile", false, false, coordinates, elements, rows, cols, eta, threads,
+  return tile("hypmatrix_tile", kW, coordinates, elements, rows, cols, eta, threads,
               bem2d::hypmatrixTile);
 }
 

@@ -48,6 +48,14 @@ _PARTS = {
         Element j is the straight segment from node elements[j, 0] to node
         elements[j, 1] (0-based node numbers; a float64 number is truncated
         toward zero, so 2.7 names node 2).""",
+    "eta": """\
+    eta : float, default 0.5
+        Admissibility parameter, not negative. None means 0.5.""",
+    "eta_rule": """\
+    How eta is used: element j (length L, distance dist from the point) is
+    integrated with the 16-point Gauss-Legendre rule when L <= eta dist and
+    in closed form otherwise; eta = 0 and a NaN eta give the closed form for
+    every pair.""",
     "threads": """\
     threads : int or None, keyword only
         Threads to compute on; None (the default) means every core, or the
@@ -243,22 +251,20 @@ def _rows(array):
     return shape[0] if shape else 0
 
 
-@_documented
-def slpmatrix_tile(coordinates, elements, rows, cols, eta=0.5, *, threads=None):
-    """The entries V[rows[a], cols[b]] of the single-layer matrix.
+_TILE = """The entries {M}[rows[a], cols[b]] of the {kind} matrix.
 
-    Equal bit for bit to the same entries of ``slpmatrix(coordinates,
-    elements, eta)`` on the same machine, at a cost of the tile's entries
+    Equal bit for bit to the same entries of ``{whole}(coordinates,
+    elements, eta)`` on the same machine, at the cost of the tile's entries
     only: the building block of H-matrix and ACA codes and of the Dask
-    matrices (bem2d.dask.slpmatrix).
+    matrices (bem2d.dask.{whole}).{note}
 
     Parameters
     ----------
 {mesh}
     rows, cols : 1-d ndarray of any integer dtype, list, range or slice
-        Element numbers (0 to nE-1) in any order, repeats allowed.
+        {Numbers} numbers (0 to {n}-1) in any order, repeats allowed.
     eta : float, default 0.5
-        As for slpmatrix (not negative).
+        As for {whole}.
 {threads}
 
     Returns
@@ -269,50 +275,7 @@ def slpmatrix_tile(coordinates, elements, rows, cols, eta=0.5, *, threads=None):
     ------
     TypeError, ValueError
         rows or cols of another type (TypeError) or dimension, or with a
-        number outside 0..nE-1 (ValueError).
-{raises}
-
-    Examples
-    --------
-    >>> import numpy as np, bem2d
-    >>> coordinates = np.array([[0., 0], [1, 0], [1, 1], [0, 1]])
-    >>> elements = np.array([[0, 1], [1, 2], [2, 3], [3, 0]])
-    >>> V = bem2d.slpmatrix(coordinates, elements)
-    >>> T = bem2d.slpmatrix_tile(coordinates, elements, [3, 0], range(1, 3))
-    >>> bool((T == V[np.ix_([3, 0], [1, 2])]).all())
-    True
-    """
-    count = _rows(elements)
-    return _core.slpmatrix_tile(coordinates, elements, _index_set(rows, count),
-                                _index_set(cols, count), eta, threads)
-
-
-@_documented
-def hypmatrix_tile(coordinates, elements, rows, cols, eta=0.5, *, threads=None):
-    """The entries W[rows[a], cols[b]] of the hypersingular matrix.
-
-    Equal bit for bit to the same entries of ``hypmatrix(coordinates,
-    elements, eta)`` on the same machine; each entry sums its element pairs
-    in the order in which the whole matrix adds them.
-
-    Parameters
-    ----------
-{mesh}
-    rows, cols : 1-d ndarray of any integer dtype, list, range or slice
-        Node numbers (0 to nC-1) in any order, repeats allowed.
-    eta : float, default 0.5
-        As for hypmatrix (not checked).
-{threads}
-
-    Returns
-    -------
-    tile : ndarray of float64, shape (len(rows), len(cols)), Fortran order
-
-    Raises
-    ------
-    TypeError, ValueError
-        rows or cols of another type (TypeError) or dimension, or with a
-        number outside 0..nC-1 (ValueError).
+        number outside 0..{n}-1 (ValueError).
 {raises}
 
     Examples
@@ -321,13 +284,37 @@ def hypmatrix_tile(coordinates, elements, rows, cols, eta=0.5, *, threads=None):
     >>> n = 16; t = 2 * np.pi * np.arange(n) / n
     >>> coordinates = np.column_stack([np.cos(t), np.sin(t)])
     >>> elements = np.column_stack([np.arange(n), (np.arange(n) + 1) % n])
-    >>> T = bem2d.hypmatrix_tile(coordinates, elements, slice(0, 4), np.arange(n))
-    >>> bool((T == bem2d.hypmatrix(coordinates, elements)[:4]).all())
+    >>> T = bem2d.{whole}_tile(coordinates, elements, [3, 0], range(1, 3))
+    >>> bool((T == bem2d.{whole}(coordinates, elements)[np.ix_([3, 0], [1, 2])]).all())
     True
     """
-    count = _rows(coordinates)
-    return _core.hypmatrix_tile(coordinates, elements, _index_set(rows, count),
-                                _index_set(cols, count), eta, threads)
+
+
+def _tile_documented(**names):
+    def document(function):
+        function.__doc__ = _TILE.format(**names, **_PARTS)
+        return function
+    return document
+
+
+def _tile(tile, coordinates, elements, rows, cols, count, eta, threads):
+    return tile(coordinates, elements, _index_set(rows, count), _index_set(cols, count), eta,
+                threads)
+
+
+@_tile_documented(M="V", kind="single-layer", whole="slpmatrix", Numbers="Element", n="nE",
+                  note="")
+def slpmatrix_tile(coordinates, elements, rows, cols, eta=0.5, *, threads=None):
+    return _tile(_core.slpmatrix_tile, coordinates, elements, rows, cols, _rows(elements), eta,
+                 threads)
+
+
+@_tile_documented(M="W", kind="hypersingular", whole="hypmatrix", Numbers="Node", n="nC",
+                  note=" Each entry sums its element\n    pairs in the order in which the whole"
+                       " matrix adds them.")
+def hypmatrix_tile(coordinates, elements, rows, cols, eta=0.5, *, threads=None):
+    return _tile(_core.hypmatrix_tile, coordinates, elements, rows, cols, _rows(coordinates), eta,
+                 threads)
 
 
 @_documented
@@ -349,8 +336,7 @@ def slpfield(coordinates, elements, chi, z, eta=0.5, *, threads=None):
         ravel()).
     z : ndarray of float64, shape (nz, 2)
         The evaluation points.
-    eta : float, default 0.5
-        Admissibility parameter, not negative. None means 0.5.
+{eta}
 {threads}
 
     Returns
@@ -360,10 +346,7 @@ def slpfield(coordinates, elements, chi, z, eta=0.5, *, threads=None):
 
     Notes
     -----
-    How eta is used: element j (length L, distance dist from the point) is
-    integrated with the 16-point Gauss-Legendre rule when L <= eta dist and
-    in closed form otherwise; eta = 0 and a NaN eta give the closed form for
-    every pair. Both are exact to rounding for the pairs they take, so eta
+{eta_rule} Both are exact to rounding for the pairs they take, so eta
     trades only speed. A zero-length element adds 0.
 
 {series}
@@ -416,8 +399,7 @@ def dlpfield(coordinates, elements, gh, x, eta=0.5, *, threads=None):
         reach the largest node number that elements uses.
     x : ndarray of float64, shape (nx, 2)
         The evaluation points.
-    eta : float, default 0.5
-        Admissibility parameter, not negative. None means 0.5.
+{eta}
 {threads}
 
     Returns
@@ -427,10 +409,7 @@ def dlpfield(coordinates, elements, gh, x, eta=0.5, *, threads=None):
 
     Notes
     -----
-    How eta is used: element j (length L, distance dist from the point) is
-    integrated with the 16-point Gauss-Legendre rule when L <= eta dist and
-    in closed form otherwise; eta = 0 and a NaN eta give the closed form for
-    every pair. Both are exact to rounding, the jump included up to 1e-12
+{eta_rule} Both are exact to rounding, the jump included up to 1e-12
     element lengths from an element. A point within 1e-12 L (plus a few
     rounding units of its coordinates) of an element counts as lying on it
     and gets 0 from it. A zero-length element adds 0; reversing every element
@@ -485,8 +464,7 @@ def tdlfield(coordinates, elements, gh, x, n_x, eta=0.5, *, threads=None):
         The evaluation points.
     n_x : ndarray of float64, shape (nx, 2)
         The vector at each point, used as given (the result is linear in it).
-    eta : float, default 0.5
-        Admissibility parameter, not negative. None means 0.5.
+{eta}
 {threads}
 
     Returns
@@ -565,8 +543,7 @@ def hypfield(coordinates, elements, gh, x, n_x, eta=0.5, *, threads=None):
         The normal vector at each point, used as given (not normalised) by
         the elements that do not contain the point; the finite-part term of
         the element that contains it does not depend on any normal.
-    eta : float, default 0.5
-        Admissibility parameter, not negative. None means 0.5.
+{eta}
 {threads}
 
     Returns
