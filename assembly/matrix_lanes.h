@@ -11,8 +11,9 @@
 // rho^(2n+2) <= 1e-17. The series is used for pairs that the admissibility
 // rule surely sends to quadrature and where rho <= 1/4: exact to rounding.
 //
-// Hypersingular blocks between far nodes (hyp_pair.h): the tensor Gauss rule
-// of hypFarBlock, several pairs at a time.
+// Double-layer pairs: the same kind of series, of 1/(y - x) against the hats
+// (matrix_lanes.inc). Hypersingular blocks between far nodes (hyp_pair.h): the
+// tensor Gauss rule of hypFarBlock, several pairs at a time.
 //
 // Every other pair goes to the module's own scalar code.
 #pragma once
@@ -59,6 +60,16 @@ struct MatrixLanes {
   // j, values + 4 k) for the lanes set in `needed`.
   void (*hypGroup)(const MatrixElements& e, std::ptrdiff_t i, std::ptrdiff_t j0, double* values,
                    unsigned needed, MatrixFallback fallback, void* context);
+  // The double-layer values of the pairs (i, j) for every j (not only j <= i)
+  // into start[k] and end[k] (the hats of j's start and end), as
+  // dlpPairValues(element i, element j) gives them: the power series of the
+  // kernel about the two midpoints where the pair is surely admissible and
+  // its elements small against their distance, else fallback(context, j,
+  // pair of values) for the lanes needed. All `width` entries of start and
+  // end may be written; only the valid lanes needed hold values.
+  void (*dlpGroup)(const MatrixElements& e, std::ptrdiff_t i, std::ptrdiff_t j0, double eta,
+                   double* start, double* end, unsigned needed, MatrixFallback fallback,
+                   void* context);
 };
 
 // As fieldLanes: the widest lanes available (width 0), or at most `width`.

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "geometry.h"
+#include "panels.h"
 #include "segment.h"
 #include "quadrature.h"
 
@@ -19,96 +20,13 @@ double squaredLengthYX(const double* S) {
 
 bool samePoint(const double* p, const double* q) { return p[0] == q[0] && p[1] == q[1]; }
 
-// Panels of the outer rule are refined toward the ends of P until each lies at
-// least its own length from them (the 16-point rule then errs by less than
-// 1e-19 relative, the singularities lying outside the Bernstein ellipse of
-// parameter 2 + sqrt 5), but no further than 2^-kMaxDepth of the length of Q:
-// there the log-type singularity of a touching end contributes below rounding.
-const int kMaxDepth = 30;
-
-// A singularity of the outer integrand in the parameter tau of Q: real part
-// tau, distance from the real axis d (an end of P seen in the frame of Q).
-struct Singularity {
-  double tau, d;
-};
-
-// Integral over tau in [lo, hi] of S_P(Q0 + tau (Q1 - Q0)), S_P the closed-form
-// integral of log|x - y|^2 over P, by 16-point panels refined toward the
-// singularities. Each half-interval keeps its own analytic continuation, so
-// [lo, hi] must not cross P.
-double panelIntegral(const Segment& P, const double* Q, double lo, double hi,
-                     const Singularity* sing) {
-  const double* gp = gaussPoints(16);
-  const double* gw = gaussWeights(16);
-  struct Panel {
-    double lo, hi;
-    int depth;
-  };
-  Panel stack[2 * kMaxDepth + 4];
-  int top = 0;
-  stack[top++] = {lo, hi, 0};
-  double total = 0;
-  while (top > 0) {
-    const Panel p = stack[--top];
-    const double len = p.hi - p.lo;
-    bool refine = false;
-    if (p.depth < kMaxDepth) {
-      for (int k = 0; k < 2; ++k) {
-        const double gap = std::fmax(0.0, std::fmax(p.lo - sing[k].tau, sing[k].tau - p.hi));
-        if (gap * gap + sing[k].d * sing[k].d < len * len) refine = true;
-      }
-    }
-    if (refine) {
-      const double mid = p.lo + 0.5 * len;
-      stack[top++] = {p.lo, mid, p.depth + 1};
-      stack[top++] = {mid, p.hi, p.depth + 1};
-      continue;
-    }
-    double sum = 0;
-    for (int k = 0; k < 16; ++k) {
-      const double tau = p.lo + 0.5 * len * (gp[k] + 1);
-      const double y1 = Q[0] + tau * (Q[2] - Q[0]);
-      const double y2 = Q[1] + tau * (Q[3] - Q[1]);
-      sum += gw[k] * logIntegral(P, viewFrom(P, y1, y2));
-    }
-    total += 0.5 * len * sum;
-  }
-  return total;
-}
-
-// Integral over Q of S_P, where S_P(y) is the closed-form integral of
-// log|x - y|^2 over P. S_P is analytic along Q except near the ends of P (its
-// continuation from either side of P extends across P itself): Q is split
-// where it crosses P, and the panels are refined toward the two ends of P.
-double outerIntegral(const double* Praw, const double* Q) {
+// Integral over Q of the closed-form integral of log|x - y|^2 over P.
+double outerLogIntegral(const double* Praw, const double* Q) {
   const Segment P = segmentOf(Praw[0], Praw[1], Praw[2], Praw[3]);
-  const Segment Qs = segmentOf(Q[0], Q[1], Q[2], Q[3]);
-  if (P.L == 0 || Qs.L == 0) return 0;
-  Singularity sing[2];
-  for (int k = 0; k < 2; ++k) {
-    const double* E = k == 0 ? P.A : P.B;
-    const SegmentView v = viewFrom(Qs, E[0], E[1]);
-    sing[k].tau = -v.uA / Qs.L;
-    sing[k].d = std::fabs(v.delta) / Qs.L;
-  }
-  // Signed distances of the ends of Q from the line of P; where they differ in
-  // sign and the crossing lies on P, split there (the difference does not
-  // cancel: the two have opposite signs).
-  const double d0 = viewFrom(P, Q[0], Q[1]).delta, d1 = viewFrom(P, Q[2], Q[3]).delta;
   double total;
-  if ((d0 < 0 && d1 > 0) || (d0 > 0 && d1 < 0)) {
-    const double tauX = d0 / (d0 - d1);
-    const double x1 = Q[0] + tauX * (Q[2] - Q[0]), x2 = Q[1] + tauX * (Q[3] - Q[1]);
-    const SegmentView vx = viewFrom(P, x1, x2);
-    if (vx.uA <= 0 && vx.uB >= 0) {
-      total = panelIntegral(P, Q, 0, tauX, sing) + panelIntegral(P, Q, tauX, 1, sing);
-    } else {
-      total = panelIntegral(P, Q, 0, 1, sing);
-    }
-  } else {
-    total = panelIntegral(P, Q, 0, 1, sing);
-  }
-  return total * Qs.L;
+  outerIntegral<1>(P, Q, [&](double y1, double y2, double* v) { *v = logIntegral(P, viewFrom(P, y1, y2)); },
+                   &total);
+  return total;
 }
 
 // Integral over P x Q of log|x - y|^2 for segments sharing the end O, with
@@ -166,7 +84,7 @@ double slpPairQuadrature(const double* P, const double* Q) {
   const double LP2 = squaredLengthYX(P), LQ2 = squaredLengthYX(Q);
   if (LP2 == 0 || LQ2 == 0) return 0;
   // G = -1/(16 pi) int int over [-1, 1]^2 = -1/(4 pi |P| |Q|) int int ds_x ds_y.
-  return outerIntegral(P, Q) * (-0.25) / (kPi * std::sqrt(LP2 * LQ2));
+  return outerLogIntegral(P, Q) * (-0.25) / (kPi * std::sqrt(LP2 * LQ2));
 }
 
 double slpPairAnalytic(const double* P, const double* Q) {
@@ -187,7 +105,7 @@ double slpPairAnalytic(const double* P, const double* Q) {
   } else if (samePoint(P1, Q1)) {
     I = touchingIntegral(P0, Q0, Ps, Qs);
   } else {
-    I = outerIntegral(P, Q);
+    I = outerLogIntegral(P, Q);
   }
   return I * (-0.25) / (kPi * Ps.L * Qs.L);
 }

@@ -51,6 +51,8 @@ inline VD load(const double* p) {
   return v;
 }
 
+inline void store(double* p, const VD& v) { __builtin_memcpy(p, &v, sizeof v); }
+
 inline double lane(const VD& v, int k) {
 #if BEM2D_LANE_WIDTH == 1
   (void)k;

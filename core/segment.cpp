@@ -137,6 +137,18 @@ double doubleLayerIntegral(const Segment& s, const SegmentView& v, double gA, do
          s.L;
 }
 
+void doubleLayerHats(const Segment& s, const SegmentView& v, double out[2]) {
+  if (s.L == 0 || v.delta == 0) {
+    out[0] = out[1] = 0;
+    return;
+  }
+  const double angle = v.delta > 0 ? subtendedAngle(s, v) : -subtendedAngle(s, v);
+  const double dl = v.delta * 0.5 * logRatio(s, v);
+  // g = 1 - (u - uA)/L and (u - uA)/L: g(foot) L = uB and -uA.
+  out[0] = (v.uB * angle - dl) / s.L;
+  out[1] = (dl - v.uA * angle) / s.L;
+}
+
 double adjointDoubleLayerIntegral(const Segment& s, const SegmentView& v, double q1, double q2) {
   if (s.L == 0) return 0;
   // (x - y).q = -u (t.q) - delta (n.q).

@@ -79,6 +79,10 @@ double logIntegralFromLogs(const Segment& s, const SegmentView& v, double logA, 
 // caller decides with onSegment) gets 0 from its own element.
 double doubleLayerIntegral(const Segment& s, const SegmentView& v, double gA, double gB);
 
+// The same for the two hats of the element: out[0] for g = 1 at A and 0 at B,
+// out[1] for g = 0 at A and 1 at B.
+void doubleLayerHats(const Segment& s, const SegmentView& v, double out[2]);
+
 // Integral over the element of ((x - y).q) / |x - y|^2 ds_y for a direction q:
 // the adjoint double layer of a unit density. Finite for a point off the
 // closed segment, on the element's line outside it included.

@@ -7,6 +7,7 @@
 //   int ((y - x).n) g / |x - y|^2 ds_y = -2 Im(q [gm S0(z) + gd q S1(z)]),
 //   int ((x - y).Q) / |x - y|^2 ds_y   = L Re(Q S0(z) / w),
 //   int K g ds_y                      = -2 Im((Q q / w) [gm / (1 - z) + gd q T1(z)]),
+// (the last, for Q = 1 and Q = i, also gives the gradient of the double layer),
 // with gm = (gA + gB)/2, gd = (gB - gA)/2, S0 = sum z^n/(2n+1),
 // S1 = sum z^n/(2n+3), T1 = sum (2n+2)/(2n+3) z^n (all n >= 0), n the unit
 // normal and Q the direction at x. The series is used where the element is
@@ -71,6 +72,9 @@ struct FieldTriangles {
 // A pair that the series does not take: returns its contribution, in the
 // units of the series (the integrals above times the density).
 using PairFallback = double (*)(void* context, std::ptrdiff_t j, double x1, double x2);
+// The same for a pair with two values.
+using PairFallback2 = void (*)(void* context, std::ptrdiff_t j, double x1, double x2,
+                               double* values);
 
 // Sums over all elements (or triangles) for one point, the pairs that the
 // series does not take from fallback(context, j, x1, x2), called in
@@ -87,6 +91,10 @@ struct FieldLanes {
                 PairFallback fallback, void* context);
   double (*dom)(const FieldTriangles& t, double x1, double x2, PairFallback fallback,
                 void* context);
+  // The gradient of the double layer (dlpgradfield): hyp's integral for the
+  // directions (1, 0) and (0, 1) into out[0] and out[1].
+  void (*grad)(const FieldElements& e, double x1, double x2, PairFallback2 fallback, void* context,
+               double* out);
 };
 
 // The widest lanes this CPU runs (width 0), or the given width (1, 4 or 8)

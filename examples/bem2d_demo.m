@@ -1,6 +1,6 @@
 function bem2d_demo (outdir)
   % BEM2D_DEMO  Boundary element solutions of Laplace and Poisson problems on
-  % the L-shaped domain Omega = (-1,1)^2 without [0,1]x[-1,0], with all seven
+  % the L-shaped domain Omega = (-1,1)^2 without [0,1]x[-1,0], with all nine
   % modules, on uniformly refined meshes (every element halved from one level
   % to the next).
   %
@@ -9,22 +9,29 @@ function bem2d_demo (outdir)
   %   bem2d_demo (outdir)    writes them into outdir
   %
   % Prints one convergence table per problem, a line per level as it goes,
-  % and writes convergence.png, corner_flux.png and corner_solution.png into
-  % the output folder, which it creates if missing (in Octave the plots are
-  % drawn by gnuplot when it is installed). The session is left as it was
-  % found: the pager, the graphics toolkit and the warnings it turns off
-  % are restored when the demo ends, also on an error. The same file runs in
-  % MATLAB, where the plots are drawn by MATLAB's own graphics.
+  % and writes convergence.png, corner_flux.png, corner_solution.png and
+  % corner_gradient.png into the output folder, which it creates if missing
+  % (in Octave the plots are drawn by gnuplot when it is installed). The
+  % session is left as it was found: the pager, the graphics toolkit and the
+  % warnings it turns off are restored when the demo ends, also on an error.
+  % The same file runs in MATLAB, where the plots are drawn by MATLAB's own
+  % graphics.
   %
   % Conventions of the toolkit: G(x,y) = -(1/(2 pi)) log|x - y|, the boundary
   % runs counter-clockwise, so the element normal points out of Omega, and
   %   V phi(x) = int G phi ds_y                   (slpfield, slpmatrix)
-  %   K g(x)   = int dG/dn_y g ds_y               (dlpfield; -1 inside for g = 1)
+  %   K g(x)   = int dG/dn_y g ds_y               (dlpfield, dlpmatrix; -1 inside for g = 1)
   %   K' phi(x) = int dG/dn_x phi ds_y            (tdlfield)
   %   W g(x)   = -d/dn_x int dG/dn_y g ds_y       (hypfield, hypmatrix)
+  %   grad K g(x) off the boundary                (dlpgradfield)
   % For u harmonic in Omega with Cauchy data g = u, phi = du/dn on the boundary:
   %   u(x) = V phi(x) - K g(x) inside, and on the boundary (Calderon identities)
   %   V phi = (1/2 + K) g,   phi = (1/2 + K') phi + W g,   W g = (1/2 - K') phi.
+  % In the Galerkin sense, with piecewise constants chi_i (one per element)
+  % and hats psi_q (one per node): K(i,q) = <chi_i, K psi_q> (dlpmatrix), so
+  % <psi_q, K' chi_i> = K(i,q) (the transpose of K is the matrix of K'), and
+  % the mass matrix M(i,q) = <chi_i, psi_q> holds half of element i's length
+  % at each of its two nodes.
 
   if (nargin < 1 || isempty (outdir))
     outdir = fullfile (pwd (), 'bem2d_demo_output');
@@ -46,7 +53,8 @@ function bem2d_demo (outdir)
   corner_u = @(x) radius (x).^(2/3) .* sin (2/3 * theta (x));
   corner_grad = @(x) 2/3 * radius (x).^(-1/3) .* [-sin(theta (x) / 3), cos(theta (x) / 3)];
 
-  % Meshes and single-layer matrices, computed once per level.
+  % Meshes and their mass matrices; the Galerkin matrices are computed once
+  % per level, where first needed.
   mesh = struct ('k', num2cell (levels));
   for i = 1:numel (levels)
     [mesh(i).c, mesh(i).e, mesh(i).corners] = lshape_boundary (levels(i));
@@ -56,7 +64,12 @@ function bem2d_demo (outdir)
     mesh(i).L = sqrt (sum ((B - A).^2, 2));
     mesh(i).mid = (A + B) / 2;
     mesh(i).n = [B(:,2) - A(:,2), A(:,1) - B(:,1)] ./ mesh(i).L;
+    nE = size (mesh(i).e, 1);
+    mesh(i).M = sparse ([1:nE, 1:nE], [mesh(i).e(:,1); mesh(i).e(:,2)]', [mesh(i).L; mesh(i).L]' / 2, ...
+                        nE, size (mesh(i).c, 1));
     mesh(i).V = [];
+    mesh(i).K = [];
+    mesh(i).W = [];
   end
 
   fprintf ('bem2d demo on the L-shaped domain (-1,1)^2 \\ [0,1]x[-1,0]: uniform meshes of 8k\n');
@@ -64,10 +77,11 @@ function bem2d_demo (outdir)
   tstart = tic ();
 
   % ---------------------------------------------------------------------------
-  % 1. Dirichlet problem, Symm's equation (slpmatrix, dlpfield, slpfield).
-  %    Galerkin with piecewise constants: V phi_h = b with
-  %    b_j = int_{E_j} ((1/2) g_h + K g_h) ds, g_h continuous piecewise linear;
-  %    then u_h = V phi_h - K g_h at interior points.
+  % 1. Dirichlet problem, Symm's equation (slpmatrix, dlpmatrix, slpfield,
+  %    dlpfield). Galerkin with piecewise constants: V phi_h = (M/2 + K) gh,
+  %    that is b_j = int_{E_j} ((1/2) g_h + K g_h) ds with g_h continuous
+  %    piecewise linear of nodal values gh; then u_h = V phi_h - K g_h at
+  %    interior points.
   %    With g_h the nodal interpolant, u_h is the harmonic extension of g_h,
   %    whose error is O(h^2): the interpolation error has a non-zero mean on
   %    every element. With g_h the L2 projection of g that error is orthogonal
@@ -76,7 +90,7 @@ function bem2d_demo (outdir)
   %    singularity of the dual problem at the re-entrant corner.
   % ---------------------------------------------------------------------------
   fprintf ('\n1. Dirichlet problem, Symm''s equation V phi = (1/2 + K) g, u = V phi - K g\n');
-  fprintf ('   (slpmatrix, dlpfield at the boundary quadrature points, slpfield)\n');
+  fprintf ('   (slpmatrix, dlpmatrix with the mass matrix M: V phi = (M/2 + K) g; slpfield, dlpfield)\n');
   fprintf ('   a) u = exp(x) sin(y); max error of u_h at %d interior points, L2 error of phi_h\n', size (xin, 1));
   fprintf ('   u_h error with g_h the nodal interpolant (interpolant) or the L2 projection of g\n');
   table_row ('elements', 'h', {'interpolant', 'projection', 'phi L2'});
@@ -85,7 +99,8 @@ function bem2d_demo (outdir)
     m = mesh(i);
     if (isempty (m.V))
       mesh(i).V = slpmatrix (m.c, m.e);
-      m.V = mesh(i).V;
+      mesh(i).K = dlpmatrix (m.c, m.e);
+      m = mesh(i);
     end
     Q = m.Q;
     nC = size (m.c, 1);
@@ -174,7 +189,8 @@ function bem2d_demo (outdir)
     nE = size (m.e, 1);
     phi_exact = sum (smooth_grad (Q.x) .* Q.n, 2);
     phih = accumarray (Q.el, phi_exact .* Q.ds, [nE 1]) ./ m.L;
-    W = hypmatrix (m.c, m.e);
+    mesh(i).W = hypmatrix (m.c, m.e);
+    W = mesh(i).W;
     c = accumarray (m.e(:), [m.L; m.L] / 2, [nC 1]);
     f = 0.5 * phih(Q.el) - tdlfield (m.c, m.e, phih, Q.x, Q.n);
     b = accumarray (m.e(Q.el,1), f .* (1 - Q.s) .* Q.ds, [nC 1]) ...
@@ -189,7 +205,66 @@ function bem2d_demo (outdir)
   fprintf ('   (expected: 2 in L2 for continuous piecewise-linear u_h)\n');
 
   % ---------------------------------------------------------------------------
-  % 4. Poisson problem -Laplace u = 1 with u = -(x^2 + y^2)/4 on the boundary
+  % 4. Mixed problem: u = g on Gamma_D, du/dn = phi on Gamma_N, with Gamma_N
+  %    the two edges at the re-entrant corner and Gamma_D the other four
+  %    (slpmatrix, dlpmatrix, hypmatrix; slpfield, dlpfield, tdlfield and
+  %    dlpgradfield for u and grad u inside). Unknown: phi_h on the Dirichlet
+  %    elements D and u_h at the nodes F off Gamma_D; given: g_h at the nodes
+  %    of Gamma_D (the nodal interpolant; gD below is g_h there and 0 at F)
+  %    and phi_h on the Neumann elements N (the mean of du/dn on each).
+  %    Symm's equation tested on D and the hypersingular equation tested
+  %    with the hats of F, where the matrix of K' is the transpose of K
+  %    (M(D,F) = 0: no node of F ends a Dirichlet element):
+  %      [ V(D,D)   -K(D,F) ] [phi_D]   [ (M/2 + K)(D,:) gD - V(D,N) phi_N ]
+  %      [ K(D,F)'   W(F,F) ] [u_F  ] = [ (M/2 - K)(N,F)' phi_N - W(F,:) gD ]
+  %    Expected: O(h^2) for u_h and grad u_h inside (the interpolation error
+  %    of g_h, as in 1a) and for u_h on Gamma_N in L2, O(h) for phi_h in L2.
+  % ---------------------------------------------------------------------------
+  fprintf ('\n4. Mixed problem, u = exp(x) sin(y) given on four edges, du/dn on the two at the\n');
+  fprintf ('   re-entrant corner (slpmatrix, dlpmatrix, hypmatrix; u inside by slpfield and\n');
+  fprintf ('   dlpfield, grad u by tdlfield and dlpgradfield)\n');
+  fprintf ('   max errors of u_h and |grad u_h| at the interior points, L2 errors of phi_h on\n');
+  fprintf ('   Gamma_D and of u_h on Gamma_N\n');
+  table_row ('elements', 'h', {'u_h', 'grad u_h', 'phi_h D', 'u_h N'});
+  err4 = nan (numel (levels), 4);
+  for i = 1:numel (levels)
+    m = mesh(i);
+    Q = m.Q;
+    nE = size (m.e, 1);
+    neumann = (m.mid(:,2) == 0 & m.mid(:,1) > 0) | (m.mid(:,1) == 0 & m.mid(:,2) < 0);
+    D = find (~neumann);
+    N = find (neumann);
+    dirichlet_node = false (size (m.c, 1), 1);
+    dirichlet_node(m.e(D,:)) = true;
+    F = find (~dirichlet_node);
+    gD = smooth_u (m.c) .* dirichlet_node;
+    phi_exact = sum (smooth_grad (Q.x) .* Q.n, 2);
+    phih = accumarray (Q.el, phi_exact .* Q.ds, [nE 1]) ./ m.L;
+    A = [m.V(D,D), -m.K(D,F); m.K(D,F)', m.W(F,F)];
+    b = [(m.M(D,:) / 2 + m.K(D,:)) * gD - m.V(D,N) * phih(N);
+         (m.M(N,F) / 2 - m.K(N,F))' * phih(N) - m.W(F,:) * gD];
+    x = A \ b;
+    phi = phih;
+    phi(D) = x(1:numel (D));
+    g = gD;
+    g(F) = x(numel (D) + 1:end);
+    u = slpfield (m.c, m.e, phi, xin) - dlpfield (m.c, m.e, g, xin);
+    one = ones (size (xin, 1), 1);
+    grad_u = [tdlfield(m.c, m.e, phi, xin, one * [1 0]), tdlfield(m.c, m.e, phi, xin, one * [0 1])] ...
+             - dlpgradfield (m.c, m.e, g, xin);
+    onD = ~neumann(Q.el);
+    gx = g(m.e(Q.el,1)) .* (1 - Q.s) + g(m.e(Q.el,2)) .* Q.s;
+    err4(i,:) = [max(abs (u - smooth_u (xin))), max(sqrt (sum ((grad_u - smooth_grad (xin)).^2, 2))), ...
+                 sqrt(sum ((phi(Q.el(onD)) - phi_exact(onD)).^2 .* Q.ds(onD))), ...
+                 sqrt(sum ((gx(~onD) - smooth_u (Q.x(~onD,:))).^2 .* Q.ds(~onD)))];
+    table_row (size (m.e, 1), sprintf ('1/%d', m.k), err4(i,:), previous_row (err4, i));
+  end
+  fprintf ('   (expected: 2 for u_h and grad u_h inside, where the interpolation error of\n');
+  fprintf ('   g_h on Gamma_D dominates as in 1a, and for the continuous piecewise-linear u_h\n');
+  fprintf ('   on Gamma_N in L2; 1 for phi_h in L2)\n');
+
+  % ---------------------------------------------------------------------------
+  % 5. Poisson problem -Laplace u = 1 with u = -(x^2 + y^2)/4 on the boundary
   %    (domfield, then 1's Symm solver). u = N f + w with the Newton potential
   %    N f (domfield on the triangulation of Omega; f = 1 is exact there) and
   %    w harmonic with w = g - N f on the boundary. The nodes of the boundary
@@ -197,12 +272,12 @@ function bem2d_demo (outdir)
   %    domfield is exact to rounding; g_h - (N f)_h is the nodal interpolant,
   %    so the error is O(h^2) as in 1a.
   % ---------------------------------------------------------------------------
-  fprintf ('\n4. Poisson problem -Laplace u = 1, u = -(x^2 + y^2)/4: u = N 1 + w, w by Symm''s equation\n');
-  fprintf ('   (domfield on 6k^2 triangles, slpmatrix, dlpfield, slpfield)\n');
+  fprintf ('\n5. Poisson problem -Laplace u = 1, u = -(x^2 + y^2)/4: u = N 1 + w, w by Symm''s equation\n');
+  fprintf ('   (domfield on 6k^2 triangles, slpmatrix, dlpmatrix, slpfield, dlpfield)\n');
   table_row ('elements', 'triangles', {'u_h error'});
   poisson_u = @(x) -(x(:,1).^2 + x(:,2).^2) / 4;
   poisson_levels = 1:numel (levels) - 1;
-  err4 = nan (numel (poisson_levels), 1);
+  err5 = nan (numel (poisson_levels), 1);
   for i = poisson_levels
     m = mesh(i);
     nC = size (m.c, 1);
@@ -211,8 +286,8 @@ function bem2d_demo (outdir)
     wh = poisson_u (m.c) - Nf(1:nC);
     phi = symm_solve (m, wh);
     u = Nf(nC+1:end) + slpfield (m.c, m.e, phi, xin) - dlpfield (m.c, m.e, wh, xin);
-    err4(i) = max (abs (u - poisson_u (xin)));
-    table_row (size (m.e, 1), sprintf ('%d', size (volumes, 1)), err4(i), previous_row (err4, i));
+    err5(i) = max (abs (u - poisson_u (xin)));
+    table_row (size (m.e, 1), sprintf ('%d', size (volumes, 1)), err5(i), previous_row (err5, i));
   end
   fprintf ('   (expected: 2, as in 1a with the interpolant; domfield is exact to rounding at\n');
   fprintf ('   triangle vertices, so the whole error is that of the boundary elements)\n');
@@ -227,7 +302,7 @@ function bem2d_demo (outdir)
     if (~exist (outdir, 'dir'))
       mkdir (outdir);
     end
-    demo_plots (outdir, levels, err1, err1b, err2, err3, err4, mesh, corner_u, corner_grad);
+    demo_plots (outdir, levels, err1, err1b, err2, err3, err4, err5, mesh, corner_u, corner_grad);
   catch err
     fprintf ('No plots written (%s).\n', err.message);
   end

@@ -65,6 +65,13 @@ constexpr Message kDlpfieldInputCount = {
     "nargin",
     "Invalid number of input arguments. Usage:\n  gx = %s(coordinates,elements,gh,x[,eta])\n"};
 
+// ---- dlpgradfield -------------------------------------------------------------
+constexpr Message kDlpgradfieldOutputCount = {
+    "nargout", "Invalid number of output arguments. Usage:\n  G = %s(coordinates,elements,gh,x)\n"};
+constexpr Message kDlpgradfieldInputCount = {
+    "nargin",
+    "Invalid number of input arguments. Usage:\n  G = %s(coordinates,elements,gh,x[,eta])\n"};
+
 // ---- tdlfield and hypfield -------------------------------------------------------
 constexpr Message kTdlfieldInputCount = {
     "nargin",
@@ -98,6 +105,16 @@ constexpr Message kSlpmatrixInputCount = {
     "nargin",
     "Invalid number of input arguments (%d). Use either\n  V = %s(coordinates, elements)\nor\n"
     "  V = %s(coordinates, elements, eta)\n"};
+
+// ---- dlpmatrix -------------------------------------------------------------------
+constexpr Message kDlpmatrixOutputCount = {
+    "nargout",
+    "Invalid number of output arguments. Use either\n  K = %s(coordinates,elements)\nor\n"
+    "  K = %s(coordinates,elements,eta)\n"};
+constexpr Message kDlpmatrixInputCount = {
+    "nargin",
+    "Invalid number of input arguments (%d). Use either\n  K = %s(coordinates, elements)\nor\n"
+    "  K = %s(coordinates, elements, eta)\n"};
 
 // ---- hypmatrix -------------------------------------------------------------------
 constexpr Message kHypmatrixOutputCount = {

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <vector>
 
+#include "dlpgradfield.h"
+#include "dlpmatrix.h"
 #include "domfield.h"
 #include "dlpfield.h"
 #include "hypfield.h"
@@ -135,9 +137,21 @@ bool domfield(const Triangulation& mesh, const double* f, const Points& x, doubl
   return domfieldKernel(out, k.coordinates, k.indices, f, x, k.nodes, k.cells, options);
 }
 
+bool dlpgradfield(const Mesh& mesh, const double* gh, const Points& x, double eta, double* out,
+                  unsigned char* onBoundary, const RunOptions& options) {
+  const KernelMesh k(mesh.coordinates, mesh.elements, 2);
+  return dlpgradfieldKernel(out, k.nodes, k.cells, k.coordinates, k.indices, gh, x, eta, options,
+                            onBoundary);
+}
+
 bool slpmatrix(const Mesh& mesh, double eta, double* out, const RunOptions& options) {
   const KernelMesh k(mesh.coordinates, mesh.elements, 2);
   return assembleSlp(out, k.nodes, k.cells, k.coordinates, k.indices, eta, options);
+}
+
+bool dlpmatrix(const Mesh& mesh, double eta, double* out, const RunOptions& options) {
+  const KernelMesh k(mesh.coordinates, mesh.elements, 2);
+  return assembleDlp(out, k.nodes, k.cells, k.coordinates, k.indices, eta, options);
 }
 
 bool hypmatrix(const Mesh& mesh, double eta, double* out, const RunOptions& options) {
@@ -158,6 +172,14 @@ bool hypmatrixTile(const Mesh& mesh, double eta, const std::int64_t* rows, std::
                    const RunOptions& options) {
   const KernelMesh k(mesh.coordinates, mesh.elements, 2);
   return assembleHypTile(out, ld, k.coordinates, k.indices, k.nodes, k.cells, eta, rows, nRows,
+                         cols, nCols, options);
+}
+
+bool dlpmatrixTile(const Mesh& mesh, double eta, const std::int64_t* rows, std::ptrdiff_t nRows,
+                   const std::int64_t* cols, std::ptrdiff_t nCols, double* out, std::ptrdiff_t ld,
+                   const RunOptions& options) {
+  const KernelMesh k(mesh.coordinates, mesh.elements, 2);
+  return assembleDlpTile(out, ld, k.nodes, k.cells, k.coordinates, k.indices, eta, rows, nRows,
                          cols, nCols, options);
 }
 

@@ -82,21 +82,31 @@ const char* hypfieldWarningFormat(unsigned char code);
 
 bool domfield(const Triangulation& mesh, const double* f, const Points& x, double* out,
               const RunOptions& options = RunOptions());
+// The gradient of the double layer of gh (one value per node) at points off
+// the boundary: out is count-by-2, column-major; `onBoundary` as hypfield's
+// warnings (1 for a point on an element, whose row is NaN).
+bool dlpgradfield(const Mesh& mesh, const double* gh, const Points& x, double eta, double* out,
+                  unsigned char* onBoundary = nullptr, const RunOptions& options = RunOptions());
 
 // The Galerkin matrices, column-major into out: V nE-by-nE, W nC-by-nC (out
-// must hold zeros for W).
+// must hold zeros for W), K nE-by-nC.
 bool slpmatrix(const Mesh& mesh, double eta, double* out,
+               const RunOptions& options = RunOptions());
+bool dlpmatrix(const Mesh& mesh, double eta, double* out,
                const RunOptions& options = RunOptions());
 bool hypmatrix(const Mesh& mesh, double eta, double* out,
                const RunOptions& options = RunOptions());
 
 // Tiles: the entries (rows[a], cols[b]) (0-based element numbers for V, node
-// numbers for W) into out[a + b * ld], equal bit for bit to the same entries
-// of the whole matrix with the same lanes.
+// numbers for W, element and node numbers for K) into out[a + b * ld], equal
+// bit for bit to the same entries of the whole matrix with the same lanes.
 bool slpmatrixTile(const Mesh& mesh, double eta, const std::int64_t* rows, std::ptrdiff_t nRows,
                    const std::int64_t* cols, std::ptrdiff_t nCols, double* out, std::ptrdiff_t ld,
                    const RunOptions& options = RunOptions());
 bool hypmatrixTile(const Mesh& mesh, double eta, const std::int64_t* rows, std::ptrdiff_t nRows,
+                   const std::int64_t* cols, std::ptrdiff_t nCols, double* out, std::ptrdiff_t ld,
+                   const RunOptions& options = RunOptions());
+bool dlpmatrixTile(const Mesh& mesh, double eta, const std::int64_t* rows, std::ptrdiff_t nRows,
                    const std::int64_t* cols, std::ptrdiff_t nCols, double* out, std::ptrdiff_t ld,
                    const RunOptions& options = RunOptions());
 

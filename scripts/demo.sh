@@ -2,8 +2,8 @@
 # Installs what is missing, builds the modules into build/ (the folder the
 # README's usage block adds to the path) and runs the demo in Octave without
 # a display: examples/bem2d_demo.m prints its convergence tables as it goes
-# and writes convergence.png, corner_flux.png and corner_solution.png into
-# build/demo/.
+# and writes convergence.png, corner_flux.png, corner_solution.png and
+# corner_gradient.png into build/demo/.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"

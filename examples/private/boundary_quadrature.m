@@ -1,11 +1,11 @@
 function Q = boundary_quadrature (coordinates, elements, corners)
   % BOUNDARY_QUADRATURE  Quadrature points on every element, for integrals
-  % of boundary functions such as (1/2 + K) g_h or (1/2 - K') phi_h. These
-  % are smooth inside an element but near a corner of the polygon K' phi
-  % grows like log(distance) and K g is not smooth, so the elements at a
-  % corner get a composite rule graded geometrically towards it (pieces of
-  % relative length 0.15^4, 0.15^3, ..., 1), all others the 8-point
-  % Gauss-Legendre rule. Fields, one row per point:
+  % of boundary functions such as (1/2 - K') phi_h, projections of the data
+  % and L2 errors. These are smooth inside an element, but near a corner of
+  % the polygon K' phi grows like log(distance), so the elements at a corner
+  % get a composite rule graded geometrically towards it (pieces of relative
+  % length 0.15^4, 0.15^3, ..., 1), all others the 8-point Gauss-Legendre
+  % rule. Fields, one row per point:
   %   el  element number      s  parameter in (0,1), x = A + s*(B - A)
   %   x   the point           n  outward unit normal of its element
   %   ds  weight for ds (the weights of one element sum to its length)

@@ -1,6 +1,7 @@
-function demo_plots (outdir, levels, err1, err1b, err2, err3, err4, mesh, corner_u, corner_grad)
+function demo_plots (outdir, levels, err1, err1b, err2, err3, err4, err5, mesh, corner_u, corner_grad)
   % DEMO_PLOTS  The PNG files of the demo, written into outdir:
-  % convergence.png, corner_flux.png and corner_solution.png. Octave draws
+  % convergence.png, corner_flux.png, corner_solution.png and
+  % corner_gradient.png. Octave draws
   % them without a display through gnuplot when it is installed; the
   % toolkit and the warnings turned off here are restored on return.
   if (is_octave ())
@@ -15,11 +16,13 @@ function demo_plots (outdir, levels, err1, err1b, err2, err3, err4, mesh, corner
   h = 1 ./ levels(:);
 
   % Each curve is labelled at its finest mesh by its table (the legend of
-  % the gnuplot toolkit cannot hold this many entries).
-  curves = {err1(:,1), '1a interpolant', 1; err1(:,2), '1a L2 projection', 1; ...
+  % the gnuplot toolkit cannot hold this many entries), nudged up or down
+  % where two curves end close together (1a interpolant and 4 mixed nearly
+  % coincide).
+  curves = {err1(:,1), '1a interpolant', 1.3; err1(:,2), '1a L2 projection', 1; ...
             err1b, '1b corner', 0.7; err2(:,1), '2 phi_h', 1.5; err2(:,2), '2 Calderon', 1; ...
-            err3(:,1), '3 Neumann', 1; err4, '4 Poisson', 1};   % data, label, nudge
-  markers = {'o-', 's-', 'd-', '^-', 'v-', 'x-', '*-'};
+            err3(:,1), '3 Neumann', 1; err4(:,1), '4 mixed', 0.45; err5, '5 Poisson', 1};   % data, label, nudge
+  markers = {'o-', 's-', 'd-', '^-', 'v-', 'x-', '+-', '*-'};
   f = figure ('visible', 'off');
   for i = 1:size (curves, 1)
     e = curves{i,1};
@@ -39,7 +42,7 @@ function demo_plots (outdir, levels, err1, err1b, err2, err3, err4, mesh, corner
   axis ([1e-3 1 1e-9 1]);
   set (gca, 'fontsize', 7);
   xlabel ('h (element length)');
-  ylabel ('error (tables 1 to 4 of the demo)');
+  ylabel ('error (tables 1 to 5 of the demo)');
   title ('observed convergence on the L-shaped domain');
   save_png (f, fullfile (outdir, 'convergence.png'), 1000, 650);
 
@@ -80,14 +83,33 @@ function demo_plots (outdir, levels, err1, err1b, err2, err3, err4, mesh, corner
   E = nan (size (X));
   U(inside) = uh;
   E(inside) = log10 (abs (uh - corner_u (x)) + 1e-16);
+  two_panels (g, U, sprintf ('u_h = V phi_h - K g_h, %d elements', size (m.e, 1)), ...
+              E, 'log10 |u_h - u|', fullfile (outdir, 'corner_solution.png'));
+
+  % The flux |grad u_h| of the same solution on the same grid, from
+  % grad u_h = grad V phi_h - grad K g_h: tdlfield in the directions (1,0) and
+  % (0,1) and dlpgradfield. It grows like (2/3) r^(-1/3) toward the re-entrant
+  % corner.
+  one = ones (size (x, 1), 1);
+  grad_uh = [tdlfield(m.c, m.e, m.phi_corner, x, one * [1 0]), tdlfield(m.c, m.e, m.phi_corner, x, one * [0 1])] ...
+            - dlpgradfield (m.c, m.e, corner_u (m.c), x);
+  U(inside) = sqrt (sum (grad_uh.^2, 2));
+  E(inside) = log10 (sqrt (sum ((grad_uh - corner_grad (x)).^2, 2)) + 1e-16);
+  two_panels (g, U, sprintf ('|grad u_h|, %d elements', size (m.e, 1)), ...
+              E, 'log10 |grad u_h - grad u|', fullfile (outdir, 'corner_gradient.png'));
+end
+
+function two_panels (g, left, left_title, right, right_title, file)
+  % Images of left and right on the grid g x g of the L-shape, side by side,
+  % written to file.
   f = figure ('visible', 'off');
   subplot (1, 2, 1);
-  show_on_lshape (g, U);
-  title (sprintf ('u_h = V phi_h - K g_h, %d elements', size (m.e, 1)));
+  show_on_lshape (g, left);
+  title (left_title);
   subplot (1, 2, 2);
-  show_on_lshape (g, E);
-  title ('log10 |u_h - u|');
-  save_png (f, fullfile (outdir, 'corner_solution.png'), 1100, 450);
+  show_on_lshape (g, right);
+  title (right_title);
+  save_png (f, file, 1100, 450);
 end
 
 function save_png (f, file, width, height)

@@ -5,12 +5,16 @@ Run with Debian's interpreter and python3-mpmath (apt-get install -y python3-mpm
     /usr/bin/python3 tests/accuracy/gen_references.py
 It writes tests/accuracy/references.txt beside this script. The random cases are
 seeded, so every run writes the same file (about 5 minutes on one core).
+dlpmatrix and dlpgradfield draw from generators of their own (reseed), so
+the cases written before them stay as they were.
 
 Nothing here calls or follows the code under test: every value comes from the
 definitions below, integrated by mpmath.quad at 40 digits with breakpoints at
 every singular or kink point and geometric grading towards near-singular ones,
 and checked against textbook antiderivatives evaluated at the same precision
 (the generator stops if the two disagree by more than 1e-20 of the scale).
+The double integrals of the matrices are checked by the other order of
+integration, and the rows of dlpmatrix on closed polygons by K 1 = -1/2.
 
 Definitions. Element j runs from node A_j to B_j, length L_j, unit tangent
 t_j = (B_j - A_j)/L_j, unit normal n_j = (t_j2, -t_j1) (outward for a
@@ -35,10 +39,23 @@ and so does a triangle of zero area.
   hypmatrix  W(p,q) = -(1/2pi) sum_i sum_k int_{E_i} int_{E_k} log|x - y|
                       psi_p'(x) psi_q'(y) ds_y ds_x,
              psi_p' = -1/L on an element that starts at p, +1/L on one that ends there.
+  dlpmatrix  K(i,q) = int_{E_i} (K psi_q)(x) ds_x, nE x nC (row: element, column:
+             node), (K g)(x) as dlpfield's out(x), psi_q the hat of node q (linear
+             on each element, 1 at q, 0 at the element's other end; an element
+             whose two ends are one node carries none). The integrand over E_j is
+             0 where x lies on E_j's line, so the diagonal pair and any pair of
+             elements on one line contribute nothing (no jump term); on a closed
+             counter-clockwise polygon every row sums to -|E_i|/2.
+  dlpgradfield out(x) = grad_x of dlpfield's out(x), nx x 2 (component k of point
+             i at i + k nx), x at least 1e-10 L_j from every closed segment:
+             -(1/2pi) sum_j int_{E_j} (-n_j r^2 + 2 (r.n_j) r)/r^4 g(y) ds_y, r = y - x.
 
 Tolerance of each output: tol = max(1e-12 scale, 8 sens), where
   scale = (1/2pi) times the integral of |integrand| (summed over elements,
-          triangles or pairs; |f.p. value| for hypfield's host element); for
+          triangles or pairs; |f.p. value| for hypfield's host element; per
+          component for dlpgradfield, whose integrand is the differentiated
+          kernel times g; for dlpmatrix the hat times the kernel, whose sign
+          changes only where x crosses E_j's line); for
           a hypmatrix entry whose two node patches (the elements around p and
           around q) are at least 2 patch sizes apart, scale = |W(p,q)|: such an
           entry is a small second difference of logarithms and must be
@@ -52,15 +69,23 @@ Tolerance of each output: tol = max(1e-12 scale, 8 sens), where
           ends), inner integral in closed form, outer by graded composite
           Gauss-Legendre at 30 digits. Where a perturbation would move a point
           across an element (overlapping pairs) the one-sided derivative is
-          taken. Zero-length elements add nothing to sens.
+          taken. Zero-length elements add nothing to sens. For dlpmatrix the
+          derivatives of the inner integral in x come from the antiderivatives
+          and those in the element's ends from the invariance of the inner
+          integral under translation, rotation and scaling; a node's
+          derivatives are summed before the outer integration (at a vertex
+          shared by the pair each end's alone is not integrable). Two elements
+          on one line that overlap add nothing: their contribution jumps from 0
+          as soon as a node leaves the line, so a kernel has to recognise them
+          exactly, as dlpfield recognises a point on an element.
 
 A case also says, per output, whether its point (or pair) lies within 4
 element lengths of every element involved (of every triangle: 4 diameters; of
 a pair: 4 lengths of the shorter one): there every kernel uses its closed
 forms whatever eta is, so those outputs are checked with eta = 0 as well.
 
-Cases are grouped by regime (the second word of a line); each module has a
-group "reproducers" with the exact inputs of the known failures.
+Cases are grouped by regime (the second word of a line); each module with
+known failures has a group "reproducers" with their exact inputs.
 """
 
 import math
@@ -770,6 +795,362 @@ def check_fan():
             raise RuntimeError("fan formula: %s against %s" % (triangle_closed(P, x), direct))
 
 
+# ------------------------------------------------- double layer: matrix and gradient
+#
+# One element E = CD seen from x, g linear on it (g = g0 + g1 t, g0 its value
+# at the foot of x, t the arc length from the foot), y - x = t t_E - d n_E:
+#   I(x)      = int_E ((y - x).n_E)/|y - x|^2 g ds_y
+#             = -g0 [atan(t/d)] - g1 (d/2) [log r^2]          (dlpfield's)
+#   grad I(x) = int_E (n_E (d^2 - t^2) - 2 d t t_E)/r^4 g ds_y
+#             = -n_E (g0 [P0] + g1 [P2]) - t_E (g0 [P1] + g1 [P3])
+# with hypfield's antiderivatives P0..P3 (the gradient is minus hypfield's
+# kernel with q along an axis). dlpgradfield's references integrate the
+# differentiated kernel by mpmath.quad and are checked against grad I.
+#
+# dlpmatrix: the pair (E_i = AB, E_j = CD) enters K(i, c) and K(i, d) through
+#   P_h = int_{E_i} int_{E_j} ((y - x).n_j)/|y - x|^2 psi_h(y) ds_y ds_x
+# for the hats psi_h of C and D. The integrand has the sign of -d (d the
+# signed distance of x from E_j's line), which changes only where E_i crosses
+# that line: the integral of its absolute value is the sum of the absolute
+# values of the integrals over the two sides. Computed in both orders: x
+# outer with I in closed form, and y outer with the inner integral along E_i
+#   int_{E_i} ((y - x).n_j)/|y - x|^2 ds_x
+#             = (n_i.n_j) [atan(u/d')] - (t_i.n_j)/2 [log(u^2 + d'^2)]
+# (u the arc length on E_i from the foot of y, d' the distance of y from E_i's
+# line). A pair of elements on one line contributes nothing.
+
+
+def dlp_closed(C, D, x, gC, gD):
+    """(I, grad I) of the element CD with the end values gC, gD, seen from x;
+    I = 0 on the element's line (the gradient there is only used beyond the
+    element's ends)."""
+    L, t, n, d, ta, tb = frame(C, D, x)
+    g1 = (gD - gC) / L
+    g0 = gC - ta * g1
+    I = mpf(0) if d == 0 else -g0 * atan_diff(ta, tb, d) - g1 * d / 2 * log_r2_diff(ta, tb, d)
+    Pa, Pb = hyp_antiderivatives(ta, d), hyp_antiderivatives(tb, d)
+    dP = [vb - va for va, vb in zip(Pa, Pb)]
+    dP3 = dP[3] + (atan_diff(ta, tb, d) if d != 0 else 0)
+    cn, ct = g0 * dP[0] + g1 * dP[2], g0 * dP[1] + g1 * dP3
+    return I, (-n[0] * cn - t[0] * ct, -n[1] * cn - t[1] * ct)
+
+
+def dlp_hat_values(C, D, x):
+    """I of the hats of C and D (g = 1 at one end, 0 at the other)."""
+    L, _, _, d, ta, tb = frame(C, D, x)
+    if d == 0:
+        return mpf(0), mpf(0)
+    at, la = atan_diff(ta, tb, d), log_r2_diff(ta, tb, d)
+    return (-tb * at + d / 2 * la) / L, (ta * at - d / 2 * la) / L
+
+
+def dlp_hat_derivatives(C, D, x):
+    """Per hat (of C, then of D): I and its derivatives in x, C and D. Only
+    grad I is differentiated; the others follow from the invariance of I under
+    translations, rotations and scalings of (x, C, D) together:
+        dI/dC + dI/dD = -grad I,  e.dI/dD = w.grad I,  e'.dI/dD = w'.grad I,
+    e = D - C, w = C - x, v' = (-v1, v0)."""
+    e0, e1 = D[0] - C[0], D[1] - C[1]
+    ee = e0 * e0 + e1 * e1
+    w0, w1 = C[0] - x[0], C[1] - x[1]
+    out = []
+    for gC, gD in ((mpf(1), mpf(0)), (mpf(0), mpf(1))):
+        I, G = dlp_closed(C, D, x, gC, gD)
+        a, b = w0 * G[0] + w1 * G[1], -w1 * G[0] + w0 * G[1]
+        dD = ((a * e0 - b * e1) / ee, (a * e1 + b * e0) / ee)
+        out.append((I, G, (-G[0] - dD[0], -G[1] - dD[1]), dD))
+    return out
+
+
+def tdl_inner(A, B, y, nj):
+    """int_{AB} ((y - x).nj)/|y - x|^2 ds_x for y off the segment AB; 0 at an
+    end of AB (log-singular there: only a quadrature node within rounding of a
+    common vertex lands on it, with a negligible weight)."""
+    _, t, n, d, ta, tb = frame(A, B, y)
+    if d == 0 and (ta == 0 or tb == 0):
+        return mpf(0)
+    nn, tn = n[0] * nj[0] + n[1] * nj[1], t[0] * nj[0] + t[1] * nj[1]
+    return nn * atan_diff(ta, tb, d) - tn / 2 * log_r2_diff(ta, tb, d)
+
+
+def exact_cross(p, q, r):
+    """cross(q - p, r - p) in exact arithmetic on the doubles."""
+    return ((Fraction(q[0]) - Fraction(p[0])) * (Fraction(r[1]) - Fraction(p[1]))
+            - (Fraction(q[1]) - Fraction(p[1])) * (Fraction(r[0]) - Fraction(p[0])))
+
+
+def on_one_line(Af, Bf, Cf, Df):
+    return exact_cross(Cf, Df, Af) == 0 and exact_cross(Cf, Df, Bf) == 0
+
+
+def overlapping(Af, Bf, Cf, Df):
+    """Two segments on one line that share more than a point."""
+    f = (Fraction(Df[0]) - Fraction(Cf[0]), Fraction(Df[1]) - Fraction(Cf[1]))
+    ff = f[0] ** 2 + f[1] ** 2
+
+    def u(P):
+        return ((Fraction(P[0]) - Fraction(Cf[0])) * f[0]
+                + (Fraction(P[1]) - Fraction(Cf[1])) * f[1]) / ff
+
+    ua, ub = sorted((u(Af), u(Bf)))
+    return min(ub, 1) > max(ua, 0)
+
+
+def line_crossing(A, B, C, D):
+    """The parameter s of AB where it crosses the line of CD (None if parallel)."""
+    e0, e1 = B[0] - A[0], B[1] - A[1]
+    f0, f1 = D[0] - C[0], D[1] - C[1]
+    cr = f0 * e1 - f1 * e0
+    if cr == 0:
+        return None
+    return ((C[0] - A[0]) * f1 - (C[1] - A[1]) * f0) / (-cr)
+
+
+def dlp_pair(A, B, C, D):
+    """P_h for the hats of C and D and the integrals of |integrand|, x outer
+    (mpmath.quad over the parameter of AB, each side of the crossing of CD's
+    line apart), checked against the other order of integration."""
+    e0, e1 = B[0] - A[0], B[1] - A[1]
+    Li = mp.sqrt(e0 * e0 + e1 * e1)
+    cache = {}
+
+    def inner(s):
+        if s not in cache:
+            cache[s] = dlp_hat_values(C, D, (A[0] + s * e0, A[1] + s * e1))
+        return cache[s]
+
+    pts = outer_points(A, B, C, D)
+    sc = line_crossing(A, B, C, D)
+    sides = [pts] if sc is None or not 0 < sc < 1 else \
+        [[p for p in pts if p <= sc], [p for p in pts if p >= sc]]
+    vals, absvals, errs = [mpf(0)] * 2, [mpf(0)] * 2, [mpf(0)] * 2
+    for side in sides:
+        for h in (0, 1):
+            v, err = mp.quad(lambda s: inner(s)[h], side, error=True)
+            vals[h] += Li * v
+            absvals[h] += Li * abs(v)
+            errs[h] += Li * err
+    # The other order: y outer, weighted by the hat.
+    f0, f1 = D[0] - C[0], D[1] - C[1]
+    Lj = mp.sqrt(f0 * f0 + f1 * f1)
+    nj = (f1 / Lj, -f0 / Lj)
+    cache2 = {}
+
+    def inner2(t):
+        if t not in cache2:
+            cache2[t] = tdl_inner(A, B, (C[0] + t * f0, C[1] + t * f1), nj)
+        return cache2[t]
+
+    pts2 = outer_points(C, D, A, B)
+    for h, psi in ((0, lambda t: 1 - t), (1, lambda t: t)):
+        w, err = mp.quad(lambda t: psi(t) * inner2(t), pts2, error=True)
+        w *= Lj
+        if abs(w - vals[h]) > AGREE * absvals[h] or max(errs[h], Lj * err) > AGREE * absvals[h]:
+            raise RuntimeError("dlpmatrix pair: the two orders disagree: %r %r %r %r: %s %s"
+                               % (A, B, C, D, vals[h], w))
+    return vals, absvals
+
+
+def dlp_pair_derivatives(A, B, C, D, keys):
+    """d P_h / d z for the node coordinates keys of the pair ((node, axis)
+    for the nodes of A, B, C, D in this order, a node shared by both elements
+    listed for each of its ends): the derivative of L_i I(x(s)) at each s in
+    closed form, the derivatives of one node summed before the outer
+    integration (at a vertex common to both elements each end's derivative
+    alone is not integrable), composite Gauss-Legendre at 30 digits."""
+    unique = sorted(set(keys), key=keys.index)
+    slot = [unique.index(k) for k in keys]
+    size = len(unique)
+    with mp.workdps(30):
+        e0, e1 = B[0] - A[0], B[1] - A[1]
+        Li = mp.sqrt(e0 * e0 + e1 * e1)
+        dL = (-e0 / Li, -e1 / Li)
+
+        def f(s):
+            out = [mpf(0)] * (2 * size)
+            for h, (I, G, dC, dD) in enumerate(dlp_hat_derivatives(C, D, (A[0] + s * e0,
+                                                                           A[1] + s * e1))):
+                ends = [I * dL[0] + Li * (1 - s) * G[0], I * dL[1] + Li * (1 - s) * G[1],
+                        -I * dL[0] + Li * s * G[0], -I * dL[1] + Li * s * G[1],
+                        Li * dC[0], Li * dC[1], Li * dD[0], Li * dD[1]]
+                for k, v in zip(slot, ends):
+                    out[h * size + k] += v
+            return out
+
+        tot = gl_vector(f, outer_points(A, B, C, D, floor=mpf("1e-15")), 2 * size, n=8)
+    return [dict(zip(unique, tot[h * size:(h + 1) * size])) for h in (0, 1)]
+
+
+class DlpTable:
+    """P_h, their absolute integrals and derivatives for every ordered pair of
+    distinct elements of a mesh."""
+
+    def __init__(self, coords, cells):
+        self.coords, self.cells = coords, cells
+        self.live = [j for j, (a, b) in enumerate(cells) if coords[a - 1] != coords[b - 1]]
+        self.P = {}
+        for i in self.live:
+            for j in self.live:
+                if i != j:
+                    self.P[i, j] = self.pair(i, j)
+
+    def pair(self, i, j):
+        (a, b), (c, d) = self.cells[i], self.cells[j]
+        Af, Bf, Cf, Df = (self.coords[v - 1] for v in (a, b, c, d))
+        keys = [(v, k) for v in (a, b, c, d) for k in (0, 1)]
+        if on_one_line(Af, Bf, Cf, Df):
+            # Every x of E_i on the line of E_j: the integrand vanishes. When the
+            # two overlap, the value jumps as soon as a node leaves the line, so
+            # such a pair adds nothing to sens (it must be recognised exactly).
+            zero = [mpf(0), mpf(0)]
+            if overlapping(Af, Bf, Cf, Df):
+                return zero, zero, [{}, {}]
+            return zero, zero, dlp_pair_derivatives(*map(M, (Af, Bf, Cf, Df)), keys)
+        A, B, C, D = map(M, (Af, Bf, Cf, Df))
+        vals, absvals = dlp_pair(A, B, C, D)
+        return vals, absvals, dlp_pair_derivatives(A, B, C, D, keys)
+
+    def near(self, i, j):
+        A, B = (self.coords[v - 1] for v in self.cells[i])
+        C, D = (self.coords[v - 1] for v in self.cells[j])
+        return fdist_segments(A, B, C, D) <= 4 * min(flen(A, B), flen(C, D))
+
+    def entry(self, i, q):
+        """K(i, q) (q 0-based), its scale, sens and near flag."""
+        val, scale, grad, near = mpf(0), mpf(0), {}, True
+        if i in self.live:
+            for j in self.live:
+                if j == i:
+                    continue
+                c, d = self.cells[j]
+                h = 0 if c - 1 == q else 1 if d - 1 == q else None
+                if h is None:
+                    continue
+                vals, absvals, grads = self.P[i, j]
+                val += -vals[h] / TWO_PI
+                scale += absvals[h] / TWO_PI
+                for key, v in grads[h].items():
+                    grad[key] = grad.get(key, 0) - v / TWO_PI
+                near = near and self.near(i, j)
+        sens = EPS53 * sum(abs(v) * abs(mpf(self.coords[k[0] - 1][k[1]])) for k, v in grad.items())
+        return val, scale, sens, near
+
+    def outputs(self, entries):
+        nE = len(self.cells)
+        outs = []
+        for i, q in entries:
+            val, scale, sens, near = self.entry(i, q)
+            outs.append((i + q * nE, val, scale, sens, near))
+        return outs
+
+    def check_row_sums(self):
+        """On a closed counter-clockwise polygon K 1 = -1/2 on every element."""
+        for i in self.live:
+            row = [self.entry(i, q) for q in range(len(self.coords))]
+            a, b = self.cells[i]
+            Li = mp.sqrt(sum((mpf(self.coords[b - 1][k]) - mpf(self.coords[a - 1][k])) ** 2
+                             for k in (0, 1)))
+            total, scale = sum(r[0] for r in row), sum(r[1] for r in row)
+            if abs(total + Li / 2) > AGREE * scale:
+                raise RuntimeError("dlpmatrix: row %d sums to %s, not -%s" % (i, total, Li / 2))
+
+
+def dlpgrad_quad(A, B, x, gA, gB):
+    """Both components of grad_x int_{AB} ((y - x).n)/|y - x|^2 g ds_y by
+    mpmath.quad over the element's parameter, panel by panel between the
+    zeros of the integrand: the values, the integrals of the absolute values
+    and the error estimates."""
+    e0, e1 = B[0] - A[0], B[1] - A[1]
+    L = mp.sqrt(e0 * e0 + e1 * e1)
+    t, n = (e0 / L, e1 / L), (e1 / L, -e0 / L)
+    _, _, _, d, ta, _ = frame(A, B, x)
+    s0 = -ta / L
+    rho = abs(d) / L if d != 0 else min(abs(s0), abs(s0 - 1))
+    zeros = [gA / (gA - gB)] if gA != gB else []
+    out = []
+    for m in (0, 1):
+        # The kernel's numerator -n_m t^2 - 2 d t_m t + n_m d^2 in the arc length t from the foot.
+        if n[m] != 0:
+            roots = [d * (-t[m] + 1) / n[m], d * (-t[m] - 1) / n[m]]
+        else:
+            roots = [mpf(0)] if d != 0 else []
+        cuts = zeros + [s0 + r / L for r in roots]
+        pts = graded(mpf(0), mpf(1), [(s0, rho)] + [(c, 0) for c in cuts])
+
+        def f(s, m=m):
+            r0, r1 = A[0] + s * e0 - x[0], A[1] + s * e1 - x[1]  # y - x
+            r2 = r0 * r0 + r1 * r1
+            rn = r0 * n[0] + r1 * n[1]
+            rm = r0 if m == 0 else r1
+            return (-n[m] * r2 + 2 * rn * rm) / (r2 * r2) * (gA + s * (gB - gA))
+
+        val, absval, errsum = mpf(0), mpf(0), mpf(0)
+        for a, b in zip(pts, pts[1:]):
+            v, err = mp.quad(f, [a, b], error=True)
+            val += v
+            absval += abs(v)
+            errsum += err
+        fac = L / TWO_PI
+        out.append((-fac * val, fac * absval, fac * errsum))
+    return out
+
+
+def dlpgrad_outputs(coords, cells, gh, points):
+    """(index, reference, scale, sens, near) for both components of every point."""
+    nx = len(points)
+    outs = []
+    for i, xf in enumerate(points):
+        x = M(xf)
+        ref, scale, grads, near = [mpf(0)] * 2, [mpf(0)] * 2, [{}, {}], True
+        for a, b in cells:
+            Af, Bf = coords[a - 1], coords[b - 1]
+            if Af == Bf:
+                continue  # zero-length element: contributes 0
+            if fdist_point_segment(xf, Af, Bf) < 0.5e-10 * flen(Af, Bf):
+                raise RuntimeError("dlpgradfield: point %r on the element %r %r" % (xf, Af, Bf))
+            near = near and fdist_point_segment(xf, Af, Bf) <= 4 * flen(Af, Bf)
+            A, B = M(Af), M(Bf)
+            gA, gB = mpf(gh[a - 1]), mpf(gh[b - 1])
+            with mp.workdps(60):  # the antiderivatives cancel far away
+                _, G = dlp_closed(A, B, x, gA, gB)
+            for m, (val, sc, err) in enumerate(dlpgrad_quad(A, B, x, gA, gB)):
+                closed = -G[m] / TWO_PI
+                if abs(val - closed) > AGREE * sc or err > AGREE * sc:
+                    raise RuntimeError("dlpgradfield: quadrature and antiderivative disagree: "
+                                       "%r %r %r: %s %s (err %s, scale %s)"
+                                       % (Af, Bf, xf, val, closed, err, sc))
+                ref[m] += val
+                scale[m] += sc
+
+                def f(z, m=m, gA=gA, gB=gB):
+                    _, Gz = dlp_closed((z[0], z[1]), (z[2], z[3]), (z[4], z[5]), gA, gB)
+                    return -Gz[m] / TWO_PI
+
+                g = central_gradient(f, [Af[0], Af[1], Bf[0], Bf[1], xf[0], xf[1]])
+                for key, v in zip([(a, 0), (a, 1), (b, 0), (b, 1), ("x", 0), ("x", 1)], g):
+                    grads[m][key] = grads[m].get(key, 0) + v
+        for m in (0, 1):
+            sens = EPS53 * sum(abs(v) * abs(mpf(coords[k[0] - 1][k[1]] if k[0] != "x" else xf[k[1]]))
+                               for k, v in grads[m].items())
+            outs.append((i + m * nx, ref[m], scale[m], sens, near))
+    return sorted(outs, key=lambda o: o[0])
+
+
+def check_dlp_derivatives():
+    """grad I and the derivatives in the element's ends that invariance gives,
+    against central differences of I, before anything rests on them."""
+    C, D = (mpf("0.3"), mpf("-0.2")), (mpf("1.7"), mpf("0.4"))
+    for x in [(mpf("0.8"), mpf("0.5")), (mpf("-0.6"), mpf("0.01")), (mpf("2.5"), mpf("-1.5"))]:
+        for h, (I, G, dC, dD) in enumerate(dlp_hat_derivatives(C, D, x)):
+            def f(z, h=h):
+                return dlp_hat_values((z[0], z[1]), (z[2], z[3]), (z[4], z[5]))[h]
+
+            fd = central_gradient(f, [C[0], C[1], D[0], D[1], x[0], x[1]])
+            for got, want in zip(list(dC) + list(dD) + list(G), fd):
+                if abs(got - want) > mpf("1e-20"):
+                    raise RuntimeError("double-layer derivatives: %s against %s" % (got, want))
+
+
 # ------------------------------------------------------------------- cases
 
 R = random.Random(SEED)
@@ -1278,6 +1659,39 @@ def pair_far():
             return pts
 
 
+def touching_pair(c):
+    """Two elements sharing a node under an angle from 1e-6 to 1 (c even) or
+    from pi - 1 to pi - 1e-6, the second as long as the first (c % 4 >= 2) or
+    1e-6 to 1 of it, the shared node at either end of either element."""
+    alpha = logu(-6, 0) if c % 2 == 0 else math.pi - logu(-6, 0)
+    coords, _ = wedge(alpha, (1.0, logu(-6, 0) if c % 4 < 2 else 1.0))
+    cells = R.choice(([(1, 2), (2, 3)], [(2, 1), (2, 3)], [(1, 2), (3, 2)], [(2, 1), (3, 2)]))
+    return coords, cells
+
+
+def in_line_pair(c):
+    """Two elements on one line: neighbours sharing a node (c even) or with a
+    gap between them; along an axis (c % 4 < 2: exactly on one line) or turned."""
+    scale, th, off = random_placement()
+    r = logu(-6, 0)
+    if c % 2 == 0:
+        base, cells = [(-1.0, 0.0), (0.0, 0.0), (r, 0.0)], [(1, 2), (2, 3)]
+    else:
+        g = logu(-10, 0)
+        base, cells = [(-1.0, 0.0), (0.0, 0.0), (g, 0.0), (g + r, 0.0)], [(1, 2), (3, 4)]
+    coords = [(off[0] + scale * p[0], off[1] + scale * p[1]) for p in base] if c % 4 < 2 \
+        else transform(base, scale, th, off)
+    return coords, cells
+
+
+def identical_pairs():
+    """One element twice: on the same nodes either way round, and on two
+    further nodes at the same places either way round."""
+    A, B = random_element()
+    return (([A, B], [(1, 2), (1, 2)]), ([A, B], [(1, 2), (2, 1)]),
+            ([A, B, A, B], [(1, 2), (3, 4)]), ([A, B, A, B], [(1, 2), (4, 3)]))
+
+
 def matrix_case(group, coords, cells, slp_entries, hyp_entries):
     pt = PairTable(coords, cells)
     arrays = {"coords": coords, "cells": cells}
@@ -1303,26 +1717,11 @@ def matrix_groups():
     for c in range(15):
         pair_case("unequal_lengths", pair_unequal(), [(1, 2), (3, 4)])
     for c in range(16):
-        alpha = logu(-6, 0) if c % 2 == 0 else math.pi - logu(-6, 0)
-        coords, _ = wedge(alpha, (1.0, logu(-6, 0) if c % 4 < 2 else 1.0))
-        # Shared node at either end of either element.
-        cells = R.choice(([(1, 2), (2, 3)], [(2, 1), (2, 3)], [(1, 2), (3, 2)], [(2, 1), (3, 2)]))
-        pair_case("touching_angle", coords, cells)
-    A, B = random_element()
-    for coords, cells in (([A, B], [(1, 2), (1, 2)]), ([A, B], [(1, 2), (2, 1)]),
-                          ([A, B, A, B], [(1, 2), (3, 4)]), ([A, B, A, B], [(1, 2), (4, 3)])):
+        pair_case("touching_angle", *touching_pair(c))
+    for coords, cells in identical_pairs():
         pair_case("identical", coords, cells)
     for c in range(10):
-        scale, th, off = random_placement()
-        r = logu(-6, 0)
-        if c % 2 == 0:  # neighbours sharing a node
-            base, cells = [(-1.0, 0.0), (0.0, 0.0), (r, 0.0)], [(1, 2), (2, 3)]
-        else:  # a gap between them
-            g = logu(-10, 0)
-            base, cells = [(-1.0, 0.0), (0.0, 0.0), (g, 0.0), (g + r, 0.0)], [(1, 2), (3, 4)]
-        coords = [(off[0] + scale * p[0], off[1] + scale * p[1]) for p in base] if c % 4 < 2 \
-            else transform(base, scale, th, off)
-        pair_case("in_line", coords, cells)
+        pair_case("in_line", *in_line_pair(c))
     for c in range(20):
         pair_case("general", pair_general(), [(1, 2), (3, 4)])
     for c in range(8):
@@ -1353,6 +1752,143 @@ def far_polygons():
             pt = PairTable(coords, cells)
             emit("hypmatrix", "far_polygons_%d" % gap, {"coords": coords, "cells": cells},
                  hyp_outputs(pt, upper(12)))
+
+
+
+# dlpmatrix and dlpgradfield draw from generators of their own, so that the
+# groups above keep their draws whatever is added here.
+
+def reseed(offset):
+    global R
+    R = random.Random(SEED + offset)
+
+
+def forget_intervals():
+    """mpmath.quad keeps the nodes of every interval it met twice (the panels of
+    the gradient's two components and of the two hats mostly coincide): drop
+    them after each case, or they grow to most of a gigabyte. The nodes are
+    recomputed alike, so the values do not change."""
+    rule = mp._tanh_sinh
+    rule.transformed_cache.clear()
+    rule.interval_count.clear()
+
+
+def dlpmatrix_case(group, coords, cells, entries=None, closed=False):
+    """entries: (row, 0-based node) pairs, by default the whole matrix; on a
+    closed counter-clockwise polygon the rows are checked to sum to -|E_i|/2."""
+    tab = DlpTable(coords, cells)
+    if closed:
+        tab.check_row_sums()
+    if entries is None:
+        entries = [(i, q) for q in range(len(coords)) for i in range(len(cells))]
+    emit("dlpmatrix", group, {"coords": coords, "cells": cells}, tab.outputs(entries))
+    forget_intervals()
+
+
+def dlp_pair_case(group, coords, cells):
+    """A mesh of two elements: the entries that the pair enters, K(0, q) for
+    the nodes q of the second element and K(1, q) for those of the first."""
+    nodes = [[v - 1 for v in c] for c in cells]
+    entries = sorted({(0, q) for q in nodes[1]} | {(1, q) for q in nodes[0]},
+                     key=lambda e: (e[1], e[0]))
+    dlpmatrix_case(group, coords, cells, entries)
+
+
+def apart(pts):
+    """Two elements that neither cross nor touch."""
+    return not segments_cross(*pts) and fdist_segments(*pts) > 0
+
+
+def star_polygon(n, rmin):
+    """n vertices counter-clockwise around the origin, at jittered angles (every
+    gap below 2 pi/3, so the origin sees every element) and random radii rmin
+    to 1: irregular and, for small rmin, mostly non-convex."""
+    th0 = R.uniform(0, 2 * math.pi)
+    return [add((0.0, 0.0), (R.uniform(rmin, 1.0),
+                             unit(th0 + (k + R.uniform(-0.3, 0.3)) * 2 * math.pi / n)))
+            for k in range(n)]
+
+
+L_SHAPE = [(0.0, 0.0), (1.0, 0.0), (1.0, 0.5), (0.5, 0.5), (0.5, 1.0), (0.0, 1.0)]
+
+
+def dlpmatrix_groups():
+    reseed(1)
+    for c in range(12):
+        while True:
+            pts = pair_nearly_parallel()
+            if apart(pts):
+                break
+        dlp_pair_case("nearly_parallel", pts, [(1, 2), (3, 4)])
+    for c in range(12):
+        dlp_pair_case("unequal_lengths", pair_unequal(), [(1, 2), (3, 4)])
+    for c in range(16):
+        dlp_pair_case("touching_angle", *touching_pair(c))
+    for c in range(8):
+        dlp_pair_case("in_line", *in_line_pair(c))
+    for coords, cells in identical_pairs():
+        dlpmatrix_case("identical", coords, cells)
+    for c in range(16):
+        dlp_pair_case("general", pair_general(), [(1, 2), (3, 4)])
+    for c in range(8):
+        dlp_pair_case("far", pair_far(), [(1, 2), (3, 4)])
+    # A zero-length element beside a regular one, one between coincident
+    # nodes, and a closed square carrying both.
+    dlpmatrix_case("zero_length", [(0.0, 0.0), (1.0, 0.0), (0.5, 0.5)], [(1, 2), (3, 3)])
+    dlpmatrix_case("zero_length", [(0.0, 0.0), (1.0, 0.0), (1.0, 1.0), (1.0, 1.0)],
+                   [(1, 2), (2, 3), (3, 4)])
+    dlpmatrix_case("zero_length", [(2.0, 3.0)] * 3, [(1, 2), (2, 3)])
+    dlpmatrix_case("zero_length", SQUARE + [SQUARE[1]], SQUARE_ELEMENTS + [(2, 2), (2, 5)],
+                   closed=True)
+    # Whole matrices of closed polygons, every row summing to -|E_i|/2.
+    for shape in (SQUARE, L_SHAPE, star_polygon(7, 0.3), star_polygon(12, 0.5)):
+        coords = transform(shape, *random_placement())
+        dlpmatrix_case("polygon", coords, closed_polygon(coords), closed=True)
+
+
+def dlpgrad_case(group, coords, cells, gh, points):
+    emit("dlpgradfield", group, {"coords": coords, "cells": cells, "dens": gh, "points": points},
+         dlpgrad_outputs(coords, cells, gh, points))
+    forget_intervals()
+
+
+def dlpgradfield_groups():
+    reseed(2)
+    groups = [("interior", 25, point_interior), ("near_end", 25, point_near_end),
+              ("beyond_end_near_line", 12, point_beyond_near_line), ("far", 8, point_far)]
+    for group, ncases, make in groups:
+        for c in range(ncases):
+            A, B = random_element()
+            dlpgrad_case(group, [A, B], [(1, 2)], [R.uniform(-2, 2) for _ in range(2)],
+                         [make(A, B) for _ in range(4)])
+    # Closed polygons: points beside the elements and near the corners, one
+    # well inside and one outside.
+    for rep in range(7):
+        if rep < 3:
+            shape, centre, rin = SQUARE, (0.5, 0.5), 0.4
+        else:
+            shape, centre, rin = star_polygon(R.randrange(5, 10), 0.4), (0.0, 0.0), 0.15
+        placement = random_placement()
+        coords = transform(shape, *placement)
+        cells = closed_polygon(coords)
+        gh = [p[0] ** 2 - p[1] ** 2 for p in shape] if rep < 3 else \
+            [R.uniform(-2, 2) for _ in coords]
+        extra = [add(centre, (rin * R.random(), unit(R.uniform(0, 2 * math.pi)))),
+                 add(centre, (logu(0.3, 1), unit(R.uniform(0, 2 * math.pi))))]
+        points = points_near_polygon(coords, cells, 5) + transform(extra, *placement)
+        dlpgrad_case("polygon", coords, cells, gh, points)
+    for rep in range(10):
+        alpha = logu(-6, -0.5)
+        coords, cells = wedge(alpha, (1.0, logu(-1, 1)))
+        dlpgrad_case("acute_corner", coords, cells, [R.uniform(-2, 2) for _ in coords],
+                     wedge_points(coords, alpha, 4))
+    # A zero-length element ([2 2]) and one between coincident nodes (2 and 5).
+    coords = SQUARE + [SQUARE[1]]
+    dlpgrad_case("zero_length", coords, SQUARE_ELEMENTS + [(2, 2), (2, 5)],
+                 [p[0] ** 2 - p[1] ** 2 + 0.5 for p in coords],
+                 [(0.37, 1e-7), (0.37, -1e-7), (0.5, 0.5), (1.0 + 1e-9, 1e-9), (2.0, 2.0),
+                  (1.0 - 1e-6, 0.5)])
+    dlpgrad_case("zero_length", [(1.0, 2.0)] * 3, [(1, 2), (2, 3)], [1.0] * 3, [(0.5, 0.5)])
 
 
 # ------------------------------------------------------------------- output
@@ -1394,6 +1930,7 @@ def write(path):
 def main():
     start = time.time()
     check_fan()
+    check_dlp_derivatives()
     steps = [("slpfield", lambda: (single_element_groups("slpfield"), polygon_groups("slpfield"),
                                    field_reproducers("slpfield"))),
              ("dlpfield", lambda: (single_element_groups("dlpfield"), polygon_groups("dlpfield"),
@@ -1403,7 +1940,9 @@ def main():
              ("hypfield", lambda: (hyp_groups(), field_reproducers("hypfield"))),
              ("domfield", dom_groups),
              ("matrices", matrix_groups),
-             ("far polygons", far_polygons)]
+             ("far polygons", far_polygons),
+             ("dlpmatrix", dlpmatrix_groups),
+             ("dlpgradfield", dlpgradfield_groups)]
     for name, step in steps:
         before = len(CASES)
         t0 = time.time()

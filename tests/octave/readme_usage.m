@@ -13,12 +13,16 @@ function readme_usage (readme)
   catch err
     error ("readme_usage: the usage block of %s fails: %s", readme, err.message);
   end
-  % Its comments: u ~ x(:,1) (a Galerkin solution of 128 elements, about
-  % 1e-5 off), du = 0.5, W*ones at rounding level, Wg ~ cos(theta)/2 up to
-  % O(1/n), S printed as -0.1703, the identifier of a bad vertex number.
+  % Its comments: K 1 = -L/2 at rounding level; u = x(:,1), du = 0.5 and
+  % gradu = [1 0] to rounding (the Galerkin solution is exact for a linear
+  % u; values of size 1 from sums of 128 terms: 1e-12); W*ones at rounding
+  % level, Wg ~ cos(theta)/2 up to O(1/n), S printed as -0.1703, the
+  % identifier of a bad vertex number.
   theta = atan2 (v.xb(:,2), v.xb(:,1));
-  checks = {"u ~ x(:,1)", max(abs(v.u - v.x(:,1))), 1e-4;
-            "du = 0.5", max(abs(v.du - 0.5)), 1e-3;
+  checks = {"norm(K*ones(n,1) + L/2) at rounding level", norm(v.K * ones(v.n, 1) + v.L / 2), 1e-14;
+            "u = x(:,1)", max(abs(v.u - v.x(:,1))), 1e-12;
+            "du = 0.5", max(abs(v.du - 0.5)), 1e-12;
+            "gradu = [1 0]", max(max(abs(v.gradu - [1 0]))), 1e-12;
             "norm(W*ones(n,1)) at rounding level", norm(v.W * ones(v.n, 1)), 1e-12;
             "Wg ~ cos(theta)/2", max(abs(v.Wg - cos(theta) / 2)), 1 / v.n;
             "S = -0.1703", abs(v.S + 0.1703), 5e-5;
@@ -36,6 +40,6 @@ function v = run_block (code)
   % Runs the block in a workspace of its own (its output is not shown) and
   % returns the variables the checks read.
   evalc (code);
-  v = struct ("u", u, "x", x, "du", du, "W", W, "n", n, "Wg", Wg, "xb", A + (B - A) / 3, "S", S, ...
-              "id", err.identifier);
+  v = struct ("K", K, "L", L, "u", u, "x", x, "du", du, "gradu", gradu, "W", W, "n", n, "Wg", Wg, ...
+              "xb", A + (B - A) / 3, "S", S, "id", err.identifier);
 end

@@ -1,4 +1,4 @@
-% Input safety of all seven modules, from one table: every argument read as
+% Input safety of all nine modules, from one table: every argument read as
 % data refuses other classes than double, vertex numbers other classes than
 % double and the integer classes; every matrix whose columns 2 (or 3) are
 % read refuses fewer columns, every vertex number must name a row of the
@@ -35,10 +35,10 @@ function e = class_error (name, arg, indices, cls)
 end
 
 % A unit square running counter-clockwise. slpfield and tdlfield get three of
-% its elements (nE = 3 < nC = 4 entries in the density); dlpfield reads gh at
-% the largest vertex number used (4), below the five rows of its coordinates;
-% domfield reads f once per triangle. hypfield's points lie on elements, so
-% it warns about none.
+% its elements (nE = 3 < nC = 4 entries in the density); dlpfield and
+% dlpgradfield read gh at the largest vertex number used (4), below the five
+% rows of their coordinates; domfield reads f once per triangle. hypfield's
+% points lie on elements and dlpgradfield's off them, so neither warns.
 sq = [0 0; 1 0; 1 1; 0 1];
 sqe = [1 2; 2 3; 3 4; 4 1];
 pts = [0.5 2; -1 0.3];
@@ -48,6 +48,8 @@ modules = [
          [2 2 0 2], 2, 1, at2, 3, 3, true)
   module(@dlpfield, {[sq; 9 9], sqe(1:3,:), [1; 2; 3; 4], pts}, {"coordinates", "elements", "gh", "x"}, ...
          [2 2 0 2], 2, 1, at2, 3, 4, true)
+  module(@dlpgradfield, {[sq; 9 9], sqe(1:3,:), [1; 2; 3; 4], pts}, {"coordinates", "elements", "gh", "x"}, ...
+         [2 2 0 2], 2, 1, at2, 3, 4, true)
   module(@tdlfield, {sq, sqe(1:3,:), [1; 2; 3], pts, [1 0; 0.6 0.8]}, ...
          {"coordinates", "elements", "gh", "x", "n_x"}, [2 2 0 2 2], 2, 1, at2, 3, 3, true)
   module(@hypfield, {sq, sqe, [1; 2; 3; 4], [0.5 0; 1 0.25], [0 -1; 1 0]}, ...
@@ -56,6 +58,7 @@ modules = [
          [2 3 0 2], 2, 1, [2 3; 1 1; 2 2; 1 3], 3, 2, false)
   module(@slpmatrix, {sq, sqe}, {"coordinates", "elements"}, [2 2], 2, 1, [4 2; 1 1; 2 1], 0, 0, true)
   module(@hypmatrix, {sq, sqe}, {"coordinates", "elements"}, [2 2], 2, 1, [4 2; 1 1; 2 1], 0, 0, true)
+  module(@dlpmatrix, {sq, sqe}, {"coordinates", "elements"}, [2 2], 2, 1, [4 2; 1 1; 2 1], 0, 0, true)
 ];
 
 % Other classes of the same shape (shape matters where a module checks it

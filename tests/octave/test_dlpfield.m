@@ -128,11 +128,7 @@ expect_error (sprintf (eta_msg, -0.1), 1, @dlpfield, cc, ec, ones (64, 1), xc, -
 % ---- messages word for word --------------------------------------------------
 out_msg = "Invalid number of output arguments. Usage:\n  gx = dlpfield(coordinates,elements,gh,x)\n";
 in_msg = "Invalid number of input arguments. Usage:\n  gx = dlpfield(coordinates,elements,gh,x[,eta])\n";
-expect_error (sprintf (out_msg), 0, @dlpfield, c1, e1, [1; 1], x1);
-expect_error (sprintf (out_msg), 2, @dlpfield, c1, e1, [1; 1], x1);
-expect_error (sprintf (out_msg), 0, @dlpfield);  % output count is checked first
-expect_error (sprintf (in_msg), 1, @dlpfield, c1, e1, [1; 1]);
-expect_error (sprintf (in_msg), 1, @dlpfield, c1, e1, [1; 1], x1, 0.5, 1);
+expect_count_errors (@dlpfield, out_msg, in_msg, {c1, e1, [1; 1], x1});
 
 % ---- empty inputs ---------------------------------------------------------------
 if (! isequal (dlpfield (c1, zeros (0, 2), [], [0 1; 2 3]), [0; 0])), error ("nE = 0 must give zeros"); end

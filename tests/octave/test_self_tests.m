@@ -4,7 +4,8 @@
 % few and pass all of them.
 1;
 
-names = {"slpmatrix", "hypmatrix", "slpfield", "dlpfield", "tdlfield", "hypfield", "domfield"};
+names = {"slpmatrix", "hypmatrix", "dlpmatrix", "slpfield", "dlpfield", "tdlfield", "hypfield", ...
+         "domfield", "dlpgradfield"};
 for k = 1:numel (names)
   [passed, total] = test (names{k}, "quiet", stdout);
   if (total < 3 || passed != total)

@@ -89,12 +89,7 @@ end
 % ---- messages word for word --------------------------------------------------------
 out_msg = "Invalid number of output arguments. Use either\n  V = slpmatrix(coordinates,elements)\nor\n  V = slpmatrix(coordinates,elements,eta)\n";
 in_msg = "Invalid number of input arguments (%d). Use either\n  V = slpmatrix(coordinates, elements)\nor\n  V = slpmatrix(coordinates, elements, eta)\n";
-expect_error (sprintf (out_msg), 0, @slpmatrix, c, e);
-expect_error (sprintf (out_msg), 2, @slpmatrix, c, e);
-expect_error (sprintf (out_msg), 0, @slpmatrix);  % output count is checked first
-expect_error (sprintf (in_msg, 1), 1, @slpmatrix, c);
-expect_error (sprintf (in_msg, 0), 1, @slpmatrix);
-expect_error (sprintf (in_msg, 4), 1, @slpmatrix, c, e, 0.5, 1);
+expect_count_errors (@slpmatrix, out_msg, in_msg, {c, e});
 
 % ---- input checks beyond test_bad_input.m -------------------------------------------
 % Coordinates without rows: no vertex number is valid.

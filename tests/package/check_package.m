@@ -9,7 +9,8 @@ function check_package (tarball, modules)
   % self-tests of every module, and `demo bem2d_demo` runs the shipped demo,
   % which writes its plots into a folder of its own. Ends in error() on any
   % failure.
-  all_modules = {"slpmatrix", "hypmatrix", "slpfield", "dlpfield", "tdlfield", "hypfield", "domfield"};
+  all_modules = {"slpmatrix", "hypmatrix", "dlpmatrix", "slpfield", "dlpfield", "tdlfield", ...
+                 "hypfield", "domfield", "dlpgradfield"};
   missing = setdiff (all_modules, modules);
   if (! isempty (missing))
     error ("check_package: the build has no module %s", strjoin (missing, ", "));
@@ -93,6 +94,20 @@ function check_package (tarball, modules)
         if (abs (r + 0.574217522841 / (2*pi)) > 1e-12)
           error ("check_package: domfield differs from the known triangle integral");
         end
+      case "dlpmatrix"
+        % Each row sums to minus half the length of its element, 1/4 here.
+        r = dlpmatrix (coordinates, elements);
+        expect_finite (r, [nE nC], name);
+        if (max (abs (sum (r, 2) + 1/(2*m))) > 1e-14)
+          error ("check_package: dlpmatrix row sums differ from -|E_i|/2");
+        end
+      case "dlpgradfield"
+        % The double layer of 1 is -1 inside: its gradient vanishes.
+        r = dlpgradfield (coordinates, elements, ones (nC, 1), inside);
+        expect_finite (r, [2 2], name);
+        if (max (abs (r(:))) > 1e-13)
+          error ("check_package: dlpgradfield of 1 is not zero inside");
+        end
       otherwise
         error ("check_package: no check for module %s", name);
     end
@@ -115,10 +130,10 @@ function check_package (tarball, modules)
       end
     end
     report = evalc ('demo ("bem2d_demo")');
-    if (isempty (strfind (report, "4. Poisson problem")) || ! isempty (strfind (report, "failed")))
+    if (isempty (strfind (report, "5. Poisson problem")) || ! isempty (strfind (report, "failed")))
       error ("check_package: demo bem2d_demo does not run:\n%s", report);
     end
-    for png = {"convergence.png", "corner_flux.png", "corner_solution.png"}
+    for png = {"convergence.png", "corner_flux.png", "corner_solution.png", "corner_gradient.png"}
       if (! exist (fullfile (root, "bem2d_demo_output", png{1}), "file"))
         error ("check_package: the demo wrote no bem2d_demo_output/%s:\n%s", png{1}, report);
       end

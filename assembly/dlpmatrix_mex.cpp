@@ -1,0 +1,32 @@
+// K = dlpmatrix(coordinates, elements[, eta])
+#include "gateway.h"
+
+extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
+                                         const mxArray* prhs[]) {
+  const Module module = {"dlpmatrix", mexFunctionName()};
+  const char* name = module.name;
+  double eta = 0.5;
+  if (nlhs != 1) {
+    reportError(module, kDlpmatrixOutputCount, name, name);
+    return;
+  }
+  if (nrhs == 3) {
+    if (!checkEtaClass(module, prhs[2])) return;
+    eta = scalarOrDefault(prhs[2], 0.5);
+  } else if (nrhs != 2) {
+    reportError(module, kDlpmatrixInputCount, nrhs, name, name);
+    return;
+  }
+  if (!checkEtaNotNegative(module, eta)) return;
+
+  const mxArray* coordinates = prhs[0];
+  const mxArray* elements = prhs[1];
+  if (!checkBoundaryMesh(module, coordinates, elements)) return;
+  const int nC = rowCount(coordinates), nE = rowCount(elements);
+
+  mxArray* result = mxCreateDoubleMatrix(static_cast<mwSize>(nE), static_cast<mwSize>(nC), mxREAL);
+  double* out = mxGetPr(result);
+  runKernel(module, result, &plhs[0], [&](const RunOptions& options) {
+    return bem2d::dlpmatrix(hostMesh(coordinates, elements), eta, out, options);
+  });
+}

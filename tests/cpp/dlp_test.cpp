@@ -1,0 +1,157 @@
+// The double-layer matrix and the gradient of the double layer: row sums on
+// closed polygons, any number of threads and lanes, tiles, the pair integral
+// of touching elements by two routes, and the gradient against differences
+// of dlpfield and against a harmonic function.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "bem2d.h"
+#include "dlp_pair.h"
+#include "dlpfield.h"
+#include "dlpgradfield.h"
+#include "dlpmatrix.h"
+#include "panels.h"
+#include "polygon_mesh.h"
+#include "tdlfield.h"
+
+namespace {
+
+std::vector<double> dlp(const PolygonMesh& m, double eta, int threads = 0, int lanes = 0) {
+  std::vector<double> K(static_cast<size_t>(m.nE) * m.nC, -7);
+  RunOptions options;
+  options.threads = threads;
+  options.lanes = lanes;
+  EXPECT_TRUE(assembleDlp(K.data(), m.nC, m.nE, m.coordinates.data(), m.elements.data(), eta,
+                          options));
+  return K;
+}
+
+// On a closed polygon K 1 = -1/2 at every point of an element (the double
+// layer of 1 without jump term), so row i sums to -|E_i|/2, on every route
+// (eta = 0: every pair in closed form or on panels; 0.5: far pairs by the
+// tensor rule; -1: every pair sent to quadrature). Rows hold O(1) entries.
+TEST(Dlpmatrix, RowsSumToMinusHalfTheLength) {
+  for (int n : {12, 90}) {
+    const PolygonMesh m = polygonMesh(n, 1.3, 0.3);
+    for (double eta : {0.5, 0.0, -1.0}) {
+      const std::vector<double> K = dlp(m, eta);
+      for (int i = 0; i < n; ++i) {
+        double row = 0;
+        for (int q = 0; q < m.nC; ++q) row += K[i + static_cast<size_t>(q) * n];
+        EXPECT_NEAR(row, -0.5 * elementLength(m, i), 1e-14) << n << " " << eta << " " << i;
+      }
+    }
+  }
+}
+
+// Each row sums its pairs in a fixed order: the same bits for any number of
+// threads and when every thread is refused; lanes of 1, 4 and 8 doubles
+// differ by rounding; tiles equal the whole matrix bit for bit.
+TEST(Dlpmatrix, ThreadsLanesAndTiles) {
+  const PolygonMesh m = polygonMesh(61, 1, 0.1);
+  const std::vector<double> one = dlp(m, 0.5, 1);
+  for (int threads : {2, 3}) EXPECT_EQ(dlp(m, 0.5, threads), one);
+  for (int lanes : {1, 4, 8}) {
+    const std::vector<double> K = dlp(m, 0.5, 2, lanes);
+    EXPECT_LE(maxDiff(K, one), 1e-15 * maxAbs(one)) << lanes;
+    RunOptions options;
+    options.lanes = lanes;
+    const std::vector<std::int64_t> rows = {60, 3, 17, 3, 0}, cols = {5, 6, 7, 59, 0, 30};
+    std::vector<double> tile(rows.size() * cols.size());
+    const bem2d::Mesh mesh = {columnMajor(m.coordinates.data(), m.nC),
+                              {m.elements.data(), bem2d::IndexType::Float64, m.nE, 1, m.nE, 1}};
+    ASSERT_TRUE(bem2d::dlpmatrixTile(mesh, 0.5, rows.data(), rows.size(), cols.data(),
+                                     cols.size(), tile.data(), rows.size(), options));
+    for (size_t b = 0; b < cols.size(); ++b) {
+      for (size_t a = 0; a < rows.size(); ++a) {
+        EXPECT_EQ(tile[a + b * rows.size()], K[rows[a] + cols[b] * m.nE]) << lanes;
+      }
+    }
+  }
+}
+
+// Elements sharing a node: the closed form from the homogeneity of the kernel
+// against the panels along the first element, which reach the shared node
+// through ever smaller panels (a route that shares nothing with it but the
+// single closed forms): at angles from 1e-6 rad to nearly 2 pi, folded back,
+// in line, and very unequal lengths.
+TEST(DlpPair, TouchingPairsByTwoRoutes) {
+  const double cases[][4] = {{1, 0, 0.3, 0.7}, {1, 0, -0.2, 0.9}, {1, 0, 2, 1e-6}, {1, 0, 1, -1e-6},
+                             {1, 0, -3, 0.01}, {2, 1, 1e-6, 3e-7}, {1, 0, -1, 0}, {1, 0, 0.5, 0}};
+  for (const auto& c : cases) {
+    for (bool reversed : {false, true}) {
+      // S from O = (0, 0) to (c0, c1); T from O to (c2, c3), or back.
+      const double S[4] = {0, 0, c[0], c[1]};
+      const double T[4] = {reversed ? c[2] : 0, reversed ? c[3] : 0, reversed ? 0 : c[2],
+                           reversed ? 0 : c[3]};
+      double closed[2], panels[2];
+      dlpPairValues(S, T, closed);
+      const Segment t = segmentOf(T[0], T[1], T[2], T[3]);
+      outerIntegral<2>(
+          t, S, [&](double x1, double x2, double* v) { doubleLayerHats(t, viewFrom(t, x1, x2), v); },
+          panels);
+      for (int k = 0; k < 2; ++k) {
+        EXPECT_NEAR(closed[k], panels[k] / -6.283185307179586, 1e-15 * (1 + std::fabs(closed[k])))
+            << c[2] << " " << c[3] << " " << reversed << " " << k;
+      }
+    }
+  }
+}
+
+// The gradient against central differences of dlpfield (step 1e-5: error
+// about 1e-10 of the values, which are O(1) here), and, through the
+// representation u = V phi - K g, against the gradient a of u = a.x + b, whose
+// trace is linear on every element and whose normal derivative is constant
+// on each: exact to rounding.
+TEST(Dlpgradfield, DifferencesAndHarmonicFunction) {
+  const PolygonMesh m = polygonMesh(24, 1, 0.2);
+  const int n = m.nE;
+  std::vector<double> g(n), linear(n), phi(n);
+  const double a[2] = {0.7, -0.3};
+  for (int k = 0; k < n; ++k) {
+    const double x = m.coordinates[k], y = m.coordinates[k + n];
+    g[k] = x * x - y * y + 0.3 * x;
+    linear[k] = a[0] * x + a[1] * y + 0.2;
+    const int b = (k + 1) % n;
+    const double d1 = m.coordinates[b] - x, d2 = m.coordinates[b + n] - y;
+    const double L = std::hypot(d1, d2);
+    phi[k] = (a[0] * d2 - a[1] * d1) / L;  // a.n, n the direction turned clockwise
+  }
+  const double points[][2] = {{0.1, 0.2}, {-0.5, 0.3}, {0.2, -0.85}, {2.5, 0.4}, {-0.3, 1.6}};
+  const int nx = 5;
+  std::vector<double> x(2 * nx);
+  for (int i = 0; i < nx; ++i) {
+    x[i] = points[i][0];
+    x[i + nx] = points[i][1];
+  }
+  std::vector<double> G(2 * nx), L(2 * nx);
+  ASSERT_TRUE(dlpgradfieldKernel(G.data(), n, n, m.coordinates.data(), m.elements.data(), g.data(),
+                                 columnMajor(x.data(), nx), 0.5));
+  ASSERT_TRUE(dlpgradfieldKernel(L.data(), n, n, m.coordinates.data(), m.elements.data(),
+                                 linear.data(), columnMajor(x.data(), nx), 0.5));
+  const double h = 1e-5;
+  for (int i = 0; i < nx; ++i) {
+    for (int c = 0; c < 2; ++c) {
+      double plus[2] = {points[i][0], points[i][1]}, minus[2] = {points[i][0], points[i][1]};
+      plus[c] += h;
+      minus[c] -= h;
+      double up, down;
+      dlpfieldKernel(&up, n, n, m.coordinates.data(), m.elements.data(), g.data(),
+                     columnMajor(plus, 1), 0.5);
+      dlpfieldKernel(&down, n, n, m.coordinates.data(), m.elements.data(), g.data(),
+                     columnMajor(minus, 1), 0.5);
+      EXPECT_NEAR(G[i + c * nx], (up - down) / (2 * h), 1e-9) << i << " " << c;
+      // grad(V phi) in direction c by tdlfield, minus grad(K g).
+      const double dir[2] = {c == 0 ? 1.0 : 0.0, c == 1 ? 1.0 : 0.0};
+      double dv;
+      tdlfieldKernel(&dv, n, n, m.coordinates.data(), m.elements.data(), phi.data(),
+                     columnMajor(points[i], 1), columnMajor(dir, 1), 0.5);
+      const bool inside = i < 3;
+      EXPECT_NEAR(dv - L[i + c * nx], inside ? a[c] : 0.0, 1e-13) << i << " " << c;
+    }
+  }
+}
+
+}  // namespace
