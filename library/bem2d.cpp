@@ -125,6 +125,8 @@ bool hypfield(const Mesh& mesh, const double* gh, const Points& x, const Points&
                         warnings);
 }
 
+const char* dlpgradfieldWarningFormat() { return kDlpgradfieldOnBoundaryText; }
+
 const char* hypfieldWarningFormat(unsigned char code) {
   if (code == kHypfieldOffBoundary) return kHypfieldOffBoundaryText;
   if (code == kHypfieldAtVertex) return kHypfieldAtVertexText;

@@ -87,6 +87,8 @@ bool domfield(const Triangulation& mesh, const double* f, const Points& x, doubl
 // warnings (1 for a point on an element, whose row is NaN).
 bool dlpgradfield(const Mesh& mesh, const double* gh, const Points& x, double eta, double* out,
                   unsigned char* onBoundary = nullptr, const RunOptions& options = RunOptions());
+// The text of its warning for a point on the boundary, as hypfieldWarningFormat's.
+const char* dlpgradfieldWarningFormat();
 
 // The Galerkin matrices, column-major into out: V nE-by-nE, W nC-by-nC (out
 // must hold zeros for W), K nE-by-nC.
