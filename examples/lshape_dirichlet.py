@@ -6,9 +6,10 @@ elements of length h = 1/k (every element halved from one level to the
 next), as in part 1 of the Octave demo examples/bem2d_demo.m, whose tables
 this script prints with the same rates:
 
-  Symm's equation V phi = (1/2 + K) g for the flux phi = du/dn (Galerkin with
-  piecewise constants: slpmatrix, and dlpfield at boundary quadrature
-  points), then u = V phi - K g inside (slpfield, dlpfield), for
+  Symm's equation V phi = (1/2 + K) g for the flux phi = du/dn, Galerkin
+  with piecewise constants: V phi_h = (M/2 + K) g_h with V from slpmatrix, K
+  from dlpmatrix and the mass matrix M of hats against constants; then
+  u = V phi - K g inside (slpfield, dlpfield), for
     a) u = exp(x) sin(y), g_h the nodal interpolant or the L2 projection of g,
     b) u = r^(2/3) sin(2 theta/3), singular at the re-entrant corner.
 
@@ -51,11 +52,12 @@ def corner_u(x):
 
 class Mesh:
     """The boundary of Omega with elements of length 1/k, counter-clockwise;
-    the re-entrant corner (0,0) is node 0. Q holds quadrature points on every
-    element: el (element), s (parameter in (0,1)), x, n (outward normal), ds
-    (weights; those of an element sum to its length). The elements at a
-    corner get a composite rule graded geometrically towards it, since K g is
-    not smooth there; all others the 8-point Gauss-Legendre rule."""
+    the re-entrant corner (0,0) is node 0. V, K and M are its matrices of
+    Symm's equation. The quadrature points on every element, for the L2
+    projection and errors: el (element), s (parameter in (0,1)), x, n
+    (outward normal), ds (weights; those of an element sum to its length).
+    The elements at a corner get a composite rule graded geometrically
+    towards it, all others the 8-point Gauss-Legendre rule."""
 
     def __init__(self, k):
         self.k = k
@@ -70,6 +72,11 @@ class Mesh:
         A, B = self.c[self.e[:, 0]], self.c[self.e[:, 1]]
         self.L = np.linalg.norm(B - A, axis=1)
         self.V = bem2d.slpmatrix(self.c, self.e)
+        self.K = bem2d.dlpmatrix(self.c, self.e)
+        # M[i, q] = int_{E_i} psi_q ds: half the element's length at each end.
+        self.M = scipy.sparse.csr_matrix((np.r_[self.L, self.L] / 2,
+                                          (np.r_[np.arange(n), np.arange(n)], self.e.T.ravel())),
+                                         shape=(n, n))
 
         t, w = np.polynomial.legendre.leggauss(8)
         regular = ((t + 1) / 2, w / 2)
@@ -109,12 +116,10 @@ class Mesh:
         return scipy.sparse.linalg.spsolve(M, self.hat_integrals(gx))
 
     def symm_solve(self, gh):
-        """phi_h with V phi_h = b, b_j = int_{E_j} ((1/2) g_h + K g_h) ds; on
-        the boundary dlpfield adds no jump term, so it gives K there."""
-        gx = gh[self.e[self.el, 0]] * (1 - self.s) + gh[self.e[self.el, 1]] * self.s
-        b = np.bincount(self.el, (0.5 * gx + bem2d.dlpfield(self.c, self.e, gh, self.x)) * self.ds,
-                        len(self.e))
-        return scipy.linalg.solve(self.V, b, assume_a="sym")
+        """phi_h with V phi_h = (M/2 + K) gh: entry j of the right-hand side
+        is int_{E_j} ((1/2) g_h + K g_h) ds, which dlpmatrix integrates
+        exactly along every element."""
+        return scipy.linalg.solve(self.V, self.M @ gh / 2 + self.K @ gh, assume_a="sym")
 
     def potential(self, phi, gh, x):
         """u_h = V phi_h - K g_h at interior points."""
@@ -188,7 +193,7 @@ def main():
     print("elements of length h = 1/k, halved from level to level; rate = log2(error ratio).")
     meshes = [Mesh(k) for k in 2 ** np.arange(1, 8)]
     print("\n1. Dirichlet problem, Symm's equation V phi = (1/2 + K) g, u = V phi - K g")
-    print("   (slpmatrix, dlpfield at the boundary quadrature points, slpfield)")
+    print("   (slpmatrix, dlpmatrix with the mass matrix M: V phi = (M/2 + K) g; slpfield, dlpfield)")
     smooth = table("   a) u = exp(x) sin(y); max error of u_h at %d interior points, L2 error of"
                    " phi_h\n   u_h error with g_h the nodal interpolant (interpolant) or the L2"
                    " projection of g" % len(INTERIOR), ["interpolant", "projection", "phi L2"],

@@ -288,10 +288,14 @@ void run(const char* fn, int threads, Kernel&& kernel) {
   if (outcome == 2) raise(PyExc_MemoryError, kOutOfMemory.format, fn);
 }
 
-// One value per point, computed by kernel(out, options) as run() runs it.
+// One value per point (or `columns` values: a Fortran-order matrix), computed
+// by kernel(out, options) as run() runs it.
 template <class Kernel>
-py::array_t<double> perPoint(const char* fn, int threads, const Points& p, Kernel&& kernel) {
-  py::array_t<double> out(p.count);
+py::array perPoint(const char* fn, int threads, const Points& p, Kernel&& kernel,
+                   py::ssize_t columns = 1) {
+  py::array_t<double, py::array::f_style> out(columns == 1
+                                                  ? std::vector<py::ssize_t>{p.count}
+                                                  : std::vector<py::ssize_t>{p.count, columns});
   double* o = out.mutable_data();
   run(fn, threads, [&](const RunOptions& options) { return kernel(o, options); });
   return out;
@@ -299,8 +303,8 @@ py::array_t<double> perPoint(const char* fn, int threads, const Points& p, Kerne
 
 // ---- the modules -------------------------------------------------------------------
 
-py::array_t<double> slpfield(py::handle coordinates, py::handle elements, py::handle chi,
-                             py::handle z, py::handle etaArg, py::handle threadsArg) {
+py::array slpfield(py::handle coordinates, py::handle elements, py::handle chi, py::handle z,
+                   py::handle etaArg, py::handle threadsArg) {
   const char* fn = "slpfield";
   const double eta = etaArgument(fn, etaArg, true);
   const int threads = threadsArgument(fn, threadsArg);
@@ -316,8 +320,8 @@ py::array_t<double> slpfield(py::handle coordinates, py::handle elements, py::ha
   });
 }
 
-py::array_t<double> dlpfield(py::handle coordinates, py::handle elements, py::handle gh,
-                             py::handle x, py::handle etaArg, py::handle threadsArg) {
+py::array dlpfield(py::handle coordinates, py::handle elements, py::handle gh, py::handle x,
+                   py::handle etaArg, py::handle threadsArg) {
   const char* fn = "dlpfield";
   const double eta = etaArgument(fn, etaArg, true);
   const int threads = threadsArgument(fn, threadsArg);
@@ -341,9 +345,8 @@ void checkNormalsCount(const char* fn, const py::array& x, const py::array& n_x)
   }
 }
 
-py::array_t<double> tdlfield(py::handle coordinates, py::handle elements, py::handle gh,
-                             py::handle x, py::handle n_x, py::handle etaArg,
-                             py::handle threadsArg) {
+py::array tdlfield(py::handle coordinates, py::handle elements, py::handle gh, py::handle x,
+                   py::handle n_x, py::handle etaArg, py::handle threadsArg) {
   const char* fn = "tdlfield";
   const double eta = etaArgument(fn, etaArg, true);
   const int threads = threadsArgument(fn, threadsArg);
@@ -361,11 +364,13 @@ py::array_t<double> tdlfield(py::handle coordinates, py::handle elements, py::ha
   });
 }
 
-// hypfield's warnings as RuntimeWarning, one per point, numbered from
-// `first` (the position of the points in a larger set, for Dask's chunks).
-void warnPoints(const std::vector<unsigned char>& codes, const Points& x, long long first) {
+// A module's warnings as RuntimeWarning, one per point whose code is not 0,
+// with the text textOf(code) gives; numbered from `first` (the position of
+// the points in a larger set, for Dask's chunks).
+void warnPoints(const std::vector<unsigned char>& codes, const Points& x, long long first,
+                const char* (*textOf)(unsigned char)) {
   for (std::ptrdiff_t i = 0; i < x.count; ++i) {
-    const char* format = bem2d::hypfieldWarningFormat(codes[static_cast<size_t>(i)]);
+    const char* format = textOf(codes[static_cast<size_t>(i)]);
     if (format == nullptr) continue;
     char text[256];
     std::snprintf(text, sizeof text, format, x.x(i), x.y(i), first + i);
@@ -374,9 +379,8 @@ void warnPoints(const std::vector<unsigned char>& codes, const Points& x, long l
   }
 }
 
-py::array_t<double> hypfield(py::handle coordinates, py::handle elements, py::handle gh,
-                             py::handle x, py::handle n_x, py::handle etaArg, py::handle threadsArg,
-                             long long first) {
+py::array hypfield(py::handle coordinates, py::handle elements, py::handle gh, py::handle x,
+                   py::handle n_x, py::handle etaArg, py::handle threadsArg, long long first) {
   const char* fn = "hypfield";
   const double eta = etaArgument(fn, etaArg, true);
   const int threads = threadsArgument(fn, threadsArg);
@@ -399,12 +403,37 @@ py::array_t<double> hypfield(py::handle coordinates, py::handle elements, py::ha
   auto out = perPoint(fn, threads, p, [&](double* o, const RunOptions& options) {
     return bem2d::hypfield(mesh, values.data(), p, q, eta, o, codes.data(), options);
   });
-  warnPoints(codes, p, first);
+  warnPoints(codes, p, first, bem2d::hypfieldWarningFormat);
   return out;
 }
 
-py::array_t<double> domfield(py::handle vertices, py::handle volumes, py::handle f, py::handle x,
-                             py::handle threadsArg) {
+py::array dlpgradfield(py::handle coordinates, py::handle elements, py::handle gh, py::handle x,
+                       py::handle etaArg, py::handle threadsArg, long long first) {
+  const char* fn = "dlpgradfield";
+  const double eta = etaArgument(fn, etaArg, true);
+  const int threads = threadsArgument(fn, threadsArg);
+  const MeshArrays m = meshArguments(fn, coordinates, elements);
+  const auto density = densityArgument(fn, gh, "gh");
+  const py::array points = matrixArgument(fn, x, "x", 2);
+  // As dlpfield: gh must reach the largest node number that elements uses.
+  checkEntryCount(fn, density, "gh", checkMesh(fn, m));
+  const bem2d::Mesh mesh = m.mesh();
+  const Points p = pointsOf(points);
+  std::vector<unsigned char> onBoundary(static_cast<size_t>(p.count));
+  auto out = perPoint(
+      fn, threads, p,
+      [&](double* o, const RunOptions& options) {
+        return bem2d::dlpgradfield(mesh, density.data(), p, eta, o, onBoundary.data(), options);
+      },
+      2);
+  warnPoints(onBoundary, p, first, [](unsigned char code) {
+    return code ? bem2d::dlpgradfieldWarningFormat() : nullptr;
+  });
+  return out;
+}
+
+py::array domfield(py::handle vertices, py::handle volumes, py::handle f, py::handle x,
+                   py::handle threadsArg) {
   const char* fn = "domfield";
   const int threads = threadsArgument(fn, threadsArg);
   const py::array v = matrixArgument(fn, vertices, "vertices", 2);
@@ -435,14 +464,13 @@ bool zeroed(double* o, std::int64_t size, const RunOptions& options) {
   });
 }
 
-// The two matrices: V, one row per element, whose eta must not be negative,
-// and W, one row per node, whose eta is not checked (a negative one sends
-// every pair to quadrature).
+// The three matrices by what their rows and columns number: V elements by
+// elements, K elements by nodes, W nodes by nodes. eta must not be negative
+// but for W, where a negative one sends every pair to quadrature.
 struct MatrixKind {
-  bool byElement;
-  const char* numberName;  // what its index sets number
+  bool rowsByElement, colsByElement, etaNotNegative;
 };
-constexpr MatrixKind kV = {true, "an element"}, kW = {false, "a node"};
+constexpr MatrixKind kV = {true, true, true}, kK = {true, false, true}, kW = {false, false, false};
 
 // A matrix call: eta, threads and the mesh checked, then `shape` (which may
 // check more) gives the result's rows and columns, and fill(mesh, eta, out,
@@ -450,12 +478,12 @@ constexpr MatrixKind kV = {true, "an element"}, kW = {false, "a node"};
 template <class Shape, class Fill>
 Matrix matrixCall(const char* fn, MatrixKind kind, py::handle coordinates, py::handle elements,
                   py::handle etaArg, py::handle threadsArg, Shape&& shape, Fill&& fill) {
-  const double eta = etaArgument(fn, etaArg, kind.byElement);
+  const double eta = etaArgument(fn, etaArg, kind.etaNotNegative);
   const int threads = threadsArgument(fn, threadsArg);
   const MeshArrays m = meshArguments(fn, coordinates, elements);
   checkMesh(fn, m);
-  const std::ptrdiff_t order = kind.byElement ? m.count() : m.nodes();
-  Matrix out(shape(order));
+  Matrix out(shape(kind.rowsByElement ? m.count() : m.nodes(),
+                   kind.colsByElement ? m.count() : m.nodes()));
   double* o = out.mutable_data();
   const std::int64_t size = out.size();
   const bem2d::Mesh mesh = m.mesh();
@@ -468,19 +496,30 @@ Matrix matrixCall(const char* fn, MatrixKind kind, py::handle coordinates, py::h
 Matrix slpmatrix(py::handle coordinates, py::handle elements, py::handle eta, py::handle threads) {
   return matrixCall(
       "slpmatrix", kV, coordinates, elements, eta, threads,
-      [](std::ptrdiff_t n) {
-        return std::vector<py::ssize_t>{n, n};
+      [](std::ptrdiff_t rows, std::ptrdiff_t cols) {
+        return std::vector<py::ssize_t>{rows, cols};
       },
       [](const bem2d::Mesh& mesh, double eta, double* o, const RunOptions& options) {
         return bem2d::slpmatrix(mesh, eta, o, options);
       });
 }
 
+Matrix dlpmatrix(py::handle coordinates, py::handle elements, py::handle eta, py::handle threads) {
+  return matrixCall(
+      "dlpmatrix", kK, coordinates, elements, eta, threads,
+      [](std::ptrdiff_t rows, std::ptrdiff_t cols) {
+        return std::vector<py::ssize_t>{rows, cols};
+      },
+      [](const bem2d::Mesh& mesh, double eta, double* o, const RunOptions& options) {
+        return bem2d::dlpmatrix(mesh, eta, o, options);
+      });
+}
+
 Matrix hypmatrix(py::handle coordinates, py::handle elements, py::handle eta, py::handle threads) {
   return matrixCall(
       "hypmatrix", kW, coordinates, elements, eta, threads,
-      [](std::ptrdiff_t n) {
-        return std::vector<py::ssize_t>{n, n};
+      [](std::ptrdiff_t rows, std::ptrdiff_t cols) {
+        return std::vector<py::ssize_t>{rows, cols};
       },
       [](const bem2d::Mesh& mesh, double eta, double* o, const RunOptions& options) {
         return bem2d::hypmatrix(mesh, eta, o, options);
@@ -522,9 +561,9 @@ Matrix tile(const char* fn, MatrixKind kind, py::handle coordinates, py::handle 
   py::array_t<std::int64_t> rows, cols;
   return matrixCall(
       fn, kind, coordinates, elements, eta, threads,
-      [&](std::ptrdiff_t n) {
-        rows = indexSet(fn, rowsArg, "rows", n, kind.numberName);
-        cols = indexSet(fn, colsArg, "cols", n, kind.numberName);
+      [&](std::ptrdiff_t nRows, std::ptrdiff_t nCols) {
+        rows = indexSet(fn, rowsArg, "rows", nRows, kind.rowsByElement ? "an element" : "a node");
+        cols = indexSet(fn, colsArg, "cols", nCols, kind.colsByElement ? "an element" : "a node");
         return std::vector<py::ssize_t>{rows.shape(0), cols.shape(0)};
       },
       [&](const bem2d::Mesh& mesh, double eta, double* o, const RunOptions& options) {
@@ -539,6 +578,12 @@ Matrix slpmatrixTile(py::handle coordinates, py::handle elements, py::handle row
                      py::handle eta, py::handle threads) {
   return tile("slpmatrix_tile", kV, coordinates, elements, rows, cols, eta, threads,
               bem2d::slpmatrixTile);
+}
+
+Matrix dlpmatrixTile(py::handle coordinates, py::handle elements, py::handle rows, py::handle cols,
+                     py::handle eta, py::handle threads) {
+  return tile("dlpmatrix_tile", kK, coordinates, elements, rows, cols, eta, threads,
+              bem2d::dlpmatrixTile);
 }
 
 Matrix hypmatrixTile(py::handle coordinates, py::handle elements, py::handle rows, py::handle cols,
@@ -564,6 +609,11 @@ PYBIND11_MODULE(_core, m) {
         arg("eta"), arg("threads"), arg("first") = 0);
   m.def("domfield", &domfield, arg("vertices"), arg("volumes"), arg("f"), arg("x"), arg("threads"));
   m.def("slpmatrix", &slpmatrix, arg("coordinates"), arg("elements"), arg("eta"), arg("threads"));
+  m.def("dlpmatrix", &dlpmatrix, arg("coordinates"), arg("elements"), arg("eta"), arg("threads"));
+  m.def("dlpmatrix_tile", &dlpmatrixTile, arg("coordinates"), arg("elements"), arg("rows"),
+        arg("cols"), arg("eta"), arg("threads"));
+  m.def("dlpgradfield", &dlpgradfield, arg("coordinates"), arg("elements"), arg("gh"), arg("x"),
+        arg("eta"), arg("threads"), arg("first") = 0);
   m.def("hypmatrix", &hypmatrix, arg("coordinates"), arg("elements"), arg("eta"), arg("threads"));
   m.def("slpmatrix_tile", &slpmatrixTile, arg("coordinates"), arg("elements"), arg("rows"),
         arg("cols"), arg("eta"), arg("threads"));

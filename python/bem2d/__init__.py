@@ -12,11 +12,14 @@ value per element) or continuous piecewise linear (one value per node).
 function                                               result
 =====================================================  ==========================
 ``slpmatrix(coordinates, elements, eta=0.5)``          V, nE-by-nE
+``dlpmatrix(coordinates, elements, eta=0.5)``          K, nE-by-nC
 ``hypmatrix(coordinates, elements, eta=0.5)``          W, nC-by-nC
 ``slpmatrix_tile(coordinates, elements, rows, cols)``  V[rows][:, cols]
+``dlpmatrix_tile(coordinates, elements, rows, cols)``  K[rows][:, cols]
 ``hypmatrix_tile(coordinates, elements, rows, cols)``  W[rows][:, cols]
 ``slpfield(coordinates, elements, chi, z, eta=0.5)``   (V chi)(z)
 ``dlpfield(coordinates, elements, gh, x, eta=0.5)``    (K g)(x)
+``dlpgradfield(coordinates, elements, gh, x, eta)``    grad (K g)(x) off the boundary
 ``tdlfield(coordinates, elements, gh, x, n_x, eta)``   (K' phi)(x) along n_x
 ``hypfield(coordinates, elements, gh, x, n_x, eta)``   (W g)(x) on the boundary
 ``domfield(vertices, volumes, f, x)``                  (N f)(x), Newton potential
@@ -35,8 +38,9 @@ import numpy as _np
 
 from . import _core
 
-__all__ = ["slpmatrix", "hypmatrix", "slpmatrix_tile", "hypmatrix_tile", "slpfield",
-           "dlpfield", "tdlfield", "hypfield", "domfield"]
+__all__ = ["slpmatrix", "dlpmatrix", "hypmatrix", "slpmatrix_tile", "dlpmatrix_tile",
+           "hypmatrix_tile", "slpfield", "dlpfield", "dlpgradfield", "tdlfield", "hypfield",
+           "domfield"]
 
 # Paragraphs that several docstrings share, filled in by _documented.
 _PARTS = {
@@ -165,6 +169,73 @@ def slpmatrix(coordinates, elements, eta=0.5, *, threads=None):
 
 
 @_documented
+def dlpmatrix(coordinates, elements, eta=0.5, *, threads=None):
+    """Double-layer Galerkin matrix, piecewise constants against hats.
+
+    The dense nE-by-nC matrix of the double-layer operator tested with the
+    piecewise-constant functions (one per element) and applied to the hat
+    functions psi_q (one per node)::
+
+        K[i, q] = int_{{E_i}} (K psi_q)(x) ds_x,
+        (K g)(x) = -(1/(2 pi)) int ((y - x).n_y) / |y - x|^2 g(y) ds_y
+
+    with K as dlpfield computes it: no jump term, so on a closed boundary it
+    is the boundary operator, and each row of K sums to -|E_i|/2 there. With
+    the mass matrix M[i, q] = int_{{E_i}} psi_q ds, Symm's equation for the
+    Dirichlet problem reads V phi = (M/2 + K) g.
+
+    Parameters
+    ----------
+{mesh}
+        Its normal is its direction turned clockwise, outward for a
+        counter-clockwise boundary.
+{eta}
+{threads}
+
+    Returns
+    -------
+    K : ndarray of float64, shape (nE, nC), Fortran order
+        A node that no element uses has a zero column.
+
+    Notes
+    -----
+    How eta is used: for elements i and j, with h the length of the shorter
+    and dist the distance between the two segments, the pair may be
+    integrated by quadrature when eta != 0 and eta h < dist: by the power
+    series of the kernel about both midpoints when the elements are small
+    against the distance of their midpoints (at least twice the sum of their
+    lengths), terms until the remainder is below 1e-17. Every other pair is
+    integrated in closed form: elements sharing a node from the homogeneity
+    of the kernel about the shared node, the others by the closed form over
+    element j integrated along element i on 16-point panels refined toward
+    the ends of j. Both routes are exact to rounding, so eta trades only
+    speed; eta = 0 and a NaN eta give the closed form for every pair. A
+    zero-length element adds 0.
+
+{run}
+
+    Raises
+    ------
+{raises}
+
+    Examples
+    --------
+    On a closed counter-clockwise polygon each row sums to minus half its
+    element's length (K 1 = -1/2 on the boundary):
+
+    >>> import numpy as np, bem2d
+    >>> n = 64; t = 2 * np.pi * np.arange(n) / n
+    >>> coordinates = np.column_stack([np.cos(t), np.sin(t)])
+    >>> elements = np.column_stack([np.arange(n), (np.arange(n) + 1) % n])
+    >>> K = bem2d.dlpmatrix(coordinates, elements)
+    >>> L = 2 * np.sin(np.pi / n)
+    >>> K.shape, bool(np.abs(K.sum(axis=1) + L / 2).max() < 1e-14)
+    ((64, 64), True)
+    """
+    return _core.dlpmatrix(coordinates, elements, eta, threads)
+
+
+@_documented
 def hypmatrix(coordinates, elements, eta=0.5, *, threads=None):
     """Hypersingular Galerkin matrix for continuous piecewise-linear functions.
 
@@ -262,7 +333,7 @@ _TILE = """The entries {M}[rows[a], cols[b]] of the {kind} matrix.
     ----------
 {mesh}
     rows, cols : 1-d ndarray of any integer dtype, list, range or slice
-        {Numbers} numbers (0 to {n}-1) in any order, repeats allowed.
+        {numbers}, in any order, repeats allowed.
     eta : float, default 0.5
         As for {whole}.
 {threads}
@@ -275,7 +346,7 @@ _TILE = """The entries {M}[rows[a], cols[b]] of the {kind} matrix.
     ------
     TypeError, ValueError
         rows or cols of another type (TypeError) or dimension, or with a
-        number outside 0..{n}-1 (ValueError).
+        number outside their range (ValueError).
 {raises}
 
     Examples
@@ -297,23 +368,34 @@ def _tile_documented(**names):
     return document
 
 
-def _tile(tile, coordinates, elements, rows, cols, count, eta, threads):
-    return tile(coordinates, elements, _index_set(rows, count), _index_set(cols, count), eta,
-                threads)
+def _tile(tile, coordinates, elements, rows, row_count, cols, col_count, eta, threads):
+    return tile(coordinates, elements, _index_set(rows, row_count), _index_set(cols, col_count),
+                eta, threads)
 
 
-@_tile_documented(M="V", kind="single-layer", whole="slpmatrix", Numbers="Element", n="nE",
-                  note="")
+@_tile_documented(M="V", kind="single-layer", whole="slpmatrix",
+                  numbers="Element numbers (0 to nE-1)", note="")
 def slpmatrix_tile(coordinates, elements, rows, cols, eta=0.5, *, threads=None):
-    return _tile(_core.slpmatrix_tile, coordinates, elements, rows, cols, _rows(elements), eta,
+    count = _rows(elements)
+    return _tile(_core.slpmatrix_tile, coordinates, elements, rows, count, cols, count, eta,
                  threads)
 
 
-@_tile_documented(M="W", kind="hypersingular", whole="hypmatrix", Numbers="Node", n="nC",
+@_tile_documented(M="K", kind="double-layer", whole="dlpmatrix",
+                  numbers="Element numbers (0 to nE-1) in rows, node numbers (0 to nC-1) in cols",
+                  note="")
+def dlpmatrix_tile(coordinates, elements, rows, cols, eta=0.5, *, threads=None):
+    return _tile(_core.dlpmatrix_tile, coordinates, elements, rows, _rows(elements), cols,
+                 _rows(coordinates), eta, threads)
+
+
+@_tile_documented(M="W", kind="hypersingular", whole="hypmatrix",
+                  numbers="Node numbers (0 to nC-1)",
                   note=" Each entry sums its element\n    pairs in the order in which the whole"
                        " matrix adds them.")
 def hypmatrix_tile(coordinates, elements, rows, cols, eta=0.5, *, threads=None):
-    return _tile(_core.hypmatrix_tile, coordinates, elements, rows, cols, _rows(coordinates), eta,
+    count = _rows(coordinates)
+    return _tile(_core.hypmatrix_tile, coordinates, elements, rows, count, cols, count, eta,
                  threads)
 
 
@@ -436,6 +518,78 @@ def dlpfield(coordinates, elements, gh, x, eta=0.5, *, threads=None):
     array([-1. ,  0. , -0.5])
     """
     return _core.dlpfield(coordinates, elements, gh, x, eta, threads)
+
+
+@_documented
+def dlpgradfield(coordinates, elements, gh, x, eta=0.5, *, threads=None):
+    """Gradient of the double-layer potential at points off the boundary.
+
+    At the points x, for the function g that is linear on every element and
+    takes the value gh[k] at node k (as dlpfield)::
+
+        values[i] = grad (K g)(x[i]),
+        (K g)(x) = -(1/(2 pi)) int ((y - x).n_y) / |y - x|^2 g(y) ds_y
+
+    Together with tdlfield, which gives the derivative of the single layer in
+    a direction (the directions (1, 0) and (0, 1) give its gradient), it
+    yields the gradient of u = V phi - K g inside a domain: the flux of a
+    computed solution.
+
+    Parameters
+    ----------
+{mesh}
+    gh : ndarray of float64
+        gh[k] = g at node k (any shape, read in the order of ravel()); it must
+        reach the largest node number that elements uses.
+    x : ndarray of float64, shape (nx, 2)
+        The points, off the boundary.
+{eta}
+{threads}
+
+    Returns
+    -------
+    values : ndarray of float64, shape (nx, 2), Fortran order
+        The two partial derivatives at each point; NaN in both columns for a
+        point on an element (within 1e-12 element lengths plus a few rounding
+        units of its coordinates).
+
+    Warns
+    -----
+    RuntimeWarning
+        One per point on an element: "The evaluation point (x1,x2) lies on
+        the boundary! The i-th row of the return matrix is set to NaN!", i
+        counting from 0.
+
+    Notes
+    -----
+    How eta is used: element j (length L, distance dist from the point) is
+    integrated by quadrature when L <= eta dist, and in closed form otherwise
+    (the derivative of the double layer's closed form, as hypfield takes it).
+    A pair sent to quadrature is integrated by the power series of its kernel
+    about the element's midpoint when |x - m| >= 2L (terms until the
+    remainder is below 1e-17), else by the 16-point Gauss-Legendre rule. Both
+    routes are exact to rounding, so eta trades only speed; eta = 0 and a NaN
+    eta give the closed form for every pair. A zero-length element adds 0.
+
+{run}
+
+    Raises
+    ------
+{raises}
+
+    Examples
+    --------
+    K 1 is -1 inside a counter-clockwise polygon and 0 outside, so its
+    gradient vanishes at both points:
+
+    >>> import numpy as np, bem2d
+    >>> coordinates = np.array([[0., 0], [1, 0], [1, 1], [0, 1]])
+    >>> elements = np.array([[0, 1], [1, 2], [2, 3], [3, 0]])
+    >>> G = bem2d.dlpgradfield(coordinates, elements, np.ones(4), np.array([[0.3, 0.6], [2, 2]]))
+    >>> G.shape, bool(np.abs(G).max() < 1e-15)
+    ((2, 2), True)
+    """
+    return _core.dlpgradfield(coordinates, elements, gh, x, eta, threads)
 
 
 @_documented

@@ -4,10 +4,10 @@ The field functions take the points as a Dask array of n rows and 2 columns,
 chunked by rows (a numpy array is chunked by Dask's default), and return a
 Dask array of n values with the same row chunks: each chunk is one call of
 the bem2d function on the worker that holds the points. The matrix functions
-return V or W as a Dask array of square blocks, each block one call of
-bem2d.slpmatrix_tile or bem2d.hypmatrix_tile; V and W are exactly symmetric,
-so only the blocks on and above the diagonal are computed and those below
-are their transposes. Nothing is computed until the result is (``compute()``,
+return V, K or W as a Dask array of square blocks, each block one call of
+bem2d.slpmatrix_tile, bem2d.dlpmatrix_tile or bem2d.hypmatrix_tile; V and W
+are exactly symmetric, so only their blocks on and above the diagonal are
+computed and those below are their transposes. Nothing is computed until the result is (``compute()``,
 ``persist()``, or any Dask operation that needs it), and then on the active
 Dask client: a ``distributed.Client`` connected to a scheduler, or Dask's
 local scheduler without one. The results equal those of the functions of
@@ -34,7 +34,8 @@ from dask.highlevelgraph import HighLevelGraph
 import bem2d
 from . import _core
 
-__all__ = ["slpfield", "dlpfield", "tdlfield", "hypfield", "domfield", "slpmatrix", "hypmatrix"]
+__all__ = ["slpfield", "dlpfield", "dlpgradfield", "tdlfield", "hypfield", "domfield",
+           "slpmatrix", "dlpmatrix", "hypmatrix"]
 
 
 class _Mesh:
@@ -76,18 +77,21 @@ def _same_rows(check, x, n_x):
         check(np.broadcast_to(row, (x.shape[0], 2)), np.broadcast_to(row, (n_x.shape[0], 2)))
 
 
-def _field(function, name, mesh_arrays, points, *options):
-    """A Dask array of one value per row of points[0]: block i is
-    function(*mesh_arrays, points[0] block i, ..., row offset, *options)."""
+def _field(function, name, mesh_arrays, points, *options, columns=None):
+    """A Dask array of one value (or a row of `columns` values) per row of
+    points[0]: block i is function(*mesh_arrays, points[0] block i, ..., row
+    offset, *options)."""
     mesh = _shared(mesh_arrays)
     first = points[0]
     out = "bem2d-%s-%s" % (name, tokenize(mesh.key, *[p.name for p in points], *options))
     offsets = np.concatenate([[0], np.cumsum(first.chunks[0])])
-    layer = {(out, i): (_run_field, function, mesh.key, [(p.name, i, 0) for p in points],
+    block = (lambda i: (out, i)) if columns is None else (lambda i: (out, i, 0))
+    layer = {block(i): (_run_field, function, mesh.key, [(p.name, i, 0) for p in points],
                         int(offsets[i]), list(options))
              for i in range(first.numblocks[0])}
     graph = HighLevelGraph.from_collections(out, layer, dependencies=[mesh, *points])
-    return da.Array(graph, out, chunks=(first.chunks[0],), dtype=np.float64)
+    chunks = (first.chunks[0],) if columns is None else (first.chunks[0], (columns,))
+    return da.Array(graph, out, chunks=chunks, dtype=np.float64)
 
 
 def _run_field(function, mesh, points, first, options):
@@ -102,6 +106,10 @@ def _slpfield_chunk(coordinates, elements, chi, z, first, eta, threads):
 
 def _dlpfield_chunk(coordinates, elements, gh, x, first, eta, threads):
     return _core.dlpfield(coordinates, elements, gh, x, eta, threads)
+
+
+def _dlpgradfield_chunk(coordinates, elements, gh, x, first, eta, threads):
+    return _core.dlpgradfield(coordinates, elements, gh, x, eta, threads, first)
 
 
 def _tdlfield_chunk(coordinates, elements, gh, x, n_x, first, eta, threads):
@@ -137,6 +145,23 @@ def dlpfield(coordinates, elements, gh, x, eta=0.5, *, threads=1):
     bem2d.dlpfield(coordinates, elements, gh, _probe(x), eta, threads=threads)
     x = _by_rows(x)
     return _field(_dlpfield_chunk, "dlpfield", (coordinates, elements, gh), [x], eta, threads)
+
+
+def dlpgradfield(coordinates, elements, gh, x, eta=0.5, *, threads=1):
+    """bem2d.dlpgradfield with the points x as a Dask array chunked by rows.
+
+    Returns a Dask array of shape (len(x), 2) in the row chunks of x;
+    ``threads`` is per task (default 1). The warnings of points on the
+    boundary are issued where the chunk is computed, numbered by the point's
+    row in x.
+    """
+    with warnings.catch_warnings():
+        # The probe point (0, 0) may lie on an element.
+        warnings.simplefilter("ignore", RuntimeWarning)
+        bem2d.dlpgradfield(coordinates, elements, gh, _probe(x), eta, threads=threads)
+    x = _by_rows(x)
+    return _field(_dlpgradfield_chunk, "dlpgradfield", (coordinates, elements, gh), [x], eta,
+                  threads, columns=2)
 
 
 def tdlfield(coordinates, elements, gh, x, n_x, eta=0.5, *, threads=1):
@@ -184,26 +209,25 @@ def domfield(vertices, volumes, f, x, *, threads=1):
     return _field(_domfield_chunk, "domfield", (vertices, volumes, f), [x], threads)
 
 
-def _matrix(tile, name, mesh_arrays, n, block, eta, threads):
-    """The n-by-n symmetric matrix of tiles block x block: the blocks on and
+def _matrix(tile, name, mesh_arrays, shape, block, eta, threads, symmetric):
+    """The matrix of tiles block x block; of a symmetric one the blocks on and
     above the diagonal are tile calls, those below their transposes."""
     if isinstance(block, bool) or not isinstance(block, (int, np.integer)) or block < 1:
         raise ValueError("In %s, block must be a positive integer (block=%r)." % (name, block))
     mesh = _shared(mesh_arrays)
-    out = "bem2d-%s-%s" % (name, tokenize(mesh.key, n, block, eta, threads))
-    bounds = list(range(0, n, block)) + [n]
-    blocks = len(bounds) - 1
+    out = "bem2d-%s-%s" % (name, tokenize(mesh.key, shape, block, eta, threads))
+    rows, cols = (list(range(0, n, block)) + [n] for n in shape)
     layer = {}
-    for i in range(blocks):
-        for j in range(blocks):
-            if i <= j:
-                layer[(out, i, j)] = (_run_tile, tile, mesh.key, bounds[i], bounds[i + 1],
-                                      bounds[j], bounds[j + 1], eta, threads)
-            else:
+    for i in range(len(rows) - 1):
+        for j in range(len(cols) - 1):
+            if symmetric and i > j:
                 layer[(out, i, j)] = (np.transpose, (out, j, i))
-    sizes = tuple(np.diff(bounds).tolist())
+            else:
+                layer[(out, i, j)] = (_run_tile, tile, mesh.key, rows[i], rows[i + 1], cols[j],
+                                      cols[j + 1], eta, threads)
+    chunks = tuple(tuple(np.diff(bounds).tolist()) for bounds in (rows, cols))
     graph = HighLevelGraph.from_collections(out, layer, dependencies=[mesh])
-    return da.Array(graph, out, chunks=(sizes, sizes), dtype=np.float64)
+    return da.Array(graph, out, chunks=chunks, dtype=np.float64)
 
 
 def _run_tile(tile, mesh, r0, r1, c0, c1, eta, threads):
@@ -217,6 +241,10 @@ def _slpmatrix_tile(coordinates, elements, rows, cols, eta, threads):
     return _core.slpmatrix_tile(coordinates, elements, rows, cols, eta, threads)
 
 
+def _dlpmatrix_tile(coordinates, elements, rows, cols, eta, threads):
+    return _core.dlpmatrix_tile(coordinates, elements, rows, cols, eta, threads)
+
+
 def _hypmatrix_tile(coordinates, elements, rows, cols, eta, threads):
     return _core.hypmatrix_tile(coordinates, elements, rows, cols, eta, threads)
 
@@ -228,8 +256,20 @@ def slpmatrix(coordinates, elements, eta=0.5, *, block=2048, threads=1):
     (``threads`` threads, default 1); the blocks below are their transposes.
     """
     bem2d.slpmatrix_tile(coordinates, elements, [], [], eta, threads=threads)
-    return _matrix(_slpmatrix_tile, "slpmatrix", (coordinates, elements), len(elements),
-                   block, eta, threads)
+    n = len(elements)
+    return _matrix(_slpmatrix_tile, "slpmatrix", (coordinates, elements), (n, n), block, eta,
+                   threads, True)
+
+
+def dlpmatrix(coordinates, elements, eta=0.5, *, block=2048, threads=1):
+    """K of bem2d.dlpmatrix as a Dask array of block-by-block tiles.
+
+    Each block is one bem2d.dlpmatrix_tile call (``threads`` threads,
+    default 1).
+    """
+    bem2d.dlpmatrix_tile(coordinates, elements, [], [], eta, threads=threads)
+    return _matrix(_dlpmatrix_tile, "dlpmatrix", (coordinates, elements),
+                   (len(elements), len(coordinates)), block, eta, threads, False)
 
 
 def hypmatrix(coordinates, elements, eta=0.5, *, block=2048, threads=1):
@@ -239,5 +279,6 @@ def hypmatrix(coordinates, elements, eta=0.5, *, block=2048, threads=1):
     (``threads`` threads, default 1); the blocks below are their transposes.
     """
     bem2d.hypmatrix_tile(coordinates, elements, [], [], eta, threads=threads)
-    return _matrix(_hypmatrix_tile, "hypmatrix", (coordinates, elements), len(coordinates),
-                   block, eta, threads)
+    n = len(coordinates)
+    return _matrix(_hypmatrix_tile, "hypmatrix", (coordinates, elements), (n, n), block, eta,
+                   threads, True)

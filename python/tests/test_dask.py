@@ -29,10 +29,12 @@ def test_results_equal_the_local_ones_bit_for_bit(client):
     cases = [
         (bd.slpfield(c, e, g, points, 0.3), bem2d.slpfield(c, e, g, x, 0.3)),
         (bd.dlpfield(c, e, g, points), bem2d.dlpfield(c, e, g, x)),
+        (bd.dlpgradfield(c, e, g, points, 0), bem2d.dlpgradfield(c, e, g, x, 0)),
         (bd.tdlfield(c, e, g, points, q), bem2d.tdlfield(c, e, g, x, q)),
         (bd.hypfield(c, e, g, da.from_array(xb, chunks=17), nb), bem2d.hypfield(c, e, g, xb, nb)),
         (bd.domfield(c, tri, g, x), bem2d.domfield(c, tri, g, x)),
         (bd.slpmatrix(c, e, block=64), bem2d.slpmatrix(c, e)),
+        (bd.dlpmatrix(c, e, block=70), bem2d.dlpmatrix(c, e)),
         (bd.hypmatrix(c, e, 0.2, block=50, threads=2), bem2d.hypmatrix(c, e, 0.2)),
     ]
     computed = client.compute([d for d, _ in cases], sync=True)

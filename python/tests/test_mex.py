@@ -19,13 +19,15 @@ def test_every_module_agrees_with_its_mex_module_bit_for_bit():
     volumes = np.array([[0, 1, 4], [1, 2, 4], [2, 3, 4], [3, 0, 4]], dtype=np.uint16)
     f = np.array([1.0, -2, 0.5, 3])
     python = {
-        "V": bem2d.slpmatrix(c, e), "W": bem2d.hypmatrix(c, e, 0.3),
+        "V": bem2d.slpmatrix(c, e), "W": bem2d.hypmatrix(c, e, 0.3), "K": bem2d.dlpmatrix(c, e),
+        "G": bem2d.dlpgradfield(c, e, chi, z[:40], 0.4),
         "s": bem2d.slpfield(c, e, chi, z), "d": bem2d.dlpfield(c, e, c[:, 0], z, 0.2),
         "t": bem2d.tdlfield(c, e, chi, z, q), "h": bem2d.hypfield(c, e, c[:, 1] ** 2, xb, nb),
         "S": bem2d.domfield(vertices, volumes, f, z),
     }
     mex = octave("e = e + 1; volumes = volumes + 1;"
-                 " V = slpmatrix(c, e); W = hypmatrix(c, e, 0.3);"
+                 " V = slpmatrix(c, e); W = hypmatrix(c, e, 0.3); K = dlpmatrix(c, e);"
+                 " G = dlpgradfield(c, e, chi, z(1:40,:), 0.4);"
                  " s = slpfield(c, e, chi, z); d = dlpfield(c, e, c(:,1), z, 0.2);"
                  " t = tdlfield(c, e, chi, z, q); h = hypfield(c, e, c(:,2).^2, xb, nb);"
                  " S = domfield(vertices, volumes, f, z);",

@@ -64,6 +64,11 @@ def test_identities_of_the_operators():
         expected = np.r_[-1, 0, np.full(len(ee), -0.5)]
         np.testing.assert_allclose(bem2d.dlpfield(cc, ee, np.ones(len(cc)), x), expected,
                                    rtol=0, atol=1e-14)
+    # Its gradient vanishes off the boundary, and K's rows sum to -|E_i|/2.
+    x = np.array([[0.1, -0.2], [0.44, 0], [0.5, 0.3], [-3, 1]])
+    assert np.abs(bem2d.dlpgradfield(c, e, np.ones(96), x)).max() < 1e-12
+    L = np.linalg.norm(c[e[:, 1]] - c[e[:, 0]], axis=1)
+    assert np.abs(bem2d.dlpmatrix(c, e).sum(axis=1) + L / 2).max() < 1e-15
     V, W = bem2d.slpmatrix(c, e), bem2d.hypmatrix(c, e)
     assert (V == V.T).all() and (W == W.T).all()
     assert np.abs(W.sum(axis=1)).max() < 1e-13              # the constants are W's kernel
@@ -76,7 +81,8 @@ def test_identities_of_the_operators():
 def test_tiles_equal_the_whole_matrix_bit_for_bit():
     c, e = circle(57, 0.4, np.int16)
     c = c * (1 + 0.1 * np.sin(3 * np.arange(57)))[:, None]
-    whole = {bem2d.slpmatrix_tile: bem2d.slpmatrix(c, e), bem2d.hypmatrix_tile: bem2d.hypmatrix(c, e)}
+    whole = {bem2d.slpmatrix_tile: bem2d.slpmatrix(c, e), bem2d.dlpmatrix_tile: bem2d.dlpmatrix(c, e),
+             bem2d.hypmatrix_tile: bem2d.hypmatrix(c, e)}
     index_sets = [range(19, 32), [56, 3, 17, 3, 0, 28], np.array([28], np.uint8), slice(None, None, 7),
                   np.arange(57)[::-3], []]
     for tile, matrix in whole.items():
@@ -96,6 +102,8 @@ def test_layouts_dtypes_and_threads_change_no_bit():
 
     def results(c, e, x, q, threads):
         return [bem2d.slpmatrix(c, e, threads=threads), bem2d.hypmatrix(c, e, threads=threads),
+                bem2d.dlpmatrix(c, e, threads=threads),
+                bem2d.dlpgradfield(c, e, g, x, threads=threads),
                 bem2d.slpfield(c, e, g, x, threads=threads),
                 bem2d.dlpfield(c, e, g, x, threads=threads),
                 bem2d.tdlfield(c, e, g, x, q, threads=threads),
@@ -117,17 +125,21 @@ def test_layouts_dtypes_and_threads_change_no_bit():
             np.testing.assert_array_equal(got, expected)
 
 
-def test_hypfield_warns_of_points_off_the_boundary_and_at_nodes():
+def test_warnings_of_points_off_or_on_the_boundary():
     x = np.array([[0.5, 0], [3, 3], [1, 0]])
     with warnings.catch_warnings(record=True) as caught:
         warnings.simplefilter("always")
         w = bem2d.hypfield(c4, e4, np.ones(4), x, np.ones((3, 2)))
+        G = bem2d.dlpgradfield(c4, e4, np.ones(4), x[::-1])
     assert np.isnan(w[1]) and not np.isnan(w[0])
+    assert np.isnan(G[[0, 2]]).all() and not np.isnan(G[1]).any()
     assert [(str(m.message), m.category, m.filename) for m in caught] == [
         ("The evaluation point (3,3) is not even close to an element! The 1-th entry of the"
          " return vector is set to NaN!", RuntimeWarning, __file__),
         ("The evaluation point (1,0) is too close to the end point of an element. The 2-th value"
-         " of the return vector is probably wrong!", RuntimeWarning, __file__)]
+         " of the return vector is probably wrong!", RuntimeWarning, __file__)] + [
+        ("The evaluation point (%s) lies on the boundary! The %d-th row of the return matrix is"
+         " set to NaN!" % (p, i), RuntimeWarning, __file__) for p, i in (("1,0", 0), ("0.5,0", 2))]
 
 
 def test_the_examples_of_the_docstrings():
