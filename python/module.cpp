@@ -320,21 +320,33 @@ py::array slpfield(py::handle coordinates, py::handle elements, py::handle chi, 
   });
 }
 
+// The checked arguments of the double layer's fields (dlpfield,
+// dlpgradfield): gh is read at every node that elements names, so it must
+// reach the largest of those numbers (not necessarily nC).
+struct DoubleLayerArguments {
+  double eta;
+  int threads;
+  MeshArrays m;
+  py::array_t<double> gh;
+  py::array x;
+  DoubleLayerArguments(const char* fn, py::handle coordinates, py::handle elements,
+                       py::handle ghArg, py::handle xArg, py::handle etaArg, py::handle threadsArg)
+      : eta(etaArgument(fn, etaArg, true)),
+        threads(threadsArgument(fn, threadsArg)),
+        m(meshArguments(fn, coordinates, elements)),
+        gh(densityArgument(fn, ghArg, "gh")),
+        x(matrixArgument(fn, xArg, "x", 2)) {
+    checkEntryCount(fn, gh, "gh", checkMesh(fn, m));
+  }
+};
+
 py::array dlpfield(py::handle coordinates, py::handle elements, py::handle gh, py::handle x,
-                   py::handle etaArg, py::handle threadsArg) {
-  const char* fn = "dlpfield";
-  const double eta = etaArgument(fn, etaArg, true);
-  const int threads = threadsArgument(fn, threadsArg);
-  const MeshArrays m = meshArguments(fn, coordinates, elements);
-  const auto density = densityArgument(fn, gh, "gh");
-  const py::array points = matrixArgument(fn, x, "x", 2);
-  // gh is read at every node that elements names, so it must reach the
-  // largest of those numbers (not necessarily nC).
-  checkEntryCount(fn, density, "gh", checkMesh(fn, m));
-  const bem2d::Mesh mesh = m.mesh();
-  const Points p = pointsOf(points);
-  return perPoint(fn, threads, p, [&](double* o, const RunOptions& options) {
-    return bem2d::dlpfield(mesh, density.data(), p, eta, o, options);
+                   py::handle eta, py::handle threads) {
+  const DoubleLayerArguments a("dlpfield", coordinates, elements, gh, x, eta, threads);
+  const bem2d::Mesh mesh = a.m.mesh();
+  const Points p = pointsOf(a.x);
+  return perPoint("dlpfield", a.threads, p, [&](double* o, const RunOptions& options) {
+    return bem2d::dlpfield(mesh, a.gh.data(), p, a.eta, o, options);
   });
 }
 
@@ -408,22 +420,15 @@ py::array hypfield(py::handle coordinates, py::handle elements, py::handle gh, p
 }
 
 py::array dlpgradfield(py::handle coordinates, py::handle elements, py::handle gh, py::handle x,
-                       py::handle etaArg, py::handle threadsArg, long long first) {
-  const char* fn = "dlpgradfield";
-  const double eta = etaArgument(fn, etaArg, true);
-  const int threads = threadsArgument(fn, threadsArg);
-  const MeshArrays m = meshArguments(fn, coordinates, elements);
-  const auto density = densityArgument(fn, gh, "gh");
-  const py::array points = matrixArgument(fn, x, "x", 2);
-  // As dlpfield: gh must reach the largest node number that elements uses.
-  checkEntryCount(fn, density, "gh", checkMesh(fn, m));
-  const bem2d::Mesh mesh = m.mesh();
-  const Points p = pointsOf(points);
+                       py::handle eta, py::handle threads, long long first) {
+  const DoubleLayerArguments a("dlpgradfield", coordinates, elements, gh, x, eta, threads);
+  const bem2d::Mesh mesh = a.m.mesh();
+  const Points p = pointsOf(a.x);
   std::vector<unsigned char> onBoundary(static_cast<size_t>(p.count));
   auto out = perPoint(
-      fn, threads, p,
+      "dlpgradfield", a.threads, p,
       [&](double* o, const RunOptions& options) {
-        return bem2d::dlpgradfield(mesh, density.data(), p, eta, o, onBoundary.data(), options);
+        return bem2d::dlpgradfield(mesh, a.gh.data(), p, a.eta, o, onBoundary.data(), options);
       },
       2);
   warnPoints(onBoundary, p, first, [](unsigned char code) {
@@ -493,36 +498,17 @@ Matrix matrixCall(const char* fn, MatrixKind kind, py::handle coordinates, py::h
   return out;
 }
 
-Matrix slpmatrix(py::handle coordinates, py::handle elements, py::handle eta, py::handle threads) {
+// A whole matrix by the library's call.
+using WholeCall = bool (*)(const bem2d::Mesh&, double, double*, const RunOptions&);
+Matrix whole(const char* fn, MatrixKind kind, WholeCall call, py::handle coordinates,
+             py::handle elements, py::handle eta, py::handle threads) {
   return matrixCall(
-      "slpmatrix", kV, coordinates, elements, eta, threads,
+      fn, kind, coordinates, elements, eta, threads,
       [](std::ptrdiff_t rows, std::ptrdiff_t cols) {
         return std::vector<py::ssize_t>{rows, cols};
       },
-      [](const bem2d::Mesh& mesh, double eta, double* o, const RunOptions& options) {
-        return bem2d::slpmatrix(mesh, eta, o, options);
-      });
-}
-
-Matrix dlpmatrix(py::handle coordinates, py::handle elements, py::handle eta, py::handle threads) {
-  return matrixCall(
-      "dlpmatrix", kK, coordinates, elements, eta, threads,
-      [](std::ptrdiff_t rows, std::ptrdiff_t cols) {
-        return std::vector<py::ssize_t>{rows, cols};
-      },
-      [](const bem2d::Mesh& mesh, double eta, double* o, const RunOptions& options) {
-        return bem2d::dlpmatrix(mesh, eta, o, options);
-      });
-}
-
-Matrix hypmatrix(py::handle coordinates, py::handle elements, py::handle eta, py::handle threads) {
-  return matrixCall(
-      "hypmatrix", kW, coordinates, elements, eta, threads,
-      [](std::ptrdiff_t rows, std::ptrdiff_t cols) {
-        return std::vector<py::ssize_t>{rows, cols};
-      },
-      [](const bem2d::Mesh& mesh, double eta, double* o, const RunOptions& options) {
-        return bem2d::hypmatrix(mesh, eta, o, options);
+      [call](const bem2d::Mesh& mesh, double eta, double* o, const RunOptions& options) {
+        return call(mesh, eta, o, options);
       });
 }
 
@@ -574,24 +560,6 @@ Matrix tile(const char* fn, MatrixKind kind, py::handle coordinates, py::handle 
       });
 }
 
-Matrix slpmatrixTile(py::handle coordinates, py::handle elements, py::handle rows, py::handle cols,
-                     py::handle eta, py::handle threads) {
-  return tile("slpmatrix_tile", kV, coordinates, elements, rows, cols, eta, threads,
-              bem2d::slpmatrixTile);
-}
-
-Matrix dlpmatrixTile(py::handle coordinates, py::handle elements, py::handle rows, py::handle cols,
-                     py::handle eta, py::handle threads) {
-  return tile("dlpmatrix_tile", kK, coordinates, elements, rows, cols, eta, threads,
-              bem2d::dlpmatrixTile);
-}
-
-Matrix hypmatrixTile(py::handle coordinates, py::handle elements, py::handle rows, py::handle cols,
-                     py::handle eta, py::handle threads) {
-  return tile("hypmatrix_tile", kW, coordinates, elements, rows, cols, eta, threads,
-              bem2d::hypmatrixTile);
-}
-
 }  // namespace
 
 PYBIND11_MODULE(_core, m) {
@@ -599,6 +567,34 @@ PYBIND11_MODULE(_core, m) {
   mainThread =
       py::module_::import("threading").attr("main_thread")().attr("ident").cast<unsigned long>();
   using py::arg;
+  using py::handle;
+  // The matrices and their tiles.
+  using TileCall =
+      bool (*)(const bem2d::Mesh&, double, const std::int64_t*, std::ptrdiff_t, const std::int64_t*,
+               std::ptrdiff_t, double*, std::ptrdiff_t, const RunOptions&);
+  struct Matrices {
+    const char *name, *tileName;
+    MatrixKind kind;
+    WholeCall whole;
+    TileCall tile;
+  };
+  for (const Matrices& k :
+       {Matrices{"slpmatrix", "slpmatrix_tile", kV, bem2d::slpmatrix, bem2d::slpmatrixTile},
+        Matrices{"dlpmatrix", "dlpmatrix_tile", kK, bem2d::dlpmatrix, bem2d::dlpmatrixTile},
+        Matrices{"hypmatrix", "hypmatrix_tile", kW, bem2d::hypmatrix, bem2d::hypmatrixTile}}) {
+    m.def(
+        k.name,
+        [k](handle c, handle e, handle eta, handle t) {
+          return whole(k.name, k.kind, k.whole, c, e, eta, t);
+        },
+        arg("coordinates"), arg("elements"), arg("eta"), arg("threads"));
+    m.def(
+        k.tileName,
+        [k](handle c, handle e, handle rows, handle cols, handle eta, handle t) {
+          return tile(k.tileName, k.kind, c, e, rows, cols, eta, t, k.tile);
+        },
+        arg("coordinates"), arg("elements"), arg("rows"), arg("cols"), arg("eta"), arg("threads"));
+  }
   m.def("slpfield", &slpfield, arg("coordinates"), arg("elements"), arg("chi"), arg("z"),
         arg("eta"), arg("threads"));
   m.def("dlpfield", &dlpfield, arg("coordinates"), arg("elements"), arg("gh"), arg("x"), arg("eta"),
@@ -608,15 +604,6 @@ PYBIND11_MODULE(_core, m) {
   m.def("hypfield", &hypfield, arg("coordinates"), arg("elements"), arg("gh"), arg("x"), arg("n_x"),
         arg("eta"), arg("threads"), arg("first") = 0);
   m.def("domfield", &domfield, arg("vertices"), arg("volumes"), arg("f"), arg("x"), arg("threads"));
-  m.def("slpmatrix", &slpmatrix, arg("coordinates"), arg("elements"), arg("eta"), arg("threads"));
-  m.def("dlpmatrix", &dlpmatrix, arg("coordinates"), arg("elements"), arg("eta"), arg("threads"));
-  m.def("dlpmatrix_tile", &dlpmatrixTile, arg("coordinates"), arg("elements"), arg("rows"),
-        arg("cols"), arg("eta"), arg("threads"));
   m.def("dlpgradfield", &dlpgradfield, arg("coordinates"), arg("elements"), arg("gh"), arg("x"),
         arg("eta"), arg("threads"), arg("first") = 0);
-  m.def("hypmatrix", &hypmatrix, arg("coordinates"), arg("elements"), arg("eta"), arg("threads"));
-  m.def("slpmatrix_tile", &slpmatrixTile, arg("coordinates"), arg("elements"), arg("rows"),
-        arg("cols"), arg("eta"), arg("threads"));
-  m.def("hypmatrix_tile", &hypmatrixTile, arg("coordinates"), arg("elements"), arg("rows"),
-        arg("cols"), arg("eta"), arg("threads"));
 }
