@@ -231,8 +231,9 @@ std::string describe(const Case& c, const Output& o, double got) {
     << ", reference " << o.ref << ", tolerance " << tolerance(o.scale, o.sens) << "; inputs:";
   for (const auto& [name, values] : c.arrays) {
     if (name == "points" || name == "dirs") {
-      s << " " << name << "[" << o.index << "] = (" << values[2 * o.index] << ", "
-        << values[2 * o.index + 1] << ")";
+      // Output i + k nx belongs to point i (dlpgradfield has two per point).
+      const std::size_t p = o.index % (values.size() / 2);
+      s << " " << name << "[" << p << "] = (" << values[2 * p] << ", " << values[2 * p + 1] << ")";
       continue;
     }
     s << " " << name << " = [";
