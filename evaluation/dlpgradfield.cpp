@@ -11,11 +11,11 @@
 #include "quadrature.h"
 #include "segment.h"
 
-namespace {
+const char* const kDlpgradfieldOnBoundaryText =
+    "The evaluation point (%g,%g) lies on the boundary! "
+    "The %lld-th row of the return matrix is set to NaN!";
 
-const char* const kOnBoundaryWarning =
-    "Warning (dlpgradfield): The evaluation point (%g,%g) lies on the boundary! "
-    "The %d-th row of the return matrix is set to NaN!\n";
+namespace {
 
 struct GradContext {
   const std::vector<Segment>* segments;
@@ -103,7 +103,9 @@ bool dlpgradfieldKernel(double* out, int nC, int nE, const double* coordinates,
     if (onBoundary != nullptr) {
       onBoundary[i] = marks[static_cast<size_t>(i)];
     } else if (marks[static_cast<size_t>(i)]) {
-      std::fprintf(stderr, kOnBoundaryWarning, x.x(i), x.y(i), static_cast<int>(i));
+      std::fputs("Warning (dlpgradfield): ", stderr);
+      std::fprintf(stderr, kDlpgradfieldOnBoundaryText, x.x(i), x.y(i), static_cast<long long>(i));
+      std::fputc('\n', stderr);
     }
   }
   return true;

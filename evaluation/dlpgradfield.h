@@ -17,6 +17,11 @@
 // point, or handed to the caller in `onBoundary` (1 per such point) when that
 // is not null. Vertex numbers must lie in 1..nC and gh hold every vertex they
 // name; the gateway has checked both.
+// The warning's text: a printf format of the point's coordinates (two %g) and
+// its 0-based number (%lld); the standard error stream gets it after
+// "Warning (dlpgradfield): ", a host reports it its own way.
+extern const char* const kDlpgradfieldOnBoundaryText;
+
 bool dlpgradfieldKernel(double* out, int nC, int nE, const double* coordinates,
                         const double* elements, const double* gh, const Points& x, double eta,
                         const RunOptions& options = RunOptions(),

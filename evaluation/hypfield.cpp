@@ -12,18 +12,21 @@
 #include "quadrature.h"
 #include "segment.h"
 
+const char* const kHypfieldOffBoundaryText =
+    "The evaluation point (%g,%g) is not even close to an element! "
+    "The %lld-th entry of the return vector is set to NaN!";
+const char* const kHypfieldAtVertexText =
+    "The evaluation point (%g,%g) is too close to the end point of an element. "
+    "The %lld-th value of the return vector is probably wrong!";
+
 namespace {
 
 const double kPi = 3.141592653589793;
 
-// The kernel's own diagnostics, written to the standard error stream with the
-// point and its 0-based index; the module name in them is fixed text.
-const char* const kNotCloseWarning =
-    "Warning (hypfield): The evaluation point (%g,%g) is not even close to an element! "
-    "The %d-th entry of the return vector is set to NaN!\n";
-const char* const kEndPointWarning =
-    "Warning (hypfield): The evaluation point (%g,%g) is too close to the end point of an "
-    "element. The %d-th value of the return vector is probably wrong!\n";
+// The kernel's own diagnostics, written to the standard error stream as
+// "Warning (hypfield): " and the text of the point's warning (hypfield.h);
+// the module name in them is fixed text.
+const char* const kWarningPrefix = "Warning (hypfield): ";
 
 // What a point found out about its host (the first element it lies on).
 enum : unsigned char { kOnElement = 1, kAtEnd = 2 };
@@ -108,11 +111,13 @@ double pointValue(unsigned char status, double acc) {
 void printWarnings(const std::vector<unsigned char>& status, const Points& x) {
   for (std::ptrdiff_t i = 0; i < x.count; ++i) {
     const unsigned char st = status[static_cast<size_t>(i)];
-    if (!(st & kOnElement)) {
-      std::fprintf(stderr, kNotCloseWarning, x.x(i), x.y(i), static_cast<int>(i));
-    } else if (st & kAtEnd) {
-      std::fprintf(stderr, kEndPointWarning, x.x(i), x.y(i), static_cast<int>(i));
-    }
+    const char* text = !(st & kOnElement) ? kHypfieldOffBoundaryText
+                       : (st & kAtEnd)    ? kHypfieldAtVertexText
+                                          : nullptr;
+    if (text == nullptr) continue;
+    std::fputs(kWarningPrefix, stderr);
+    std::fprintf(stderr, text, x.x(i), x.y(i), static_cast<long long>(i));
+    std::fputc('\n', stderr);
   }
 }
 

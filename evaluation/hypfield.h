@@ -18,6 +18,11 @@
 // Per point, what the warnings say, for a caller that reports them itself.
 constexpr unsigned char kHypfieldOffBoundary = 1;  // on no element: NaN
 constexpr unsigned char kHypfieldAtVertex = 2;     // at a vertex of its element
+// What each says: a printf format of the point's coordinates (two %g) and its
+// 0-based number (%lld). The standard error stream gets it after
+// "Warning (hypfield): ", one line per point; a host reports it its own way.
+extern const char* const kHypfieldOffBoundaryText;
+extern const char* const kHypfieldAtVertexText;
 
 // When `warnings` is not null it receives, per point, 0 or one of the codes
 // above, and nothing is written to the standard error stream.

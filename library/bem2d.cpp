@@ -125,6 +125,14 @@ bool hypfield(const Mesh& mesh, const double* gh, const Points& x, const Points&
                         warnings);
 }
 
+const char* dlpgradfieldWarningFormat() { return kDlpgradfieldOnBoundaryText; }
+
+const char* hypfieldWarningFormat(unsigned char code) {
+  if (code == kHypfieldOffBoundary) return kHypfieldOffBoundaryText;
+  if (code == kHypfieldAtVertex) return kHypfieldAtVertexText;
+  return nullptr;
+}
+
 bool domfield(const Triangulation& mesh, const double* f, const Points& x, double* out,
               const RunOptions& options) {
   const KernelMesh k(mesh.vertices, mesh.volumes, 3);

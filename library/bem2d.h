@@ -75,6 +75,11 @@ bool tdlfield(const Mesh& mesh, const double* gh, const Points& x, const Points&
 bool hypfield(const Mesh& mesh, const double* gh, const Points& x, const Points& n_x, double eta,
               double* out, unsigned char* warnings = nullptr,
               const RunOptions& options = RunOptions());
+// The text of hypfield's warning `code` (1 or 2; null for any other): a
+// printf format of the point's coordinates (two %g) and its 0-based number
+// (%lld), as the standard error stream gets it after "Warning (hypfield): ".
+const char* hypfieldWarningFormat(unsigned char code);
+
 bool domfield(const Triangulation& mesh, const double* f, const Points& x, double* out,
               const RunOptions& options = RunOptions());
 // The gradient of the double layer of gh (one value per node) at points off
@@ -82,6 +87,8 @@ bool domfield(const Triangulation& mesh, const double* f, const Points& x, doubl
 // warnings (1 for a point on an element, whose row is NaN).
 bool dlpgradfield(const Mesh& mesh, const double* gh, const Points& x, double eta, double* out,
                   unsigned char* onBoundary = nullptr, const RunOptions& options = RunOptions());
+// The text of its warning for a point on the boundary, as hypfieldWarningFormat's.
+const char* dlpgradfieldWarningFormat();
 
 // The Galerkin matrices, column-major into out: V nE-by-nE, W nC-by-nC (out
 // must hold zeros for W), K nE-by-nC.

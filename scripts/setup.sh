@@ -4,10 +4,21 @@
 # demo's plots with the FreeFont files Octave draws their text with (Octave
 # only recommends them, and without them it can make no figure). Packages
 # already present are not fetched again.
+#   scripts/setup.sh          the toolkit for Octave, and the Python package
+#   scripts/setup.sh python   the Python package only: the compiler, CMake,
+#                             SLEEF, pybind11, numpy, and what its tests,
+#                             example and Dask functions use
 set -euo pipefail
 
-packages=(cmake g++ make libgtest-dev libgmock-dev libsleef-dev
-          octave octave-dev gnuplot-nox fonts-freefont-otf)
+python_packages=(cmake g++ make libsleef-dev python3-dev python3-pybind11 python3-numpy
+                 python3-scipy python3-matplotlib python3-pytest python3-dask
+                 python3-distributed)
+if [ "${1:-}" = python ]; then
+  packages=("${python_packages[@]}")
+else
+  packages=(cmake g++ make libgtest-dev libgmock-dev libsleef-dev
+            octave octave-dev gnuplot-nox fonts-freefont-otf "${python_packages[@]}")
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the C++ unit tests,
-# the Octave host tests, the README's usage block and the installed Octave
+# the Octave host tests, the Python package's tests (pytest, against the MEX
+# modules of the same tree), the README's usage block and the installed Octave
 # package's self-tests in the release build build/ (the folder the README
 # names, with the vector lanes), again with the scalar lanes only (a build
 # without SLEEF), under AddressSanitizer and UndefinedBehaviorSanitizer (the
@@ -34,13 +35,14 @@ ctest --test-dir build-scalar --output-on-failure -j "$(nproc)" -E '^octave_(pac
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
 asan="$(g++ -print-file-name=libasan.so)"
 bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DBEM2D_SANITIZE="address;undefined" -DBEM2D_BUILD_BENCH=OFF -DBEM2D_OCTAVE_PRELOAD="$asan"
+  -DBEM2D_SANITIZE="address;undefined" -DBEM2D_BUILD_BENCH=OFF -DBEM2D_OCTAVE_PRELOAD="$asan" \
+  -DBEM2D_BUILD_PYTHON=OFF
 no_skips build-asan
 ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j "$(nproc)"
 
 echo "== ThreadSanitizer (C++ tests)"
 bash scripts/build.sh build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DBEM2D_SANITIZE=thread -DBEM2D_BUILD_BENCH=OFF -DBEM2D_BUILD_MEX=OFF
+  -DBEM2D_SANITIZE=thread -DBEM2D_BUILD_BENCH=OFF -DBEM2D_BUILD_MEX=OFF -DBEM2D_BUILD_PYTHON=OFF
 no_skips build-tsan
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure -j "$(nproc)"
 
@@ -54,6 +56,7 @@ tsan="$(g++ -print-file-name=libtsan.so)"
 mkdir -p build-tsan-mex
 cmake -S "$root" -B build-tsan-mex -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DBEM2D_SANITIZE=thread -DBEM2D_BUILD_BENCH=OFF -DBEM2D_OCTAVE_PRELOAD="$tsan" \
+  -DBEM2D_BUILD_PYTHON=OFF \
   >build-tsan-mex/configure.log 2>&1 || { cat build-tsan-mex/configure.log; exit 1; }
 if grep -q "building the MEX modules" build-tsan-mex/configure.log; then
   cmake --build build-tsan-mex -j "$(nproc)" --target modules

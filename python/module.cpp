@@ -1,0 +1,609 @@
+// bem2d._core: the host boundary of the Python package, a thin layer over the
+// library (bem2d.h) as the MEX gateways are. It checks every argument before
+// it touches data, with the meaning of the gateways' checks and their texts
+// in Python terms (numpy dtypes, 0-based positions), hands the arrays to the
+// library as they lie (their strides, their index dtype, nodes from 0),
+// releases the GIL while the kernels run, and turns an interrupt (Ctrl-C)
+// into the KeyboardInterrupt that Python's handler raises. The documented
+// functions are the wrappers in bem2d/__init__.py.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "bem2d.h"
+#include "python_messages.h"
+
+namespace py = pybind11;
+
+namespace {
+
+// ---- errors ------------------------------------------------------------------
+
+// Formats a message and raises it as `type`; one trailing newline is
+// dropped, as Octave drops it.
+[[noreturn]] void raise(PyObject* type, const char* format, ...) {
+  char text[1024];
+  va_list args;
+  va_start(args, format);
+  if (std::vsnprintf(text, sizeof text, format, args) < 0) text[0] = '\0';
+  va_end(args);
+  std::string message(text);
+  if (!message.empty() && message.back() == '\n') message.pop_back();
+  PyErr_SetString(type, message.c_str());
+  throw py::error_already_set();
+}
+
+std::string typeName(py::handle o) { return Py_TYPE(o.ptr())->tp_name; }
+
+// ---- arrays ------------------------------------------------------------------
+
+enum class Accepts { Float64, IndexOrFloat64 };
+
+bool isFloat64(const py::dtype& d) {
+  return d.kind() == 'f' && d.itemsize() == 8 && d.attr("isnative").cast<bool>();
+}
+
+bool isInteger(const py::dtype& d) {
+  const std::size_t size = d.itemsize();
+  return (d.kind() == 'i' || d.kind() == 'u') &&
+         (size == 1 || size == 2 || size == 4 || size == 8) && d.attr("isnative").cast<bool>();
+}
+
+// The argument as a numpy array of an accepted dtype, or a TypeError that
+// names what it is and how to convert it.
+py::array arrayArgument(const char* fn, py::handle o, const char* name, Accepts accepts) {
+  const bool indices = accepts == Accepts::IndexOrFloat64;
+  const char* dtypes = indices ? kPyIndexDtypes : kPyFloatDtypes;
+  const char* target = indices ? "int64" : "float64";
+  char line[256];
+  if (!py::isinstance<py::array>(o)) {
+    std::snprintf(line, sizeof line, kPyNotArrayLine, typeName(o).c_str(), name, target);
+    raise(PyExc_TypeError, kPyArgumentType, fn, name, dtypes, line);
+  }
+  py::array a = py::reinterpret_borrow<py::array>(o);
+  const py::dtype d = a.dtype();
+  if (isFloat64(d) || (indices && isInteger(d))) return a;
+  const std::string dtypeName = py::str(py::handle(d)).cast<std::string>();
+  const char kind = d.kind();
+  if (kind == 'b' || kind == 'i' || kind == 'u' || kind == 'f') {
+    std::snprintf(line, sizeof line, kPyConvertibleLine, dtypeName.c_str(), name, target);
+  } else {
+    std::snprintf(line, sizeof line, kPyOtherDtypeLine, dtypeName.c_str());
+  }
+  raise(PyExc_TypeError, kPyArgumentType, fn, name, dtypes, line);
+}
+
+// A 2-d array of at least `columns` columns when it has rows, whose row count
+// fits the kernels' int.
+void checkMatrixShape(const char* fn, const py::array& a, const char* name, int columns) {
+  if (a.ndim() != 2) raise(PyExc_ValueError, kPyDimensions, fn, name, columns, int(a.ndim()));
+  if (a.shape(0) > INT_MAX) raise(PyExc_ValueError, kTooManyRows.format, fn, name);
+  if (a.shape(0) > 0 && a.shape(1) < columns) {
+    raise(PyExc_ValueError, kTooFewColumns.format, fn, name, columns);
+  }
+}
+
+// The array itself, or a copy in C order when its strides are no whole
+// number of items or its data is not aligned for its dtype (views of records
+// can be either): the library reads whole items at item strides.
+py::array readable(const py::array& a) {
+  bool whole = a.attr("flags").attr("aligned").cast<bool>();
+  for (py::ssize_t k = 0; k < a.ndim(); ++k) whole = whole && a.strides(k) % a.itemsize() == 0;
+  if (whole) return a;
+  return py::module_::import("numpy").attr("ascontiguousarray")(a);
+}
+
+// An n-by-2 (or wider) float64 array as points, at its own strides.
+Points pointsOf(const py::array& a) {
+  const auto item = static_cast<std::ptrdiff_t>(a.itemsize());
+  return {static_cast<const double*>(a.data()), static_cast<std::ptrdiff_t>(a.shape(0)),
+          a.strides(0) / item, a.ndim() > 1 ? a.strides(1) / item : 0};
+}
+
+bem2d::IndexType indexType(const py::dtype& d) {
+  if (d.kind() == 'f') return bem2d::IndexType::Float64;
+  const bool s = d.kind() == 'i';
+  switch (d.itemsize()) {
+    case 1:
+      return s ? bem2d::IndexType::Int8 : bem2d::IndexType::UInt8;
+    case 2:
+      return s ? bem2d::IndexType::Int16 : bem2d::IndexType::UInt16;
+    case 4:
+      return s ? bem2d::IndexType::Int32 : bem2d::IndexType::UInt32;
+    default:
+      return s ? bem2d::IndexType::Int64 : bem2d::IndexType::UInt64;
+  }
+}
+
+// An index array (2-d, or 1-d as one column) counting from 0, at its strides.
+bem2d::Indices indicesOf(const py::array& a) {
+  const auto item = static_cast<std::ptrdiff_t>(a.itemsize());
+  return {a.data(),
+          indexType(a.dtype()),
+          static_cast<std::ptrdiff_t>(a.shape(0)),
+          a.strides(0) / item,
+          a.ndim() > 1 ? a.strides(1) / item : 0,
+          0};
+}
+
+// A matrix argument (points, or node numbers) of at least `columns` columns,
+// checked and ready to read.
+py::array matrixArgument(const char* fn, py::handle o, const char* name, int columns,
+                         Accepts accepts = Accepts::Float64) {
+  py::array a = arrayArgument(fn, o, name, accepts);
+  checkMatrixShape(fn, a, name, columns);
+  return readable(a);
+}
+
+// A density: any shape, read in the order of ravel(); a copy only when it is
+// not C-contiguous.
+py::array_t<double> densityArgument(const char* fn, py::handle o, const char* name) {
+  return py::array_t<double, py::array::c_style>::ensure(
+      arrayArgument(fn, o, name, Accepts::Float64));
+}
+
+void checkEntryCount(const char* fn, const py::array& a, const char* name, std::ptrdiff_t needed) {
+  const auto given = static_cast<std::ptrdiff_t>(a.size());
+  if (given < needed) {
+    raise(PyExc_ValueError, kTooFewEntries.format, fn, name, static_cast<long long>(needed),
+          static_cast<long long>(given));
+  }
+}
+
+// Every number in the first `columns` columns of `indices` names a row of
+// `target` (rows 0..targetRows-1); returns the count of rows the numbers
+// reach (the largest plus one, 0 for none).
+std::ptrdiff_t checkNodeNumbers(const char* fn, const py::array& indices, const char* name,
+                                int columns, std::ptrdiff_t targetRows, const char* target) {
+  std::ptrdiff_t row = 0, largest = 0;
+  int column = 0;
+  double value = 0;
+  if (!bem2d::indicesInRange(indicesOf(indices), columns, targetRows, &row, &column, &value,
+                             &largest)) {
+    raise(PyExc_ValueError, kPyVertexNumber, fn, name, static_cast<long long>(row), column, value,
+          target, static_cast<long long>(targetRows - 1));
+  }
+  return largest;
+}
+
+// A boundary mesh: coordinates (float64) and elements (integers or float64),
+// two columns each, every node number a row of coordinates.
+struct MeshArrays {
+  py::array coordinates, elements;
+  bem2d::Mesh mesh() const { return {pointsOf(coordinates), indicesOf(elements)}; }
+  std::ptrdiff_t nodes() const { return coordinates.shape(0); }
+  std::ptrdiff_t count() const { return elements.shape(0); }
+};
+
+MeshArrays meshArguments(const char* fn, py::handle coordinates, py::handle elements) {
+  MeshArrays m = {matrixArgument(fn, coordinates, "coordinates", 2),
+                  matrixArgument(fn, elements, "elements", 2, Accepts::IndexOrFloat64)};
+  return m;
+}
+
+std::ptrdiff_t checkMesh(const char* fn, const MeshArrays& m) {
+  return checkNodeNumbers(fn, m.elements, "elements", 2, m.nodes(), "coordinates");
+}
+
+// ---- scalars -----------------------------------------------------------------
+
+// A real number: a Python bool, int or float, or a numpy scalar (or 0-d
+// array) of booleans, integers or floats.
+bool readNumber(py::handle o, double* value) {
+  if (PyBool_Check(o.ptr()) || PyLong_Check(o.ptr()) || PyFloat_Check(o.ptr())) {
+    *value = PyFloat_AsDouble(o.ptr());
+    if (*value == -1.0 && PyErr_Occurred()) throw py::error_already_set();
+    return true;
+  }
+  const bool numpyScalar = py::isinstance(o, py::module_::import("numpy").attr("generic"));
+  const bool zeroDim =
+      py::isinstance<py::array>(o) && py::reinterpret_borrow<py::array>(o).ndim() == 0;
+  if (!numpyScalar && !zeroDim) return false;
+  const char kind = o.attr("dtype").attr("kind").cast<char>();
+  if (kind != 'b' && kind != 'i' && kind != 'u' && kind != 'f') return false;
+  *value = py::float_(o.attr("item")()).cast<double>();
+  return true;
+}
+
+// eta: None means the default 0.5; a number else, not negative when the
+// function checks it (hypmatrix sends every pair to quadrature for a negative
+// one). NaN passes.
+double etaArgument(const char* fn, py::handle o, bool checkNotNegative) {
+  if (o.is_none()) return 0.5;
+  double eta = 0;
+  if (!readNumber(o, &eta)) raise(PyExc_TypeError, kEtaClass.format, fn, typeName(o).c_str());
+  if (checkNotNegative && eta < 0) raise(PyExc_ValueError, kEtaNegative.format, fn, eta);
+  return eta;
+}
+
+// threads: None for the default (BEM2D_NUM_THREADS, else every core), or a
+// positive integer.
+int threadsArgument(const char* fn, py::handle o) {
+  if (o.is_none()) return 0;
+  const bool integer = (PyLong_Check(o.ptr()) && !PyBool_Check(o.ptr())) ||
+                       py::isinstance(o, py::module_::import("numpy").attr("integer"));
+  if (!integer) raise(PyExc_TypeError, kPyThreadsType, fn, typeName(o).c_str());
+  const long long n = py::reinterpret_steal<py::object>(PyNumber_Index(o.ptr())).cast<long long>();
+  if (n < 1) raise(PyExc_ValueError, kPyThreadsValue, fn, n);
+  return n > 1024 ? 1024 : static_cast<int>(n);
+}
+
+// ---- running a call -------------------------------------------------------------
+
+// Python runs signal handlers on its main thread only, so a call made there
+// polls them: at most every 10 ms it takes the GIL back for a moment and
+// lets PyErr_CheckSignals run the handlers. The default SIGINT handler then
+// raises KeyboardInterrupt (left pending, the poll stops the call); a handler
+// that raises nothing lets the call go on.
+struct SignalPoll {
+  std::chrono::steady_clock::time_point next;
+};
+
+bool signalPending(void* context) {
+  auto* poll = static_cast<SignalPoll*>(context);
+  const auto now = std::chrono::steady_clock::now();
+  if (now < poll->next) return false;
+  poll->next = now + std::chrono::milliseconds(10);
+  py::gil_scoped_acquire gil;
+  return PyErr_CheckSignals() != 0;
+}
+
+unsigned long mainThread = 0;
+
+// Runs kernel(options), which returns false when interrupted, on `threads`
+// threads with the GIL released; raises what stopped it. The kernel touches
+// no Python object (not even a reference count): the library's views of the
+// arrays are made before.
+template <class Kernel>
+void run(const char* fn, int threads, Kernel&& kernel) {
+  SignalPoll poll;
+  RunOptions options;
+  options.threads = threads;
+  if (PyThread_get_thread_ident() == mainThread) {
+    options.interrupted = signalPending;
+    options.interruptContext = &poll;
+  }
+  int outcome = 0;  // 0 done, 1 interrupted, 2 out of memory
+  {
+    py::gil_scoped_release release;
+    try {
+      if (!kernel(options)) outcome = 1;
+    } catch (const std::bad_alloc&) {
+      outcome = 2;
+    }
+  }
+  if (outcome == 1) {
+    if (PyErr_Occurred()) throw py::error_already_set();
+    raise(PyExc_KeyboardInterrupt, kInterrupted.format, fn);
+  }
+  if (outcome == 2) raise(PyExc_MemoryError, kOutOfMemory.format, fn);
+}
+
+// One value per point (or `columns` values: a Fortran-order matrix), computed
+// by kernel(out, options) as run() runs it.
+template <class Kernel>
+py::array perPoint(const char* fn, int threads, const Points& p, Kernel&& kernel,
+                   py::ssize_t columns = 1) {
+  py::array_t<double, py::array::f_style> out(columns == 1
+                                                  ? std::vector<py::ssize_t>{p.count}
+                                                  : std::vector<py::ssize_t>{p.count, columns});
+  double* o = out.mutable_data();
+  run(fn, threads, [&](const RunOptions& options) { return kernel(o, options); });
+  return out;
+}
+
+// ---- the modules -------------------------------------------------------------------
+
+py::array slpfield(py::handle coordinates, py::handle elements, py::handle chi, py::handle z,
+                   py::handle etaArg, py::handle threadsArg) {
+  const char* fn = "slpfield";
+  const double eta = etaArgument(fn, etaArg, true);
+  const int threads = threadsArgument(fn, threadsArg);
+  const MeshArrays m = meshArguments(fn, coordinates, elements);
+  const auto density = densityArgument(fn, chi, "chi");
+  const py::array points = matrixArgument(fn, z, "z", 2);
+  checkMesh(fn, m);
+  checkEntryCount(fn, density, "chi", m.count());
+  const bem2d::Mesh mesh = m.mesh();
+  const Points p = pointsOf(points);
+  return perPoint(fn, threads, p, [&](double* o, const RunOptions& options) {
+    return bem2d::slpfield(mesh, density.data(), p, eta, o, options);
+  });
+}
+
+// The checked arguments of the double layer's fields (dlpfield,
+// dlpgradfield): gh is read at every node that elements names, so it must
+// reach the largest of those numbers (not necessarily nC).
+struct DoubleLayerArguments {
+  double eta;
+  int threads;
+  MeshArrays m;
+  py::array_t<double> gh;
+  py::array x;
+  DoubleLayerArguments(const char* fn, py::handle coordinates, py::handle elements,
+                       py::handle ghArg, py::handle xArg, py::handle etaArg, py::handle threadsArg)
+      : eta(etaArgument(fn, etaArg, true)),
+        threads(threadsArgument(fn, threadsArg)),
+        m(meshArguments(fn, coordinates, elements)),
+        gh(densityArgument(fn, ghArg, "gh")),
+        x(matrixArgument(fn, xArg, "x", 2)) {
+    checkEntryCount(fn, gh, "gh", checkMesh(fn, m));
+  }
+};
+
+py::array dlpfield(py::handle coordinates, py::handle elements, py::handle gh, py::handle x,
+                   py::handle eta, py::handle threads) {
+  const DoubleLayerArguments a("dlpfield", coordinates, elements, gh, x, eta, threads);
+  const bem2d::Mesh mesh = a.m.mesh();
+  const Points p = pointsOf(a.x);
+  return perPoint("dlpfield", a.threads, p, [&](double* o, const RunOptions& options) {
+    return bem2d::dlpfield(mesh, a.gh.data(), p, a.eta, o, options);
+  });
+}
+
+void checkNormalsCount(const char* fn, const py::array& x, const py::array& n_x) {
+  if (x.shape(0) != n_x.shape(0)) {
+    raise(PyExc_ValueError, kNormalsCount.format, fn, static_cast<long long>(x.shape(0)),
+          static_cast<long long>(n_x.shape(0)));
+  }
+}
+
+py::array tdlfield(py::handle coordinates, py::handle elements, py::handle gh, py::handle x,
+                   py::handle n_x, py::handle etaArg, py::handle threadsArg) {
+  const char* fn = "tdlfield";
+  const double eta = etaArgument(fn, etaArg, true);
+  const int threads = threadsArgument(fn, threadsArg);
+  const MeshArrays m = meshArguments(fn, coordinates, elements);
+  const auto density = densityArgument(fn, gh, "gh");
+  const py::array points = matrixArgument(fn, x, "x", 2);
+  const py::array normals = matrixArgument(fn, n_x, "n_x", 2);
+  checkNormalsCount(fn, points, normals);
+  checkMesh(fn, m);
+  checkEntryCount(fn, density, "gh", m.count());
+  const bem2d::Mesh mesh = m.mesh();
+  const Points p = pointsOf(points), q = pointsOf(normals);
+  return perPoint(fn, threads, p, [&](double* o, const RunOptions& options) {
+    return bem2d::tdlfield(mesh, density.data(), p, q, eta, o, options);
+  });
+}
+
+// A module's warnings as RuntimeWarning, one per point whose code is not 0,
+// with the text textOf(code) gives; numbered from `first` (the position of
+// the points in a larger set, for Dask's chunks).
+void warnPoints(const std::vector<unsigned char>& codes, const Points& x, long long first,
+                const char* (*textOf)(unsigned char)) {
+  for (std::ptrdiff_t i = 0; i < x.count; ++i) {
+    const char* format = textOf(codes[static_cast<size_t>(i)]);
+    if (format == nullptr) continue;
+    char text[256];
+    std::snprintf(text, sizeof text, format, x.x(i), x.y(i), first + i);
+    // stacklevel 2: the line that called the bem2d function.
+    if (PyErr_WarnEx(PyExc_RuntimeWarning, text, 2) < 0) throw py::error_already_set();
+  }
+}
+
+py::array hypfield(py::handle coordinates, py::handle elements, py::handle gh, py::handle x,
+                   py::handle n_x, py::handle etaArg, py::handle threadsArg, long long first) {
+  const char* fn = "hypfield";
+  const double eta = etaArgument(fn, etaArg, true);
+  const int threads = threadsArgument(fn, threadsArg);
+  const MeshArrays m = meshArguments(fn, coordinates, elements);
+  const auto values = densityArgument(fn, gh, "gh");
+  const py::array points = matrixArgument(fn, x, "x", 2);
+  const py::array normals = matrixArgument(fn, n_x, "n_x", 2);
+  // gh holds one value per node: node numbers that index coordinates index
+  // gh too.
+  const bool column = values.ndim() == 1 || (values.ndim() == 2 && values.shape(1) == 1);
+  if (!column || values.shape(0) != m.nodes()) {
+    raise(PyExc_ValueError, kPyGhShape, fn, static_cast<long long>(m.nodes()),
+          py::str(values.attr("shape")).cast<std::string>().c_str());
+  }
+  checkNormalsCount(fn, points, normals);
+  checkMesh(fn, m);
+  std::vector<unsigned char> codes(static_cast<size_t>(points.shape(0)));
+  const bem2d::Mesh mesh = m.mesh();
+  const Points p = pointsOf(points), q = pointsOf(normals);
+  auto out = perPoint(fn, threads, p, [&](double* o, const RunOptions& options) {
+    return bem2d::hypfield(mesh, values.data(), p, q, eta, o, codes.data(), options);
+  });
+  warnPoints(codes, p, first, bem2d::hypfieldWarningFormat);
+  return out;
+}
+
+py::array dlpgradfield(py::handle coordinates, py::handle elements, py::handle gh, py::handle x,
+                       py::handle eta, py::handle threads, long long first) {
+  const DoubleLayerArguments a("dlpgradfield", coordinates, elements, gh, x, eta, threads);
+  const bem2d::Mesh mesh = a.m.mesh();
+  const Points p = pointsOf(a.x);
+  std::vector<unsigned char> onBoundary(static_cast<size_t>(p.count));
+  auto out = perPoint(
+      "dlpgradfield", a.threads, p,
+      [&](double* o, const RunOptions& options) {
+        return bem2d::dlpgradfield(mesh, a.gh.data(), p, a.eta, o, onBoundary.data(), options);
+      },
+      2);
+  warnPoints(onBoundary, p, first, [](unsigned char code) {
+    return code ? bem2d::dlpgradfieldWarningFormat() : nullptr;
+  });
+  return out;
+}
+
+py::array domfield(py::handle vertices, py::handle volumes, py::handle f, py::handle x,
+                   py::handle threadsArg) {
+  const char* fn = "domfield";
+  const int threads = threadsArgument(fn, threadsArg);
+  const py::array v = matrixArgument(fn, vertices, "vertices", 2);
+  const py::array t = matrixArgument(fn, volumes, "volumes", 3, Accepts::IndexOrFloat64);
+  const auto density = densityArgument(fn, f, "f");
+  const py::array points = matrixArgument(fn, x, "x", 2);
+  checkNodeNumbers(fn, t, "volumes", 3, v.shape(0), "vertices");
+  checkEntryCount(fn, density, "f", t.shape(0));
+  const bem2d::Triangulation mesh = {pointsOf(v), indicesOf(t)};
+  const Points p = pointsOf(points);
+  return perPoint(fn, threads, p, [&](double* o, const RunOptions& options) {
+    return bem2d::domfield(mesh, density.data(), p, o, options);
+  });
+}
+
+using Matrix = py::array_t<double, py::array::f_style>;
+
+// Zeroes a new matrix in chunks of 1 MB on the call's threads, polling for
+// Ctrl-C between them. The system maps a fresh page at its first write, and
+// slpmatrix's first column also writes its mirror row across the whole
+// matrix: without this, mapping all of it would fall into one chunk of the
+// kernel, deaf to Ctrl-C for as long as that takes (a second for 300 MB on a
+// loaded machine). Octave's matrices come zeroed the same way.
+bool zeroed(double* o, std::int64_t size, const RunOptions& options) {
+  const std::int64_t chunk = std::int64_t(1) << 17;
+  return parallelFor((size + chunk - 1) / chunk, options, [&](std::int64_t k, int) {
+    std::fill(o + k * chunk, o + std::min(size, (k + 1) * chunk), 0.0);
+  });
+}
+
+// The three matrices by what their rows and columns number: V elements by
+// elements, K elements by nodes, W nodes by nodes. eta must not be negative
+// but for W, where a negative one sends every pair to quadrature.
+struct MatrixKind {
+  bool rowsByElement, colsByElement, etaNotNegative;
+};
+constexpr MatrixKind kV = {true, true, true}, kK = {true, false, true}, kW = {false, false, false};
+
+// A matrix call: eta, threads and the mesh checked, then `shape` (which may
+// check more) gives the result's rows and columns, and fill(mesh, eta, out,
+// options) computes it into the zeroed result.
+template <class Shape, class Fill>
+Matrix matrixCall(const char* fn, MatrixKind kind, py::handle coordinates, py::handle elements,
+                  py::handle etaArg, py::handle threadsArg, Shape&& shape, Fill&& fill) {
+  const double eta = etaArgument(fn, etaArg, kind.etaNotNegative);
+  const int threads = threadsArgument(fn, threadsArg);
+  const MeshArrays m = meshArguments(fn, coordinates, elements);
+  checkMesh(fn, m);
+  Matrix out(shape(kind.rowsByElement ? m.count() : m.nodes(),
+                   kind.colsByElement ? m.count() : m.nodes()));
+  double* o = out.mutable_data();
+  const std::int64_t size = out.size();
+  const bem2d::Mesh mesh = m.mesh();
+  run(fn, threads, [&](const RunOptions& options) {
+    return zeroed(o, size, options) && fill(mesh, eta, o, options);
+  });
+  return out;
+}
+
+// A whole matrix by the library's call.
+using WholeCall = bool (*)(const bem2d::Mesh&, double, double*, const RunOptions&);
+Matrix whole(const char* fn, MatrixKind kind, WholeCall call, py::handle coordinates,
+             py::handle elements, py::handle eta, py::handle threads) {
+  return matrixCall(
+      fn, kind, coordinates, elements, eta, threads,
+      [](std::ptrdiff_t rows, std::ptrdiff_t cols) {
+        return std::vector<py::ssize_t>{rows, cols};
+      },
+      [call](const bem2d::Mesh& mesh, double eta, double* o, const RunOptions& options) {
+        return call(mesh, eta, o, options);
+      });
+}
+
+// ---- tiles --------------------------------------------------------------------------
+
+// A tile's index set: a 1-d integer array whose numbers lie in 0..n-1, as
+// int64 in C order (a copy only when it is not that already).
+py::array_t<std::int64_t> indexSet(const char* fn, py::handle o, const char* name, std::ptrdiff_t n,
+                                   const char* what) {
+  if (!py::isinstance<py::array>(o)) {
+    raise(PyExc_TypeError, kPyIndexSetType, fn, name, typeName(o).c_str());
+  }
+  py::array a = py::reinterpret_borrow<py::array>(o);
+  if (!isInteger(a.dtype())) {
+    const std::string dtype =
+        "an array of dtype " + py::str(py::handle(a.dtype())).cast<std::string>();
+    raise(PyExc_TypeError, kPyIndexSetType, fn, name, dtype.c_str());
+  }
+  if (a.ndim() != 1) raise(PyExc_ValueError, kPyIndexSetDimensions, fn, name, int(a.ndim()));
+  a = readable(a);
+  std::ptrdiff_t position = 0, largest = 0;
+  int column = 0;
+  double value = 0;
+  if (!bem2d::indicesInRange(indicesOf(a), 1, n, &position, &column, &value, &largest)) {
+    raise(PyExc_ValueError, kPyIndexSetNumber, fn, name, static_cast<long long>(position), value,
+          what, static_cast<long long>(n - 1));
+  }
+  return py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>::ensure(a);
+}
+
+// The entries (rows[a], cols[b]) of a matrix by the library's tile call.
+template <class TileCall>
+Matrix tile(const char* fn, MatrixKind kind, py::handle coordinates, py::handle elements,
+            py::handle rowsArg, py::handle colsArg, py::handle eta, py::handle threads,
+            TileCall tileCall) {
+  py::array_t<std::int64_t> rows, cols;
+  return matrixCall(
+      fn, kind, coordinates, elements, eta, threads,
+      [&](std::ptrdiff_t nRows, std::ptrdiff_t nCols) {
+        rows = indexSet(fn, rowsArg, "rows", nRows, kind.rowsByElement ? "an element" : "a node");
+        cols = indexSet(fn, colsArg, "cols", nCols, kind.colsByElement ? "an element" : "a node");
+        return std::vector<py::ssize_t>{rows.shape(0), cols.shape(0)};
+      },
+      [&](const bem2d::Mesh& mesh, double eta, double* o, const RunOptions& options) {
+        // Plain reads of the arrays' fields: the GIL is released here.
+        const std::ptrdiff_t nRows = rows.shape(0), nCols = cols.shape(0);
+        return tileCall(mesh, eta, rows.data(), nRows, cols.data(), nCols, o, nRows > 0 ? nRows : 1,
+                        options);
+      });
+}
+
+}  // namespace
+
+PYBIND11_MODULE(_core, m) {
+  m.doc() = "The kernels of bem2d over numpy arrays; use the documented functions of bem2d.";
+  mainThread =
+      py::module_::import("threading").attr("main_thread")().attr("ident").cast<unsigned long>();
+  using py::arg;
+  using py::handle;
+  // The matrices and their tiles.
+  using TileCall =
+      bool (*)(const bem2d::Mesh&, double, const std::int64_t*, std::ptrdiff_t, const std::int64_t*,
+               std::ptrdiff_t, double*, std::ptrdiff_t, const RunOptions&);
+  struct Matrices {
+    const char *name, *tileName;
+    MatrixKind kind;
+    WholeCall whole;
+    TileCall tile;
+  };
+  for (const Matrices& k :
+       {Matrices{"slpmatrix", "slpmatrix_tile", kV, bem2d::slpmatrix, bem2d::slpmatrixTile},
+        Matrices{"dlpmatrix", "dlpmatrix_tile", kK, bem2d::dlpmatrix, bem2d::dlpmatrixTile},
+        Matrices{"hypmatrix", "hypmatrix_tile", kW, bem2d::hypmatrix, bem2d::hypmatrixTile}}) {
+    m.def(
+        k.name,
+        [k](handle c, handle e, handle eta, handle t) {
+          return whole(k.name, k.kind, k.whole, c, e, eta, t);
+        },
+        arg("coordinates"), arg("elements"), arg("eta"), arg("threads"));
+    m.def(
+        k.tileName,
+        [k](handle c, handle e, handle rows, handle cols, handle eta, handle t) {
+          return tile(k.tileName, k.kind, c, e, rows, cols, eta, t, k.tile);
+        },
+        arg("coordinates"), arg("elements"), arg("rows"), arg("cols"), arg("eta"), arg("threads"));
+  }
+  m.def("slpfield", &slpfield, arg("coordinates"), arg("elements"), arg("chi"), arg("z"),
+        arg("eta"), arg("threads"));
+  m.def("dlpfield", &dlpfield, arg("coordinates"), arg("elements"), arg("gh"), arg("x"), arg("eta"),
+        arg("threads"));
+  m.def("tdlfield", &tdlfield, arg("coordinates"), arg("elements"), arg("gh"), arg("x"), arg("n_x"),
+        arg("eta"), arg("threads"));
+  m.def("hypfield", &hypfield, arg("coordinates"), arg("elements"), arg("gh"), arg("x"), arg("n_x"),
+        arg("eta"), arg("threads"), arg("first") = 0);
+  m.def("domfield", &domfield, arg("vertices"), arg("volumes"), arg("f"), arg("x"), arg("threads"));
+  m.def("dlpgradfield", &dlpgradfield, arg("coordinates"), arg("elements"), arg("gh"), arg("x"),
+        arg("eta"), arg("threads"), arg("first") = 0);
+}
