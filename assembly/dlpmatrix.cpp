@@ -73,7 +73,7 @@ bool assembleDlp(double* out, int nC, int nE, const double* coordinates, const d
   const MatrixLanes& lanes = matrixLanes(options.lanes);
   const std::ptrdiff_t nEs = nE, nCs = nC;
   const std::vector<int> nodes = elementNodes(elements, nEs);
-  const std::ptrdiff_t pad = (nEs + 7) / 8 * 8;
+  const std::ptrdiff_t pad = matrixPadded(nEs);
   const NodeTerms columns = nodeTerms(nodes, nCs, nEs, pad);
   // Chunks of kRowBlock rows. A thread computes a row's pair values, sums
   // them into the block's column-major slots, and writes the block out
@@ -146,8 +146,7 @@ bool assembleDlpTile(double* out, std::ptrdiff_t ld, int nC, int nE, const doubl
   for (std::ptrdiff_t b = 0; b < nCols; ++b) wanted[static_cast<size_t>(cols[b])] = 1;
   std::vector<std::int64_t> js;
   for (std::ptrdiff_t j = 0; j < nEs; ++j) {
-    if (wanted[static_cast<size_t>(vertexIndex(elements[j]))] ||
-        wanted[static_cast<size_t>(vertexIndex(elements[j + nEs]))]) {
+    if (wanted[static_cast<size_t>(nodes[2 * j])] || wanted[static_cast<size_t>(nodes[2 * j + 1])]) {
       js.push_back(j);
     }
   }
