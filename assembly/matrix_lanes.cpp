@@ -1,5 +1,6 @@
 #include "matrix_arrays.h"
 
+#include "lane_width.h"
 #include "segment.h"
 
 extern const MatrixLanes kMatrixLanes1;
@@ -9,13 +10,12 @@ extern const MatrixLanes kMatrixLanes8;
 #endif
 
 const MatrixLanes& matrixLanes(int width) {
-  __builtin_cpu_init();
 #if defined(BEM2D_HAVE_SLEEF)
-  // SLEEF's AVX2 functions use fused multiply-add instructions as well.
-  if ((width == 0 || width >= 8) && __builtin_cpu_supports("avx512f")) return kMatrixLanes8;
-  if ((width == 0 || width >= 4) && __builtin_cpu_supports("avx2") &&
-      __builtin_cpu_supports("fma")) {
-    return kMatrixLanes4;
+  switch (laneWidth(width)) {
+    case 8:
+      return kMatrixLanes8;
+    case 4:
+      return kMatrixLanes4;
   }
 #else
   (void)width;

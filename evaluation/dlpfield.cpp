@@ -50,20 +50,13 @@ double dlpPair(void* context, std::ptrdiff_t j, double x1, double x2) {
 
 bool dlpfieldKernel(double* out, int nC, int nE, const double* coordinates, const double* elements,
                     const double* gh, const Points& x, double eta, const RunOptions& options) {
-  const std::ptrdiff_t nEs = nE, nxs = x.count;
+  const std::ptrdiff_t nxs = x.count;
   const std::vector<Segment> segments = meshSegments(nC, nE, coordinates, elements);
-  ElementArrays a = elementArrays(segments);
-  std::vector<double> gA(static_cast<size_t>(nE)), gB(static_cast<size_t>(nE));
-  for (std::ptrdiff_t j = 0; j < nEs; ++j) {
-    gA[j] = gh[vertexIndex(elements[j])];
-    gB[j] = gh[vertexIndex(elements[j + nEs])];
-    a.d0[j] = (gA[j] + gB[j]) * 0.5;
-    a.d1[j] = (gB[j] - gA[j]) * 0.5;
-    a.seriesFrom2[j] = seriesFrom2(a.L[j], a.L[j], eta);
-  }
+  const EndValues g = endValues(nE, elements, gh);
+  const ElementArrays a = linearDensityArrays(segments, g, eta);
   const FieldElements e = a.view();
   const FieldLanes& lanes = fieldLanes(options.lanes);
-  const DlpContext context = {&segments, gA.data(), gB.data(), eta};
+  const DlpContext context = {&segments, g.A.data(), g.B.data(), eta};
   const std::ptrdiff_t perChunk = pointsPerChunk(nE);
   return parallelFor((nxs + perChunk - 1) / perChunk, options, [&](std::int64_t chunk, int) {
     const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nxs, (chunk + 1) * perChunk);
@@ -78,12 +71,8 @@ void dlpfieldScalarKernel(double* out, int nC, int nE, const double* coordinates
                           const double* elements, const double* gh, const Points& x, double eta) {
   const std::ptrdiff_t nEs = nE, nxs = x.count;
   const std::vector<Segment> segments = meshSegments(nC, nE, coordinates, elements);
-  std::vector<double> gA(static_cast<size_t>(nE)), gB(static_cast<size_t>(nE));
-  for (std::ptrdiff_t j = 0; j < nEs; ++j) {
-    gA[j] = gh[vertexIndex(elements[j])];
-    gB[j] = gh[vertexIndex(elements[j + nEs])];
-  }
-  DlpContext context = {&segments, gA.data(), gB.data(), eta};
+  const EndValues g = endValues(nE, elements, gh);
+  DlpContext context = {&segments, g.A.data(), g.B.data(), eta};
   for (std::ptrdiff_t i = 0; i < nxs; ++i) {
     double acc = 0;
     for (std::ptrdiff_t j = 0; j < nEs; ++j) acc += dlpPair(&context, j, x.x(i), x.y(i));

@@ -68,17 +68,10 @@ void gradPair(void* context, std::ptrdiff_t j, double x1, double x2, double* v) 
 bool dlpgradfieldKernel(double* out, int nC, int nE, const double* coordinates,
                         const double* elements, const double* gh, const Points& x, double eta,
                         const RunOptions& options, unsigned char* onBoundary) {
-  const std::ptrdiff_t nEs = nE, nxs = x.count;
+  const std::ptrdiff_t nxs = x.count;
   const std::vector<Segment> segments = meshSegments(nC, nE, coordinates, elements);
-  ElementArrays a = elementArrays(segments);
-  std::vector<double> gA(static_cast<size_t>(nE)), gB(static_cast<size_t>(nE));
-  for (std::ptrdiff_t j = 0; j < nEs; ++j) {
-    gA[j] = gh[vertexIndex(elements[j])];
-    gB[j] = gh[vertexIndex(elements[j + nEs])];
-    a.d0[j] = (gA[j] + gB[j]) * 0.5;
-    a.d1[j] = (gB[j] - gA[j]) * 0.5;
-    a.seriesFrom2[j] = seriesFrom2(a.L[j], a.L[j], eta);
-  }
+  const EndValues g = endValues(nE, elements, gh);
+  const ElementArrays a = linearDensityArrays(segments, g, eta);
   const FieldElements e = a.view();
   const FieldLanes& lanes = fieldLanes(options.lanes);
   std::vector<unsigned char> marks(static_cast<size_t>(nxs), 0);
@@ -87,7 +80,7 @@ bool dlpgradfieldKernel(double* out, int nC, int nE, const double* coordinates,
       parallelFor((nxs + perChunk - 1) / perChunk, options, [&](std::int64_t chunk, int) {
         const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nxs, (chunk + 1) * perChunk);
         for (std::ptrdiff_t i = chunk * perChunk; i < end; ++i) {
-          GradContext c = {&segments, gA.data(), gB.data(), eta, false};
+          GradContext c = {&segments, g.A.data(), g.B.data(), eta, false};
           double g[2];
           lanes.grad(e, x.x(i), x.y(i), gradPair, &c, g);
           // d_q (K g) = (1/(2 pi)) int K_q g. NaN, formed as infinity minus
@@ -116,13 +109,9 @@ void dlpgradfieldScalarKernel(double* out, int nC, int nE, const double* coordin
                               double eta) {
   const std::ptrdiff_t nEs = nE, nxs = x.count;
   const std::vector<Segment> segments = meshSegments(nC, nE, coordinates, elements);
-  std::vector<double> gA(static_cast<size_t>(nE)), gB(static_cast<size_t>(nE));
-  for (std::ptrdiff_t j = 0; j < nEs; ++j) {
-    gA[j] = gh[vertexIndex(elements[j])];
-    gB[j] = gh[vertexIndex(elements[j + nEs])];
-  }
+  const EndValues g = endValues(nE, elements, gh);
   for (std::ptrdiff_t i = 0; i < nxs; ++i) {
-    GradContext c = {&segments, gA.data(), gB.data(), eta, false};
+    GradContext c = {&segments, g.A.data(), g.B.data(), eta, false};
     double g[2] = {0, 0};
     for (std::ptrdiff_t j = 0; j < nEs; ++j) {
       double v[2];

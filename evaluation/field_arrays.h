@@ -21,6 +21,19 @@ struct ElementArrays {
 
 ElementArrays elementArrays(const std::vector<Segment>& segments);
 
+// A density linear on each element, given by its values gh at the nodes: the
+// values at every element's start (A) and end (B).
+struct EndValues {
+  std::vector<double> A, B;
+};
+
+EndValues endValues(int nE, const double* elements, const double* gh);
+
+// elementArrays with such a density (d0 its mean, d1 half its rise along the
+// element) and the thresholds of the rule `L <= eta * dist`.
+ElementArrays linearDensityArrays(const std::vector<Segment>& segments, const EndValues& g,
+                                  double eta);
+
 // The |w|^2 from which an element of length L is surely admissible for
 // quadrature by the rule `size <= eta * dist` (size = L, or L/sqrt(2) for
 // tdlfield) and its series converges fast (|w| >= 2L): dist >= |w| - L/2.

@@ -3,6 +3,9 @@
 #include <cmath>
 #include <limits>
 
+#include "geometry.h"
+#include "lane_width.h"
+
 extern const FieldLanes kFieldLanes1;
 #if defined(BEM2D_HAVE_SLEEF)
 extern const FieldLanes kFieldLanes4;
@@ -10,13 +13,12 @@ extern const FieldLanes kFieldLanes8;
 #endif
 
 const FieldLanes& fieldLanes(int width) {
-  __builtin_cpu_init();
 #if defined(BEM2D_HAVE_SLEEF)
-  // SLEEF's AVX2 functions use fused multiply-add instructions as well.
-  if ((width == 0 || width >= 8) && __builtin_cpu_supports("avx512f")) return kFieldLanes8;
-  if ((width == 0 || width >= 4) && __builtin_cpu_supports("avx2") &&
-      __builtin_cpu_supports("fma")) {
-    return kFieldLanes4;
+  switch (laneWidth(width)) {
+    case 8:
+      return kFieldLanes8;
+    case 4:
+      return kFieldLanes4;
   }
 #else
   (void)width;
@@ -38,6 +40,27 @@ ElementArrays elementArrays(const std::vector<Segment>& segments) {
     a.hx[j] = (s.B[0] - s.A[0]) * 0.5;
     a.hy[j] = (s.B[1] - s.A[1]) * 0.5;
     a.L[j] = s.L;
+  }
+  return a;
+}
+
+EndValues endValues(int nE, const double* elements, const double* gh) {
+  const std::ptrdiff_t nEs = nE;
+  EndValues g{std::vector<double>(static_cast<size_t>(nE)), std::vector<double>(static_cast<size_t>(nE))};
+  for (std::ptrdiff_t j = 0; j < nEs; ++j) {
+    g.A[j] = gh[vertexIndex(elements[j])];
+    g.B[j] = gh[vertexIndex(elements[j + nEs])];
+  }
+  return g;
+}
+
+ElementArrays linearDensityArrays(const std::vector<Segment>& segments, const EndValues& g,
+                                  double eta) {
+  ElementArrays a = elementArrays(segments);
+  for (std::ptrdiff_t j = 0; j < a.count; ++j) {
+    a.d0[j] = (g.A[j] + g.B[j]) * 0.5;
+    a.d1[j] = (g.B[j] - g.A[j]) * 0.5;
+    a.seriesFrom2[j] = seriesFrom2(a.L[j], a.L[j], eta);
   }
   return a;
 }

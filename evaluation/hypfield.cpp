@@ -142,17 +142,10 @@ bool hypfieldKernel(double* out, int nC, int nE, const double* coordinates, cons
   // A NaN eta sends every pair off the element to quadrature, as an infinite
   // one does.
   if (std::isnan(eta)) eta = std::numeric_limits<double>::infinity();
-  const std::ptrdiff_t nEs = nE, nxs = x.count;
+  const std::ptrdiff_t nxs = x.count;
   const std::vector<Segment> segments = meshSegments(nC, nE, coordinates, elements);
-  ElementArrays a = elementArrays(segments);
-  std::vector<double> gA(static_cast<size_t>(nE)), gB(static_cast<size_t>(nE));
-  for (std::ptrdiff_t j = 0; j < nEs; ++j) {
-    gA[j] = gh[vertexIndex(elements[j])];
-    gB[j] = gh[vertexIndex(elements[j + nEs])];
-    a.d0[j] = (gA[j] + gB[j]) * 0.5;
-    a.d1[j] = (gB[j] - gA[j]) * 0.5;
-    a.seriesFrom2[j] = seriesFrom2(a.L[j], a.L[j], eta);
-  }
+  const EndValues g = endValues(nE, elements, gh);
+  const ElementArrays a = linearDensityArrays(segments, g, eta);
   const FieldElements e = a.view();
   const FieldLanes& lanes = fieldLanes(options.lanes);
   std::vector<unsigned char> status(static_cast<size_t>(nxs), 0);
@@ -161,7 +154,7 @@ bool hypfieldKernel(double* out, int nC, int nE, const double* coordinates, cons
       parallelFor((nxs + perChunk - 1) / perChunk, options, [&](std::int64_t chunk, int) {
         const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nxs, (chunk + 1) * perChunk);
         for (std::ptrdiff_t i = chunk * perChunk; i < end; ++i) {
-          HypContext c = {&segments, gA.data(), gB.data(), eta, n_x.x(i), n_x.y(i), 0};
+          HypContext c = {&segments, g.A.data(), g.B.data(), eta, n_x.x(i), n_x.y(i), 0};
           const double acc = lanes.hyp(e, x.x(i), x.y(i), c.q1, c.q2, hypPair, &c);
           status[static_cast<size_t>(i)] = c.status;
           out[i] = pointValue(c.status, acc);
@@ -178,14 +171,10 @@ void hypfieldScalarKernel(double* out, int nC, int nE, const double* coordinates
   if (std::isnan(eta)) eta = std::numeric_limits<double>::infinity();
   const std::ptrdiff_t nEs = nE, nxs = x.count;
   const std::vector<Segment> segments = meshSegments(nC, nE, coordinates, elements);
-  std::vector<double> gA(static_cast<size_t>(nE)), gB(static_cast<size_t>(nE));
-  for (std::ptrdiff_t j = 0; j < nEs; ++j) {
-    gA[j] = gh[vertexIndex(elements[j])];
-    gB[j] = gh[vertexIndex(elements[j + nEs])];
-  }
+  const EndValues g = endValues(nE, elements, gh);
   std::vector<unsigned char> status(static_cast<size_t>(nxs), 0);
   for (std::ptrdiff_t i = 0; i < nxs; ++i) {
-    HypContext c = {&segments, gA.data(), gB.data(), eta, n_x.x(i), n_x.y(i), 0};
+    HypContext c = {&segments, g.A.data(), g.B.data(), eta, n_x.x(i), n_x.y(i), 0};
     double acc = 0;
     for (std::ptrdiff_t j = 0; j < nEs; ++j) acc += hypPair(&c, j, x.x(i), x.y(i));
     status[static_cast<size_t>(i)] = c.status;
