@@ -8,6 +8,7 @@
 #include "dlp_pair.h"
 #include "geometry.h"
 #include "matrix_arrays.h"
+#include "matrix_pairs.h"
 
 namespace {
 
@@ -162,17 +163,12 @@ bool assembleDlpTile(double* out, std::ptrdiff_t ld, int nC, int nE, const doubl
     elementEnds(params, i, Si);
     DlpRow context = {&params, Si};
     double start[8], end[8];
-    size_t k = 0;
-    while (k < js.size()) {
-      const std::ptrdiff_t j0 = js[k] / lanes.width * lanes.width;
-      unsigned needed = 0;
-      size_t last = k;
-      while (last < js.size() && js[last] < j0 + lanes.width) needed |= 1u << (js[last++] - j0);
+    forEachGroup(lanes.width, js, [&](std::ptrdiff_t j0, unsigned needed, size_t first, size_t last) {
       lanes.dlpGroup(e, i, j0, eta, start, end, needed, dlpPairFallback, &context);
-      for (; k < last; ++k) {
+      for (size_t k = first; k < last; ++k) {
         addPair(row.data(), nodes.data(), js[k], start[js[k] - j0], end[js[k] - j0]);
       }
-    }
+    });
     for (std::ptrdiff_t b = 0; b < nCols; ++b) out[a + b * ld] = row[static_cast<size_t>(cols[b])];
   });
 }

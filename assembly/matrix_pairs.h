@@ -11,6 +11,23 @@
 #include "hyp_pair.h"
 #include "matrix_arrays.h"
 
+// The rows js (increasing) lane group by lane group, as a tile computes only
+// the pairs it needs: group(j0, needed, first, last) for each group j0 (a
+// multiple of width) that holds js[first..last), bit j - j0 of needed set for
+// each of them.
+template <class Group>
+void forEachGroup(int width, const std::vector<std::int64_t>& js, Group group) {
+  size_t k = 0;
+  while (k < js.size()) {
+    const std::ptrdiff_t j0 = js[k] / width * width;
+    unsigned needed = 0;
+    size_t last = k;
+    while (last < js.size() && js[last] < j0 + width) needed |= 1u << (js[last++] - j0);
+    group(j0, needed, k, last);
+    k = last;
+  }
+}
+
 // Column i of the single-layer matrix: V(j, i) = slpPairEntry(element i,
 // element j, eta) for a pair the lanes do not take.
 struct SlpColumn {

@@ -33,15 +33,10 @@ void slpColumnPart(const MatrixLanes& lanes, const MatrixElements& e, const Asse
   elementEnds(params, i, Pi);
   SlpColumn context = {&params, Pi};
   double values[8];
-  size_t k = 0;
-  while (k < js.size()) {
-    const std::ptrdiff_t j0 = js[k] / lanes.width * lanes.width;
-    unsigned needed = 0;
-    size_t end = k;
-    while (end < js.size() && js[end] < j0 + lanes.width) needed |= 1u << (js[end++] - j0);
+  forEachGroup(lanes.width, js, [&](std::ptrdiff_t j0, unsigned needed, size_t first, size_t last) {
     lanes.slpGroup(e, i, j0, params.eta, values, needed, slpPairFallback, &context);
-    for (; k < end; ++k) store(k, values[js[k] - j0]);
-  }
+    for (size_t k = first; k < last; ++k) store(k, values[js[k] - j0]);
+  });
 }
 
 }  // namespace
@@ -139,17 +134,12 @@ bool assembleHypTile(double* out, std::ptrdiff_t ld, const double* coordinates,
     v.resize(4 * js.size());
     HypColumn column = setup.column(I);
     double group[32];
-    size_t m = 0;
-    while (m < js.size()) {
-      const std::ptrdiff_t j0 = js[m] / lanes.width * lanes.width;
-      unsigned needed = 0;
-      size_t end = m;
-      while (end < js.size() && js[end] < j0 + lanes.width) needed |= 1u << (js[end++] - j0);
+    forEachGroup(lanes.width, js, [&](std::ptrdiff_t j0, unsigned needed, size_t first, size_t last) {
       lanes.hypGroup(setup.elements(), I, j0, group, needed, hypPairFallback, &column);
-      for (; m < end; ++m) {
+      for (size_t m = first; m < last; ++m) {
         for (int s = 0; s < 4; ++s) v[4 * m + s] = group[4 * (js[m] - j0) + s];
       }
-    }
+    });
   });
   if (!done) return false;
 
