@@ -82,33 +82,35 @@ bool assembleDlp(double* out, int nC, int nE, const double* coordinates, const d
   // would write one value per cache line).
   const std::ptrdiff_t kRowBlock = 32;
   const size_t threads = static_cast<size_t>(threadsFor(options));
-  std::vector<std::vector<double>> blocks(threads,
-                                          std::vector<double>(static_cast<size_t>(kRowBlock * nCs)));
-  std::vector<std::vector<double>> pairs(threads, std::vector<double>(static_cast<size_t>(2 * pad)));
-  return parallelFor((nEs + kRowBlock - 1) / kRowBlock, options, [&](std::int64_t chunk, int thread) {
-    const std::ptrdiff_t i0 = chunk * kRowBlock, i1 = std::min(nEs, i0 + kRowBlock);
-    double* block = blocks[static_cast<size_t>(thread)].data();
-    double* values = pairs[static_cast<size_t>(thread)].data();
-    for (std::ptrdiff_t i = i0; i < i1; ++i) {
-      double Si[4];
-      elementEnds(params, i, Si);
-      DlpRow context = {&params, Si};
-      for (std::ptrdiff_t j0 = 0; j0 < nEs; j0 += lanes.width) {
-        lanes.dlpGroup(e, i, j0, eta, values + j0, values + pad + j0, ~0u, dlpPairFallback,
-                       &context);
-      }
-      for (std::ptrdiff_t q = 0; q < nCs; ++q) {
-        double sum = 0;
-        for (std::int64_t t = columns.first[q]; t < columns.first[q + 1]; ++t) {
-          sum += values[columns.terms[static_cast<size_t>(t)]];
+  std::vector<std::vector<double>> blocks(
+      threads, std::vector<double>(static_cast<size_t>(kRowBlock * nCs)));
+  std::vector<std::vector<double>> pairs(threads,
+                                         std::vector<double>(static_cast<size_t>(2 * pad)));
+  return parallelFor(
+      (nEs + kRowBlock - 1) / kRowBlock, options, [&](std::int64_t chunk, int thread) {
+        const std::ptrdiff_t i0 = chunk * kRowBlock, i1 = std::min(nEs, i0 + kRowBlock);
+        double* block = blocks[static_cast<size_t>(thread)].data();
+        double* values = pairs[static_cast<size_t>(thread)].data();
+        for (std::ptrdiff_t i = i0; i < i1; ++i) {
+          double Si[4];
+          elementEnds(params, i, Si);
+          DlpRow context = {&params, Si};
+          for (std::ptrdiff_t j0 = 0; j0 < nEs; j0 += lanes.width) {
+            lanes.dlpGroup(e, i, j0, eta, values + j0, values + pad + j0, ~0u, dlpPairFallback,
+                           &context);
+          }
+          for (std::ptrdiff_t q = 0; q < nCs; ++q) {
+            double sum = 0;
+            for (std::int64_t t = columns.first[q]; t < columns.first[q + 1]; ++t) {
+              sum += values[columns.terms[static_cast<size_t>(t)]];
+            }
+            block[q * kRowBlock + (i - i0)] = sum;
+          }
         }
-        block[q * kRowBlock + (i - i0)] = sum;
-      }
-    }
-    for (std::ptrdiff_t q = 0; q < nCs; ++q) {
-      std::copy(block + q * kRowBlock, block + q * kRowBlock + (i1 - i0), out + i0 + q * nEs);
-    }
-  });
+        for (std::ptrdiff_t q = 0; q < nCs; ++q) {
+          std::copy(block + q * kRowBlock, block + q * kRowBlock + (i1 - i0), out + i0 + q * nEs);
+        }
+      });
 }
 
 void assembleDlpScalar(double* out, int nC, int nE, const double* coordinates,
@@ -147,7 +149,8 @@ bool assembleDlpTile(double* out, std::ptrdiff_t ld, int nC, int nE, const doubl
   for (std::ptrdiff_t b = 0; b < nCols; ++b) wanted[static_cast<size_t>(cols[b])] = 1;
   std::vector<std::int64_t> js;
   for (std::ptrdiff_t j = 0; j < nEs; ++j) {
-    if (wanted[static_cast<size_t>(nodes[2 * j])] || wanted[static_cast<size_t>(nodes[2 * j + 1])]) {
+    if (wanted[static_cast<size_t>(nodes[2 * j])] ||
+        wanted[static_cast<size_t>(nodes[2 * j + 1])]) {
       js.push_back(j);
     }
   }
@@ -163,12 +166,13 @@ bool assembleDlpTile(double* out, std::ptrdiff_t ld, int nC, int nE, const doubl
     elementEnds(params, i, Si);
     DlpRow context = {&params, Si};
     double start[8], end[8];
-    forEachGroup(lanes.width, js, [&](std::ptrdiff_t j0, unsigned needed, size_t first, size_t last) {
-      lanes.dlpGroup(e, i, j0, eta, start, end, needed, dlpPairFallback, &context);
-      for (size_t k = first; k < last; ++k) {
-        addPair(row.data(), nodes.data(), js[k], start[js[k] - j0], end[js[k] - j0]);
-      }
-    });
+    forEachGroup(lanes.width, js,
+                 [&](std::ptrdiff_t j0, unsigned needed, size_t first, size_t last) {
+                   lanes.dlpGroup(e, i, j0, eta, start, end, needed, dlpPairFallback, &context);
+                   for (size_t k = first; k < last; ++k) {
+                     addPair(row.data(), nodes.data(), js[k], start[js[k] - j0], end[js[k] - j0]);
+                   }
+                 });
     for (std::ptrdiff_t b = 0; b < nCols; ++b) out[a + b * ld] = row[static_cast<size_t>(cols[b])];
   });
 }

@@ -99,7 +99,8 @@ bool assembleHypTile(double* out, std::ptrdiff_t ld, const double* coordinates,
     std::vector<std::ptrdiff_t> fill(first.begin(), first.end() - 1);
     for (std::ptrdiff_t j = 0; j < nEs; ++j) {
       at[static_cast<size_t>(fill[static_cast<size_t>(setup.start[j])]++)] = j;
-      if (setup.end[j] != setup.start[j]) at[static_cast<size_t>(fill[static_cast<size_t>(setup.end[j])]++)] = j;
+      if (setup.end[j] != setup.start[j])
+        at[static_cast<size_t>(fill[static_cast<size_t>(setup.end[j])]++)] = j;
     }
   }
 
@@ -126,21 +127,22 @@ bool assembleHypTile(double* out, std::ptrdiff_t ld, const double* coordinates,
   }
   // Their four values each, from the lane groups of the whole matrix.
   std::vector<std::vector<double>> values(static_cast<size_t>(nE));
-  const bool done = parallelFor(static_cast<std::int64_t>(columns.size()), options,
-                                [&](std::int64_t k, int) {
-    const std::ptrdiff_t I = columns[static_cast<size_t>(k)];
-    const std::vector<std::int64_t>& js = pairs[static_cast<size_t>(I)];
-    std::vector<double>& v = values[static_cast<size_t>(I)];
-    v.resize(4 * js.size());
-    HypColumn column = setup.column(I);
-    double group[32];
-    forEachGroup(lanes.width, js, [&](std::ptrdiff_t j0, unsigned needed, size_t first, size_t last) {
-      lanes.hypGroup(setup.elements(), I, j0, group, needed, hypPairFallback, &column);
-      for (size_t m = first; m < last; ++m) {
-        for (int s = 0; s < 4; ++s) v[4 * m + s] = group[4 * (js[m] - j0) + s];
-      }
-    });
-  });
+  const bool done =
+      parallelFor(static_cast<std::int64_t>(columns.size()), options, [&](std::int64_t k, int) {
+        const std::ptrdiff_t I = columns[static_cast<size_t>(k)];
+        const std::vector<std::int64_t>& js = pairs[static_cast<size_t>(I)];
+        std::vector<double>& v = values[static_cast<size_t>(I)];
+        v.resize(4 * js.size());
+        HypColumn column = setup.column(I);
+        double group[32];
+        forEachGroup(
+            lanes.width, js, [&](std::ptrdiff_t j0, unsigned needed, size_t first, size_t last) {
+              lanes.hypGroup(setup.elements(), I, j0, group, needed, hypPairFallback, &column);
+              for (size_t m = first; m < last; ++m) {
+                for (int s = 0; s < 4; ++s) v[4 * m + s] = group[4 * (js[m] - j0) + s];
+              }
+            });
+      });
   if (!done) return false;
 
   // Each entry: its pairs' contributions in the order of the whole matrix
@@ -159,7 +161,8 @@ bool assembleHypTile(double* out, std::ptrdiff_t ld, const double* coordinates,
       double sum = 0;
       for (const auto& [I, J] : mine) {
         const std::vector<std::int64_t>& js = pairs[static_cast<size_t>(I)];
-        const size_t m = static_cast<size_t>(std::lower_bound(js.begin(), js.end(), J) - js.begin());
+        const size_t m =
+            static_cast<size_t>(std::lower_bound(js.begin(), js.end(), J) - js.begin());
         forEachEntry(setup.start.data(), setup.end.data(), I, J,
                      values[static_cast<size_t>(I)].data() + 4 * m,
                      [&](std::int64_t r, std::int64_t c, double v) {

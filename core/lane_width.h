@@ -9,8 +9,7 @@ inline int laneWidth(int most) {
   __builtin_cpu_init();
 #if defined(BEM2D_HAVE_SLEEF)
   if ((most == 0 || most >= 8) && __builtin_cpu_supports("avx512f")) return 8;
-  if ((most == 0 || most >= 4) && __builtin_cpu_supports("avx2") &&
-      __builtin_cpu_supports("fma")) {
+  if ((most == 0 || most >= 4) && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) {
     return 4;
   }
 #else

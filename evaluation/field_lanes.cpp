@@ -46,7 +46,8 @@ ElementArrays elementArrays(const std::vector<Segment>& segments) {
 
 EndValues endValues(int nE, const double* elements, const double* gh) {
   const std::ptrdiff_t nEs = nE;
-  EndValues g{std::vector<double>(static_cast<size_t>(nE)), std::vector<double>(static_cast<size_t>(nE))};
+  EndValues g{std::vector<double>(static_cast<size_t>(nE)),
+              std::vector<double>(static_cast<size_t>(nE))};
   for (std::ptrdiff_t j = 0; j < nEs; ++j) {
     g.A[j] = gh[vertexIndex(elements[j])];
     g.B[j] = gh[vertexIndex(elements[j + nEs])];
