@@ -2,12 +2,10 @@
 
 #include <cmath>
 
+#include "constants.h"
 #include "panels.h"
-#include "segment.h"
 
 namespace {
-
-const double kTwoPi = 6.283185307179586;
 
 bool samePoint(const double* p, const double* q) { return p[0] == q[0] && p[1] == q[1]; }
 
@@ -87,15 +85,13 @@ void touchingValues(const Segment& s, const Segment& t, const double* Sf, bool t
 
 }  // namespace
 
-void dlpPairValues(const double* S, const double* T, double values[2]) {
-  const Segment s = segmentOf(S[0], S[1], S[2], S[3]);
-  const Segment t = segmentOf(T[0], T[1], T[2], T[3]);
+void dlpPairValues(const Segment& s, const Segment& t, double values[2]) {
   values[0] = values[1] = 0;
   if (s.L == 0 || t.L == 0) return;
-  const double* S0 = S;
-  const double* S1 = S + 2;
-  const double* T0 = T;
-  const double* T1 = T + 2;
+  const double* S0 = s.A;
+  const double* S1 = s.B;
+  const double* T0 = t.A;
+  const double* T1 = t.B;
   if ((samePoint(S0, T0) && samePoint(S1, T1)) || (samePoint(S0, T1) && samePoint(S1, T0))) {
     return;  // the same segment: the kernel vanishes on its own line
   }
@@ -108,7 +104,7 @@ void dlpPairValues(const double* S, const double* T, double values[2]) {
   // panel ends, which include the crossing); only a point exactly on T's line,
   // where the kernel vanishes, gets 0.
   outerIntegral<2>(
-      t, S, [&](double x1, double x2, double* v) { hatsFrom(t, x1, x2, v); },
+      t, s, [&](double x1, double x2, double* v) { hatsFrom(t, x1, x2, v); },
       values);
   values[0] /= -kTwoPi;
   values[1] /= -kTwoPi;

@@ -10,28 +10,25 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "mesh.h"
 #include "parallel.h"
 
 // Each row i sums the values of the ordered pairs (i, j), j in increasing
 // order, into the two columns of j's nodes. A pair that eta surely sends to
-// quadrature (eta * shorter < distance) and that lies at least twice half its
-// longer length apart takes the tensor Gauss rule, several at a time; every
-// other pair dlpPairValues (closed form for touching pairs, refined panels
-// otherwise: exact either way). Rows are spread over the threads of options;
-// the result does not depend on their number. Returns false (the output then
-// incomplete) when the call was interrupted.
-bool assembleDlp(double* out, int nC, int nE, const double* coordinates, const double* elements,
-                 double eta, const RunOptions& options = RunOptions());
-
-// Every pair by dlpPairValues, on the calling thread: the scalar reference
-// the benchmarks compare against.
-void assembleDlpScalar(double* out, int nC, int nE, const double* coordinates,
-                       const double* elements, double eta);
+// quadrature (eta * shorter < distance) and whose elements are small against
+// their distance takes the power series of the kernel about the two
+// midpoints, several at a time; every other pair dlpPairValues (closed form
+// for touching pairs, refined panels otherwise: exact either way). Rows are
+// spread over the threads of options; the result does not depend on their
+// number. Returns false (the output then incomplete) when the call was
+// interrupted.
+bool dlpmatrixKernel(const BoundaryMesh& mesh, double eta, double* out,
+                     const RunOptions& options = RunOptions());
 
 // The entries K(rows[a], cols[b]) (0-based element and node numbers) into
-// out[a + b * ld]: equal bit for bit to the same entries of assembleDlp with
-// the same lanes.
-bool assembleDlpTile(double* out, std::ptrdiff_t ld, int nC, int nE, const double* coordinates,
-                     const double* elements, double eta, const std::int64_t* rows,
-                     std::ptrdiff_t nRows, const std::int64_t* cols, std::ptrdiff_t nCols,
-                     const RunOptions& options = RunOptions());
+// out[a + b * ld]: equal bit for bit to the same entries of dlpmatrixKernel
+// with the same lanes. Costs in proportion to the rows times the elements at
+// the columns' nodes.
+bool dlpmatrixTileKernel(const BoundaryMesh& mesh, double eta, const std::int64_t* rows,
+                         std::ptrdiff_t nRows, const std::int64_t* cols, std::ptrdiff_t nCols,
+                         double* out, std::ptrdiff_t ld, const RunOptions& options = RunOptions());

@@ -5,7 +5,8 @@
 //   W(p, q) = sum_i sum_j s(j, p) s(i, q) G(element j, element i),
 // G = slpPairNormalized (the lengths cancel), except that an entry between far
 // regular nodes is the integral of the hypersingular kernel against the two
-// hats (hyp_pair.h). out is nC-by-nC, column-major, zero on entry. W is
+// hats (hyp_pair.h). out is nC-by-nC, column-major; every entry is written
+// (the kernel zeroes it first). W is
 // exactly symmetric and W * ones = 0 up to rounding; a node used by no
 // element has a zero row and column.
 #pragma once
@@ -13,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "mesh.h"
 #include "parallel.h"
 
 // Each unordered pair of elements is computed once (element columns spread
@@ -22,20 +24,14 @@
 // few columns of 4 nE values per thread. Returns false (the output then
 // incomplete) when the call was interrupted; throws std::bad_alloc, on the
 // calling thread, when its memory cannot be had.
-bool assembleHyp(double* out, const double* coordinates, const double* elements, int nC, int nE,
-                 double eta, const RunOptions& options = RunOptions());
-
-// Every ordered pair by the scalar code, on one thread below 200 elements and
-// two from 200 on, added into W as each column is done: the toolkit's previous
-// implementation, kept for the benchmarks to compare against.
-bool assembleHypScalar(double* out, const double* coordinates, const double* elements, int nC,
-                       int nE, double eta, const RunOptions& options = RunOptions());
+bool hypmatrixKernel(const BoundaryMesh& mesh, double eta, double* out,
+                     const RunOptions& options = RunOptions());
 
 // The entries W(rows[a], cols[b]) (0-based node numbers) into out[a + b * ld]:
-// equal bit for bit to the same entries of assembleHyp with the same lanes
-// (each entry sums the values of its element pairs, each from the same lane
-// group, in the order in which the whole matrix adds them).
-bool assembleHypTile(double* out, std::ptrdiff_t ld, const double* coordinates,
-                     const double* elements, int nC, int nE, double eta, const std::int64_t* rows,
-                     std::ptrdiff_t nRows, const std::int64_t* cols, std::ptrdiff_t nCols,
-                     const RunOptions& options = RunOptions());
+// equal bit for bit to the same entries of hypmatrixKernel with the same
+// lanes (each entry sums the values of its element pairs, each from the same
+// lane group, in the order in which the whole matrix adds them). Costs in
+// proportion to the pairs of the elements at the tile's nodes.
+bool hypmatrixTileKernel(const BoundaryMesh& mesh, double eta, const std::int64_t* rows,
+                         std::ptrdiff_t nRows, const std::int64_t* cols, std::ptrdiff_t nCols,
+                         double* out, std::ptrdiff_t ld, const RunOptions& options = RunOptions());

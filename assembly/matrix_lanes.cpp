@@ -1,46 +1,22 @@
-#include "matrix_arrays.h"
+#include "matrix_pairs.h"
 
 #include "lane_width.h"
-#include "segment.h"
 
-extern const MatrixLanes kMatrixLanes1;
-#if defined(BEM2D_HAVE_SLEEF)
-extern const MatrixLanes kMatrixLanes4;
-extern const MatrixLanes kMatrixLanes8;
-#endif
+// The tables of the lane units; those of widths 4 and 8 exist only in a build
+// with the vector lanes.
+extern const MatrixLanes kMatrixLanes1, kMatrixLanes4, kMatrixLanes8;
 
 const MatrixLanes& matrixLanes(int width) {
 #if defined(BEM2D_HAVE_SLEEF)
-  switch (laneWidth(width)) {
-    case 8:
-      return kMatrixLanes8;
-    case 4:
-      return kMatrixLanes4;
-  }
+  return laneTable(width, kMatrixLanes1, &kMatrixLanes4, &kMatrixLanes8);
 #else
-  (void)width;
+  return laneTable<MatrixLanes>(width, kMatrixLanes1, nullptr, nullptr);
 #endif
-  return kMatrixLanes1;
 }
 
-MatrixArrays matrixArrays(int nC, int nE, const double* coordinates, const double* elements) {
-  MatrixArrays a;
-  a.count = nE;
-  const size_t n = static_cast<size_t>(matrixPadded(nE));
-  for (std::vector<double>* v : {&a.mx, &a.my, &a.hx, &a.hy, &a.L, &a.nx, &a.ny, &a.regular,
-                                 &a.reach}) {
-    v->assign(n, 0.0);
-  }
-  const std::vector<Segment> segments = meshSegments(nC, nE, coordinates, elements);
-  for (size_t j = 0; j < segments.size(); ++j) {
-    const Segment& s = segments[j];
-    a.mx[j] = (s.A[0] + s.B[0]) * 0.5;
-    a.my[j] = (s.A[1] + s.B[1]) * 0.5;
-    a.hx[j] = (s.B[0] - s.A[0]) * 0.5;
-    a.hy[j] = (s.B[1] - s.A[1]) * 0.5;
-    a.L[j] = s.L;
-    a.nx[j] = s.n[0];
-    a.ny[j] = s.n[1];
-  }
-  return a;
+MatrixElements matrixElements(const BoundaryMesh& mesh) {
+  return {mesh.elementCount, mesh.mx.data(),     mesh.my.data(),
+          mesh.hx.data(),    mesh.hy.data(),     mesh.length.data(),
+          mesh.nx.data(),    mesh.ny.data(),     mesh.regularElement.data(),
+          mesh.supportReach.data()};
 }

@@ -20,7 +20,8 @@
 
 #include <cstddef>
 
-// The elements of a call, one array per quantity, paddedCount(n) entries.
+// The elements of a call, one array per quantity, paddedCount(n) entries
+// (padding.h): the mesh's own arrays.
 struct MatrixElements {
   std::ptrdiff_t n;
   const double* mx;
@@ -36,8 +37,6 @@ struct MatrixElements {
   const double* regular;
   const double* reach;
 };
-
-static inline std::ptrdiff_t matrixPadded(std::ptrdiff_t n) { return (n + 7) / 8 * 8; }
 
 // Scalar code for a pair that the lanes do not take: writes the pair's
 // values (slpmatrix: one entry; hypmatrix: four) for rows j of column i.

@@ -1,175 +1,330 @@
 // Tiles of the Galerkin matrices: the entries of given rows and columns,
 // equal bit for bit to the same entries of the whole matrix. Each pair value
 // comes from the same lane group as in the whole matrix (its column i, the
-// aligned group of its row j), and each entry of W sums its pairs in the order
-// in which the whole matrix adds them.
+// aligned group of its row j), and each sum adds the same values in the same
+// order. A tile reads only the elements and nodes it names and the elements
+// at those nodes, so its cost follows its own size, not the mesh's.
+//
+// Every entry is computed into the first position of its row number and of
+// its column number in the tile; repeated numbers are copied from there at
+// the end.
 #include <algorithm>
 #include <cstdint>
 #include <vector>
 
-#include "assembly_records.h"
-#include "geometry.h"
+#include "dlpmatrix.h"
 #include "hypmatrix.h"
 #include "matrix_pairs.h"
+#include "padding.h"
 #include "slpmatrix.h"
 
 namespace {
 
-// The positions 0..n-1 ordered by the index they hold.
-std::vector<std::ptrdiff_t> orderBy(const std::int64_t* index, std::ptrdiff_t n) {
+// The distinct numbers of an index set, increasing, each with the position
+// of its first occurrence; and the positions of the repeats with the first
+// position of their number.
+struct Positions {
+  std::vector<std::int64_t> numbers;
+  std::vector<std::ptrdiff_t> first;
+  std::vector<std::ptrdiff_t> repeat, repeatOf;
+
+  // The index of `number` in numbers, or -1.
+  std::ptrdiff_t find(std::int64_t number) const {
+    const auto it = std::lower_bound(numbers.begin(), numbers.end(), number);
+    return it != numbers.end() && *it == number ? it - numbers.begin() : -1;
+  }
+  // The first position of `number`, or -1.
+  std::ptrdiff_t at(std::int64_t number) const {
+    const std::ptrdiff_t k = find(number);
+    return k < 0 ? -1 : first[k];
+  }
+};
+
+Positions positionsOf(const std::int64_t* index, std::ptrdiff_t n) {
   std::vector<std::ptrdiff_t> order(static_cast<size_t>(n));
   for (std::ptrdiff_t k = 0; k < n; ++k) order[k] = k;
   std::stable_sort(order.begin(), order.end(),
                    [&](std::ptrdiff_t a, std::ptrdiff_t b) { return index[a] < index[b]; });
-  return order;
+  Positions p;
+  for (std::ptrdiff_t k = 0; k < n; ++k) {
+    if (k > 0 && index[order[k]] == index[order[k - 1]]) {
+      p.repeat.push_back(order[k]);
+      p.repeatOf.push_back(p.first.back());
+    } else {
+      p.numbers.push_back(index[order[k]]);
+      p.first.push_back(order[k]);
+    }
+  }
+  return p;
 }
 
-// The single-layer values of column i for the rows j listed (in increasing
-// order), one lane group at a time; value(k) receives the k-th.
-template <class Store>
-void slpColumnPart(const MatrixLanes& lanes, const MatrixElements& e, const AssemblyParams& params,
-                   std::ptrdiff_t i, const std::vector<std::int64_t>& js, Store store) {
-  double Pi[4];
-  elementEnds(params, i, Pi);
-  SlpColumn context = {&params, Pi};
-  double values[8];
-  forEachGroup(lanes.width, js, [&](std::ptrdiff_t j0, unsigned needed, size_t first, size_t last) {
-    lanes.slpGroup(e, i, j0, params.eta, values, needed, slpPairFallback, &context);
-    for (size_t k = first; k < last; ++k) store(k, values[js[k] - j0]);
-  });
+// The tile's repeated rows and columns from the first of each.
+void copyRepeats(double* out, std::ptrdiff_t ld, const Positions& R, const Positions& C,
+                 std::ptrdiff_t nRows, std::ptrdiff_t nCols) {
+  for (size_t k = 0; k < R.repeat.size(); ++k) {
+    for (std::ptrdiff_t b = 0; b < nCols; ++b) out[R.repeat[k] + b * ld] = out[R.repeatOf[k] + b * ld];
+  }
+  for (size_t k = 0; k < C.repeat.size(); ++k) {
+    std::copy(out + C.repeatOf[k] * ld, out + C.repeatOf[k] * ld + nRows, out + C.repeat[k] * ld);
+  }
+}
+
+// The options of a tile of about `pairs` pair values: below some 1e5 pairs
+// (a millisecond or so) the calling thread alone, since starting threads
+// would cost more than they share; a compressed matrix asks for millions of
+// such tiles.
+RunOptions tileOptions(const RunOptions& options, double pairs) {
+  RunOptions o = options;
+  if (pairs < 1e5) o.threads = 1;
+  return o;
+}
+
+// The numbers of either set, increasing, each with its first position among
+// the rows and among the columns (-1 where absent).
+struct Union {
+  std::vector<std::int64_t> numbers;
+  std::vector<std::ptrdiff_t> row, col;
+};
+
+Union unionOf(const std::vector<std::int64_t>& a, const std::vector<std::int64_t>& b,
+              const Positions* rowsOf, const Positions* colsOf) {
+  Union u;
+  std::set_union(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(u.numbers));
+  for (std::int64_t n : u.numbers) {
+    u.row.push_back(rowsOf != nullptr ? rowsOf->at(n) : -1);
+    u.col.push_back(colsOf != nullptr ? colsOf->at(n) : -1);
+  }
+  return u;
+}
+
+// The elements at the nodes of P, increasing.
+std::vector<std::int64_t> elementsAt(const BoundaryMesh& mesh, const Positions& P) {
+  std::vector<std::int64_t> js;
+  for (std::int64_t q : P.numbers) {
+    for (std::int64_t t = mesh.nodeFirst[q]; t < mesh.nodeFirst[q + 1]; ++t) {
+      js.push_back(mesh.nodeElements[static_cast<size_t>(t)]);
+    }
+  }
+  std::sort(js.begin(), js.end());
+  js.erase(std::unique(js.begin(), js.end()), js.end());
+  return js;
+}
+
+// The rows js of column k of a tile (js are numbers[0..k] of the union with
+// their indices ms there), those that need(m) accepts; all of them, without a
+// copy, when every one is needed.
+struct ColumnRows {
+  std::vector<std::int64_t> js;
+  std::vector<size_t> ms;
+  const std::int64_t* rows = nullptr;
+  size_t count = 0;
+  bool all = false;
+  size_t m(size_t n) const { return all ? n : ms[n]; }
+};
+
+template <class Need>
+void columnRows(const std::vector<std::int64_t>& numbers, size_t k, bool all, Need need,
+                ColumnRows* c) {
+  c->all = all;
+  if (all) {
+    c->rows = numbers.data();
+    c->count = k + 1;
+    return;
+  }
+  c->js.clear();
+  c->ms.clear();
+  for (size_t m = 0; m <= k; ++m) {
+    if (need(m)) {
+      c->js.push_back(numbers[m]);
+      c->ms.push_back(m);
+    }
+  }
+  c->rows = c->js.data();
+  c->count = c->js.size();
 }
 
 }  // namespace
 
-bool assembleSlpTile(double* out, std::ptrdiff_t ld, int nC, int nE, const double* coordinates,
-                     const double* elements, double eta, const std::int64_t* rows,
-                     std::ptrdiff_t nRows, const std::int64_t* cols, std::ptrdiff_t nCols,
-                     const RunOptions& options) {
-  const AssemblyParams params = {nC, nE, coordinates, elements, eta};
-  const MatrixArrays arrays = matrixArrays(nC, nE, coordinates, elements);
-  const MatrixElements e = arrays.view();
+bool slpmatrixTileKernel(const BoundaryMesh& mesh, double eta, const std::int64_t* rows,
+                         std::ptrdiff_t nRows, const std::int64_t* cols, std::ptrdiff_t nCols,
+                         double* out, std::ptrdiff_t ld, const RunOptions& options) {
+  const MatrixElements e = matrixElements(mesh);
   const MatrixLanes& lanes = matrixLanes(options.lanes);
-  const std::vector<std::ptrdiff_t> rowOrder = orderBy(rows, nRows);
-  const std::vector<std::ptrdiff_t> colOrder = orderBy(cols, nCols);
-  // V(r, c) is the value of column i = max(r, c), row j = min(r, c). First
-  // every entry with r <= c, by tile column: column c, rows r in order; then
-  // every entry with r > c, by tile row: column r, rows c in order.
-  const bool upper = parallelFor(nCols, options, [&](std::int64_t b, int) {
-    const std::int64_t c = cols[b];
-    std::vector<std::int64_t> js;
-    std::vector<std::ptrdiff_t> at;
-    for (std::ptrdiff_t a : rowOrder) {
-      if (rows[a] > c) break;
-      js.push_back(rows[a]);
-      at.push_back(a + b * ld);
+  const Positions R = positionsOf(rows, nRows), C = positionsOf(cols, nCols);
+  // V(r, c) is the value of column i = max(r, c), row j = min(r, c) of the
+  // whole matrix: the columns are the numbers of either set, and column i
+  // needs the rows j <= i of the tile's columns where i is one of its rows
+  // (entries (i, j)) and of its rows where i is one of its columns ((j, i)).
+  const Union U = unionOf(R.numbers, C.numbers, &R, &C);
+  const size_t count = U.numbers.size();
+  const RunOptions run =
+      tileOptions(options, static_cast<double>(count) * (R.numbers.size() + C.numbers.size()));
+  struct Scratch {
+    ColumnRows rows;
+    std::vector<double> values;
+  };
+  std::vector<Scratch> scratch(static_cast<size_t>(threadsFor(run)));
+  const bool done = parallelFor(static_cast<std::int64_t>(count), run, [&](std::int64_t k,
+                                                                          int thread) {
+    const std::int64_t i = U.numbers[k];
+    const std::ptrdiff_t ir = U.row[k], ic = U.col[k];
+    Scratch& s = scratch[static_cast<size_t>(thread)];
+    columnRows(U.numbers, static_cast<size_t>(k), ir >= 0 && ic >= 0,
+               [&](size_t m) { return (ir >= 0 && U.col[m] >= 0) || (ic >= 0 && U.row[m] >= 0); },
+               &s.rows);
+    s.values.resize(s.rows.count);
+    SlpColumn context = {&mesh, i, eta};
+    double group[kLaneGroup];
+    forEachGroup(lanes.width, s.rows.rows, s.rows.count,
+                 [&](std::ptrdiff_t j0, unsigned needed, size_t first, size_t last) {
+                   if (fullGroup(s.rows.rows, first, last, lanes.width)) {
+                     lanes.slpGroup(e, i, j0, eta, s.values.data() + first, needed,
+                                    slpPairFallback, &context);
+                     return;
+                   }
+                   lanes.slpGroup(e, i, j0, eta, group, needed, slpPairFallback, &context);
+                   for (size_t n = first; n < last; ++n) s.values[n] = group[s.rows.rows[n] - j0];
+                 });
+    for (size_t n = 0; n < s.rows.count; ++n) {
+      const size_t m = s.rows.m(n);
+      if (ir >= 0 && U.col[m] >= 0) out[ir + U.col[m] * ld] = s.values[n];
+      if (ic >= 0 && U.row[m] >= 0) out[U.row[m] + ic * ld] = s.values[n];
     }
-    slpColumnPart(lanes, e, params, c, js, [&](size_t k, double v) { out[at[k]] = v; });
   });
-  if (!upper) return false;
-  return parallelFor(nRows, options, [&](std::int64_t a, int) {
-    const std::int64_t r = rows[a];
-    std::vector<std::int64_t> js;
-    std::vector<std::ptrdiff_t> at;
-    for (std::ptrdiff_t b : colOrder) {
-      if (cols[b] >= r) break;
-      js.push_back(cols[b]);
-      at.push_back(a + b * ld);
-    }
-    slpColumnPart(lanes, e, params, r, js, [&](size_t k, double v) { out[at[k]] = v; });
-  });
+  if (done) copyRepeats(out, ld, R, C, nRows, nCols);
+  return done;
 }
 
-bool assembleHypTile(double* out, std::ptrdiff_t ld, const double* coordinates,
-                     const double* elements, int nC, int nE, double eta, const std::int64_t* rows,
-                     std::ptrdiff_t nRows, const std::int64_t* cols, std::ptrdiff_t nCols,
-                     const RunOptions& options) {
-  const HypSetup setup(coordinates, elements, nC, nE, eta);
+bool dlpmatrixTileKernel(const BoundaryMesh& mesh, double eta, const std::int64_t* rows,
+                         std::ptrdiff_t nRows, const std::int64_t* cols, std::ptrdiff_t nCols,
+                         double* out, std::ptrdiff_t ld, const RunOptions& options) {
+  const MatrixElements e = matrixElements(mesh);
   const MatrixLanes& lanes = matrixLanes(options.lanes);
-  const std::ptrdiff_t nEs = nE;
-
-  // The elements at each node.
-  std::vector<std::ptrdiff_t> first(static_cast<size_t>(nC) + 1, 0);
-  for (std::ptrdiff_t j = 0; j < nEs; ++j) {
-    ++first[static_cast<size_t>(setup.start[j]) + 1];
-    if (setup.end[j] != setup.start[j]) ++first[static_cast<size_t>(setup.end[j]) + 1];
-  }
-  for (size_t p = 0; p < static_cast<size_t>(nC); ++p) first[p + 1] += first[p];
-  std::vector<std::int64_t> at(static_cast<size_t>(first[static_cast<size_t>(nC)]));
-  {
-    std::vector<std::ptrdiff_t> fill(first.begin(), first.end() - 1);
-    for (std::ptrdiff_t j = 0; j < nEs; ++j) {
-      at[static_cast<size_t>(fill[static_cast<size_t>(setup.start[j])]++)] = j;
-      if (setup.end[j] != setup.start[j])
-        at[static_cast<size_t>(fill[static_cast<size_t>(setup.end[j])]++)] = j;
+  const Positions R = positionsOf(rows, nRows), C = positionsOf(cols, nCols);
+  // The elements at the columns' nodes: the pairs (i, j) that a row needs.
+  const std::vector<std::int64_t> js = elementsAt(mesh, C);
+  // Column C.numbers[k] adds up terms[termFirst[k] .. termFirst[k + 1]) of a
+  // row's values, m for the start hat of element js[m] and n + m for its end
+  // hat (n elements in js), in the order of the whole matrix's sum.
+  const std::ptrdiff_t pad = paddedCount(mesh.elementCount);
+  const std::int64_t n = static_cast<std::int64_t>(js.size());
+  std::vector<std::int64_t> terms, termFirst = {0};
+  for (std::int64_t q : C.numbers) {
+    for (std::int64_t t : nodeTerms(mesh, q, pad)) {
+      const std::int64_t j = t < pad ? t : t - pad;
+      const std::int64_t m = std::lower_bound(js.begin(), js.end(), j) - js.begin();
+      terms.push_back(t < pad ? m : n + m);
     }
+    termFirst.push_back(static_cast<std::int64_t>(terms.size()));
   }
-
-  // The element pairs (I, J), I >= J, that the entries need, by column I.
-  std::vector<std::vector<std::int64_t>> pairs(static_cast<size_t>(nE));
-  auto need = [&](std::int64_t p, std::int64_t q) {
-    for (std::ptrdiff_t u = first[p]; u < first[p + 1]; ++u) {
-      for (std::ptrdiff_t w = first[q]; w < first[q + 1]; ++w) {
-        const std::int64_t I = std::max(at[u], at[w]), J = std::min(at[u], at[w]);
-        pairs[static_cast<size_t>(I)].push_back(J);
-      }
-    }
-  };
-  for (std::ptrdiff_t b = 0; b < nCols; ++b) {
-    for (std::ptrdiff_t a = 0; a < nRows; ++a) need(rows[a], cols[b]);
-  }
-  std::vector<std::ptrdiff_t> columns;
-  for (std::ptrdiff_t I = 0; I < nEs; ++I) {
-    std::vector<std::int64_t>& js = pairs[static_cast<size_t>(I)];
-    if (js.empty()) continue;
-    std::sort(js.begin(), js.end());
-    js.erase(std::unique(js.begin(), js.end()), js.end());
-    columns.push_back(I);
-  }
-  // Their four values each, from the lane groups of the whole matrix.
-  std::vector<std::vector<double>> values(static_cast<size_t>(nE));
-  const bool done =
-      parallelFor(static_cast<std::int64_t>(columns.size()), options, [&](std::int64_t k, int) {
-        const std::ptrdiff_t I = columns[static_cast<size_t>(k)];
-        const std::vector<std::int64_t>& js = pairs[static_cast<size_t>(I)];
-        std::vector<double>& v = values[static_cast<size_t>(I)];
-        v.resize(4 * js.size());
-        HypColumn column = setup.column(I);
-        double group[32];
-        forEachGroup(
-            lanes.width, js, [&](std::ptrdiff_t j0, unsigned needed, size_t first, size_t last) {
-              lanes.hypGroup(setup.elements(), I, j0, group, needed, hypPairFallback, &column);
-              for (size_t m = first; m < last; ++m) {
-                for (int s = 0; s < 4; ++s) v[4 * m + s] = group[4 * (js[m] - j0) + s];
-              }
-            });
-      });
-  if (!done) return false;
-
-  // Each entry: its pairs' contributions in the order of the whole matrix
-  // (column I, then row J, then the four slots), from zero.
-  return parallelFor(nCols, options, [&](std::int64_t b, int) {
-    for (std::ptrdiff_t a = 0; a < nRows; ++a) {
-      const std::int64_t p = std::min(rows[a], cols[b]), q = std::max(rows[a], cols[b]);
-      std::vector<std::pair<std::int64_t, std::int64_t>> mine;
-      for (std::ptrdiff_t u = first[p]; u < first[p + 1]; ++u) {
-        for (std::ptrdiff_t w = first[q]; w < first[q + 1]; ++w) {
-          mine.push_back({std::max(at[u], at[w]), std::min(at[u], at[w])});
-        }
-      }
-      std::sort(mine.begin(), mine.end());
-      mine.erase(std::unique(mine.begin(), mine.end()), mine.end());
+  const RunOptions run = tileOptions(options, static_cast<double>(R.numbers.size()) * js.size());
+  std::vector<std::vector<double>> scratch(static_cast<size_t>(threadsFor(run)),
+                                           std::vector<double>(2 * js.size()));
+  const bool done = parallelFor(static_cast<std::int64_t>(R.numbers.size()), run,
+                                [&](std::int64_t k, int thread) {
+    std::vector<double>& values = scratch[static_cast<size_t>(thread)];
+    const std::int64_t i = R.numbers[k];
+    const std::ptrdiff_t a = R.first[k];
+    DlpRow context = {&mesh, i};
+    double start[kLaneGroup], end[kLaneGroup];
+    forEachGroup(lanes.width, js.data(), js.size(),
+                 [&](std::ptrdiff_t j0, unsigned needed, size_t first, size_t last) {
+                   if (fullGroup(js.data(), first, last, lanes.width)) {
+                     lanes.dlpGroup(e, i, j0, eta, values.data() + first, values.data() + n + first,
+                                    needed, dlpPairFallback, &context);
+                     return;
+                   }
+                   lanes.dlpGroup(e, i, j0, eta, start, end, needed, dlpPairFallback, &context);
+                   for (size_t m = first; m < last; ++m) {
+                     values[m] = start[js[m] - j0];
+                     values[n + m] = end[js[m] - j0];
+                   }
+                 });
+    for (size_t c = 0; c < C.numbers.size(); ++c) {
       double sum = 0;
-      for (const auto& [I, J] : mine) {
-        const std::vector<std::int64_t>& js = pairs[static_cast<size_t>(I)];
-        const size_t m =
-            static_cast<size_t>(std::lower_bound(js.begin(), js.end(), J) - js.begin());
-        forEachEntry(setup.start.data(), setup.end.data(), I, J,
-                     values[static_cast<size_t>(I)].data() + 4 * m,
-                     [&](std::int64_t r, std::int64_t c, double v) {
-                       if (std::min(r, c) == p && std::max(r, c) == q) sum += v;
-                     });
+      for (std::int64_t t = termFirst[c]; t < termFirst[c + 1]; ++t) {
+        sum += values[static_cast<size_t>(terms[static_cast<size_t>(t)])];
       }
-      out[a + b * ld] = sum;
+      out[a + C.first[c] * ld] = sum;
     }
   });
+  if (done) copyRepeats(out, ld, R, C, nRows, nCols);
+  return done;
+}
+
+bool hypmatrixTileKernel(const BoundaryMesh& mesh, double eta, const std::int64_t* rows,
+                         std::ptrdiff_t nRows, const std::int64_t* cols, std::ptrdiff_t nCols,
+                         double* out, std::ptrdiff_t ld, const RunOptions& options) {
+  const MatrixElements e = matrixElements(mesh);
+  const MatrixLanes& lanes = matrixLanes(options.lanes);
+  const Positions R = positionsOf(rows, nRows), C = positionsOf(cols, nCols);
+  // The elements at the tile's nodes, each with the first positions of its
+  // start and end node among the rows and the columns (-1 where absent).
+  const std::vector<std::int64_t> atRows = elementsAt(mesh, R), atCols = elementsAt(mesh, C);
+  const Union U = unionOf(atRows, atCols, nullptr, nullptr);
+  struct Ends {
+    std::ptrdiff_t row[2], col[2];
+  };
+  std::vector<Ends> ends;
+  std::vector<unsigned char> atRow, atCol;  // an end of it is a row, a column of the tile
+  for (std::int64_t j : U.numbers) {
+    const int node[2] = {mesh.start[j], mesh.end[j]};
+    ends.push_back({{R.at(node[0]), R.at(node[1])}, {C.at(node[0]), C.at(node[1])}});
+    atRow.push_back(std::binary_search(atRows.begin(), atRows.end(), j));
+    atCol.push_back(std::binary_search(atCols.begin(), atCols.end(), j));
+  }
+  for (std::ptrdiff_t b = 0; b < nCols; ++b) std::fill(out + b * ld, out + b * ld + nRows, 0.0);
+  // W(p, q) sums the pairs of the elements at p and at q; column I of the
+  // whole matrix holds its pairs (I, J) with J <= I. Column U[k] needs the
+  // J = U[m], m <= k, with one element at a row and the other at a column.
+  struct Column {
+    ColumnRows rows;
+    std::vector<double> values;  // 4 per pair
+  };
+  const size_t count = U.numbers.size();
+  const bool done = orderedColumns<Column>(
+      static_cast<std::ptrdiff_t>(count), tileOptions(options, 0.5 * count * count),
+      [] { return Column(); },
+      [&](std::ptrdiff_t k, Column& column, int) {
+        const std::int64_t I = U.numbers[k];
+        const bool r = atRow[k], c = atCol[k];
+        columnRows(U.numbers, static_cast<size_t>(k), r && c,
+                   [&](size_t m) { return (r && atCol[m]) || (c && atRow[m]); }, &column.rows);
+        const ColumnRows& js = column.rows;
+        column.values.resize(4 * js.count);
+        HypColumn context = hypColumn(mesh, eta, I);
+        double group[4 * kLaneGroup];
+        forEachGroup(lanes.width, js.rows, js.count,
+                     [&](std::ptrdiff_t j0, unsigned needed, size_t first, size_t last) {
+                       if (fullGroup(js.rows, first, last, lanes.width)) {
+                         lanes.hypGroup(e, I, j0, column.values.data() + 4 * first, needed,
+                                        hypPairFallback, &context);
+                         return;
+                       }
+                       lanes.hypGroup(e, I, j0, group, needed, hypPairFallback, &context);
+                       for (size_t n = first; n < last; ++n) {
+                         std::copy(group + 4 * (js.rows[n] - j0), group + 4 * (js.rows[n] - j0) + 4,
+                                   column.values.data() + 4 * n);
+                       }
+                     });
+      },
+      [&](std::ptrdiff_t k, const Column& column) {
+        // In the order of the whole matrix, which adds each value into its
+        // entry (r, c), r a node of J and c one of I, and mirrors it to (c, r).
+        const std::int64_t I = U.numbers[k];
+        const Ends& eI = ends[k];
+        for (size_t n = 0; n < column.rows.count; ++n) {
+          const std::int64_t J = column.rows.rows[n];
+          const Ends& eJ = ends[column.rows.m(n)];
+          forEachEntry(mesh.start.data(), mesh.end.data(), I, J, column.values.data() + 4 * n,
+                       [&](int r, int c, double v, int sr, int sc) {
+                         if (eJ.row[sr] >= 0 && eI.col[sc] >= 0) out[eJ.row[sr] + eI.col[sc] * ld] += v;
+                         if (r != c && eI.row[sc] >= 0 && eJ.col[sr] >= 0) {
+                           out[eI.row[sc] + eJ.col[sr] * ld] += v;
+                         }
+                       });
+        }
+      });
+  if (done) copyRepeats(out, ld, R, C, nRows, nCols);
+  return done;
 }

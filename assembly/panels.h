@@ -30,9 +30,9 @@ struct Singularity {
 };
 
 // Adds to total[0..N-1] the integrals over tau in [lo, hi] of
-// f(y) (N values, y = Q0 + tau (Q1 - Q0)), with respect to tau.
+// f(y) (N values, y = Q.A + tau (Q.B - Q.A)), with respect to tau.
 template <int N, class F>
-void panelIntegral(const double* Q, double lo, double hi, const Singularity* sing, F& f,
+void panelIntegral(const Segment& Q, double lo, double hi, const Singularity* sing, F& f,
                    double* total) {
   const double* gp = gaussPoints(16);
   const double* gw = gaussWeights(16);
@@ -63,7 +63,7 @@ void panelIntegral(const double* Q, double lo, double hi, const Singularity* sin
     for (int k = 0; k < 16; ++k) {
       const double tau = p.lo + 0.5 * len * (gp[k] + 1);
       double v[N];
-      f(Q[0] + tau * (Q[2] - Q[0]), Q[1] + tau * (Q[3] - Q[1]), v);
+      f(Q.A[0] + tau * (Q.B[0] - Q.A[0]), Q.A[1] + tau * (Q.B[1] - Q.A[1]), v);
       for (int n = 0; n < N; ++n) sum[n] += gw[k] * v[n];
     }
     for (int n = 0; n < N; ++n) total[n] += 0.5 * len * sum[n];
@@ -76,9 +76,8 @@ void panelIntegral(const double* Q, double lo, double hi, const Singularity* sin
 // closed-form integral over P of some kernel, seen from the point y of Q.
 // Zero when either segment has zero length.
 template <int N, class F>
-void outerIntegral(const Segment& P, const double* Q, F f, double* total) {
+void outerIntegral(const Segment& P, const Segment& Qs, F f, double* total) {
   for (int n = 0; n < N; ++n) total[n] = 0;
-  const Segment Qs = segmentOf(Q[0], Q[1], Q[2], Q[3]);
   if (P.L == 0 || Qs.L == 0) return;
   panels::Singularity sing[2];
   for (int k = 0; k < 2; ++k) {
@@ -90,19 +89,20 @@ void outerIntegral(const Segment& P, const double* Q, F f, double* total) {
   // Signed distances of the ends of Q from the line of P; where they differ in
   // sign and the crossing lies on P, split there (the difference does not
   // cancel: the two have opposite signs).
-  const double d0 = viewFrom(P, Q[0], Q[1]).delta, d1 = viewFrom(P, Q[2], Q[3]).delta;
+  const double d0 = viewFrom(P, Qs.A[0], Qs.A[1]).delta, d1 = viewFrom(P, Qs.B[0], Qs.B[1]).delta;
   bool split = false;
   double tauX = 0;
   if ((d0 < 0 && d1 > 0) || (d0 > 0 && d1 < 0)) {
     tauX = d0 / (d0 - d1);
-    const SegmentView vx = viewFrom(P, Q[0] + tauX * (Q[2] - Q[0]), Q[1] + tauX * (Q[3] - Q[1]));
+    const SegmentView vx =
+        viewFrom(P, Qs.A[0] + tauX * (Qs.B[0] - Qs.A[0]), Qs.A[1] + tauX * (Qs.B[1] - Qs.A[1]));
     split = vx.uA <= 0 && vx.uB >= 0;
   }
   if (split) {
-    panels::panelIntegral<N>(Q, 0, tauX, sing, f, total);
-    panels::panelIntegral<N>(Q, tauX, 1, sing, f, total);
+    panels::panelIntegral<N>(Qs, 0, tauX, sing, f, total);
+    panels::panelIntegral<N>(Qs, tauX, 1, sing, f, total);
   } else {
-    panels::panelIntegral<N>(Q, 0, 1, sing, f, total);
+    panels::panelIntegral<N>(Qs, 0, 1, sing, f, total);
   }
   for (int n = 0; n < N; ++n) total[n] *= Qs.L;
 }

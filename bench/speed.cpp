@@ -16,17 +16,10 @@
 #include <thread>
 #include <vector>
 
+#include "baselines.h"
+#include "bem2d.h"
 #include "bench_meshes.h"
-#include "dlpfield.h"
-#include "dlpgradfield.h"
-#include "dlpmatrix.h"
-#include "domfield.h"
 #include "field_lanes.h"
-#include "hypfield.h"
-#include "hypmatrix.h"
-#include "slpfield.h"
-#include "slpmatrix.h"
-#include "tdlfield.h"
 
 namespace {
 
@@ -58,6 +51,13 @@ struct Row {
 
 const int kCores = static_cast<int>(std::thread::hardware_concurrency());
 
+// The mesh of a circle polygon's arrays (column-major, node numbers from 1).
+bem2d::PreparedMesh preparedCircle(const std::vector<double>& coordinates,
+                                   const std::vector<double>& elements, int n) {
+  const bem2d::Indices e = {elements.data(), bem2d::IndexType::Float64, n, 1, n, 1};
+  return bem2d::PreparedMesh(bem2d::Mesh{columnMajor(coordinates.data(), n), e});
+}
+
 // Prints the row; returns its ns per core. previousRuns 0: no previous run.
 double run(const Row& r, double slpmatrixNs) {
   const double now = medianSeconds(r.now, r.runs, r.prepare) * kCores / r.work * 1e9;
@@ -80,8 +80,10 @@ double run(const Row& r, double slpmatrixNs) {
 struct Boundary {
   int n;
   std::vector<double> coordinates, elements, density, nodal, onElement, normals;
+  bem2d::PreparedMesh mesh;
   explicit Boundary(int count) : n(count) {
     circlePolygon(n, 0.45, coordinates, elements);
+    mesh = preparedCircle(coordinates, elements, n);
     density.resize(n);
     nodal.resize(n);
     onElement.resize(2 * static_cast<size_t>(n));
@@ -104,12 +106,11 @@ struct Boundary {
 void fieldRows(std::vector<Row>& rows, const std::shared_ptr<Boundary>& bp,
                const std::vector<double>& points, const std::string& where) {
   const Boundary& b = *bp;
+  const BoundaryMesh& m = b.mesh.mesh;
   const int n = b.n, nx = static_cast<int>(points.size() / 2);
-  auto out = std::make_shared<std::vector<double>>(static_cast<size_t>(nx));
+  auto out = std::make_shared<std::vector<double>>(2 * static_cast<size_t>(nx));
   auto pts = std::make_shared<std::vector<double>>(points);
   const double work = static_cast<double>(n) * nx;
-  const double* c = b.coordinates.data();
-  const double* e = b.elements.data();
   const Points P = columnMajor(pts->data(), nx);
   std::vector<double> dirs(points.size());
   for (int i = 0; i < nx; ++i) {
@@ -117,31 +118,73 @@ void fieldRows(std::vector<Row>& rows, const std::shared_ptr<Boundary>& bp,
     dirs[i + nx] = 0.8;
   }
   auto q = std::make_shared<std::vector<double>>(dirs);
+  const Points Q = columnMajor(q->data(), nx);
   // The lambdas hold the boundary and the points alive.
   rows.push_back({"slpfield", where, "point-element pair", 8, work,
-                  [=] {
-                    (void)bp;
-                    (void)pts; slpfieldKernel(out->data(), n, n, c, e, b.density.data(), P, 0.5); },
-                  [=] { slpfieldScalarKernel(out->data(), n, n, c, e, b.density.data(), P, 0.5); },
+                  [=] { bem2d::slpfield(bp->mesh, bp->density.data(), P, 0.5, out->data()); },
+                  [=] { slpfieldScalar(m, bp->density.data(), P, 0.5, out->data()); (void)pts; },
                   nullptr, 5, 1});
   rows.push_back({"dlpfield", where, "point-element pair", 5, work,
-                  [=] { dlpfieldKernel(out->data(), n, n, c, e, b.nodal.data(), P, 0.5); },
-                  [=] { dlpfieldScalarKernel(out->data(), n, n, c, e, b.nodal.data(), P, 0.5); },
+                  [=] { bem2d::dlpfield(bp->mesh, bp->nodal.data(), P, 0.5, out->data()); },
+                  [=] { dlpfieldScalar(m, bp->nodal.data(), P, 0.5, out->data()); },
                   nullptr, 5, 1});
   rows.push_back({"tdlfield", where, "point-element pair", 5, work,
-                  [=] {
-                    tdlfieldKernel(out->data(), n, n, c, e, b.density.data(), P, columnMajor(q->data(), nx), 0.5);
-                  },
-                  [=] {
-                    tdlfieldScalarKernel(out->data(), n, n, c, e, b.density.data(), P,
-                                         columnMajor(q->data(), nx), 0.5);
-                  },
+                  [=] { bem2d::tdlfield(bp->mesh, bp->density.data(), P, Q, 0.5, out->data()); (void)q; },
+                  [=] { tdlfieldScalar(m, bp->density.data(), P, Q, 0.5, out->data()); },
                   nullptr, 5, 1});
-  auto grad = std::make_shared<std::vector<double>>(2 * static_cast<size_t>(nx));
   rows.push_back({"dlpgradfield", where, "point-element pair", 10, work,
-                  [=] { dlpgradfieldKernel(grad->data(), n, n, c, e, b.nodal.data(), P, 0.5); },
-                  [=] { dlpgradfieldScalarKernel(grad->data(), n, n, c, e, b.nodal.data(), P, 0.5); },
+                  [=] { bem2d::dlpgradfield(bp->mesh, bp->nodal.data(), P, 0.5, out->data()); },
+                  [=] { dlpgradfieldScalar(m, bp->nodal.data(), P, 0.5, out->data()); },
                   nullptr, 5, 1});
+}
+
+// Tiles of a prepared mesh: a 1 x 100 tile of V, K and W on a small and on a
+// large circle (the large against the small: a tile costs by its own size),
+// and the tile of the whole matrix against the whole-matrix call.
+void tileRows(std::vector<Row>& rows) {
+  struct Kind {
+    const char* module;
+    bem2d::TileCall tile;
+    bool (*whole)(const bem2d::PreparedMesh&, double, double*, const RunOptions&);
+  };
+  const Kind kinds[] = {{"slpmatrix", bem2d::slpmatrixTile, bem2d::slpmatrix},
+                        {"dlpmatrix", bem2d::dlpmatrixTile, bem2d::dlpmatrix},
+                        {"hypmatrix", bem2d::hypmatrixTile, bem2d::hypmatrix}};
+  auto small = std::make_shared<Boundary>(1000);
+  auto large = std::make_shared<Boundary>(1000000);
+  auto out = std::make_shared<std::vector<double>>(100);
+  auto rowIndex = std::make_shared<std::vector<std::int64_t>>(1, 500);
+  auto colIndex = std::make_shared<std::vector<std::int64_t>>(100);
+  for (int k = 0; k < 100; ++k) (*colIndex)[k] = 450 + k;
+  for (const Kind& k : kinds) {
+    const auto tile = [=](const std::shared_ptr<Boundary>& b) {
+      return [=] {
+        for (int r = 0; r < 100; ++r) {
+          k.tile(b->mesh, 0.5, rowIndex->data(), 1, colIndex->data(), 100, out->data(), 1,
+                 RunOptions());
+        }
+      };
+    };
+    // ratio = the tile at nE = 10^6 against the same tile at nE = 10^3.
+    rows.push_back({k.module, "tile 1 x 100, nE = 10^6 vs 10^3", "tile (x 100 calls)", 0, 100,
+                    tile(large), tile(small), nullptr, 5, 5});
+  }
+  for (int n : {2000, 4000}) {
+    auto b = std::make_shared<Boundary>(n);
+    auto M = std::make_shared<std::vector<double>>(static_cast<size_t>(n) * n);
+    auto all = std::make_shared<std::vector<std::int64_t>>(n);
+    for (int k = 0; k < n; ++k) (*all)[k] = k;
+    for (const Kind& k : kinds) {
+      // ratio = the whole matrix against the tile of all its entries.
+      rows.push_back({k.module, "whole tile vs matrix, N = " + std::to_string(n), "matrix entry", 0,
+                      static_cast<double>(n) * n,
+                      [=] {
+                        k.tile(b->mesh, 0.5, all->data(), n, all->data(), n, M->data(), n,
+                               RunOptions());
+                      },
+                      [=] { k.whole(b->mesh, 0.5, M->data(), RunOptions()); }, nullptr, 1, 1});
+    }
+  }
 }
 
 }  // namespace
@@ -162,34 +205,18 @@ int main(int argc, char** argv) {
     auto V = std::make_shared<std::vector<double>>(static_cast<size_t>(n) * n);
     const double entries = static_cast<double>(n) * n;
     const int prevRuns = 1, runs = n > 4000 ? 1 : 3;
+    const BoundaryMesh* m = &b->mesh.mesh;
     rows.push_back({"slpmatrix", "circle, N = " + std::to_string(n), "matrix entry", 20, entries,
-                    [=] {
-                      assembleSlp(V->data(), n, n, b->coordinates.data(), b->elements.data(), 0.5);
-                    },
-                    [=] {
-                      assembleSlpScalar(V->data(), n, n, b->coordinates.data(), b->elements.data(),
-                                        0.5);
-                    },
-                    nullptr, runs, prevRuns});
+                    [=] { bem2d::slpmatrix(b->mesh, 0.5, V->data()); },
+                    [=] { slpmatrixScalar(*m, 0.5, V->data(), RunOptions()); }, nullptr, runs,
+                    prevRuns});
     rows.push_back({"hypmatrix", "circle, N = " + std::to_string(n), "ordered element pair", 20,
-                    entries,
-                    [=] {
-                      assembleHyp(V->data(), b->coordinates.data(), b->elements.data(), n, n, 0.5);
-                    },
-                    [=] {
-                      assembleHypScalar(V->data(), b->coordinates.data(), b->elements.data(), n, n,
-                                        0.5);
-                    },
-                    [=] { std::fill(V->begin(), V->end(), 0.0); }, runs, prevRuns});
+                    entries, [=] { bem2d::hypmatrix(b->mesh, 0.5, V->data()); },
+                    [=] { hypmatrixScalar(*m, 0.5, V->data(), RunOptions()); }, nullptr, runs,
+                    prevRuns});
     rows.push_back({"dlpmatrix", "circle, N = " + std::to_string(n), "matrix entry", 0, entries,
-                    [=] {
-                      assembleDlp(V->data(), n, n, b->coordinates.data(), b->elements.data(), 0.5);
-                    },
-                    [=] {
-                      assembleDlpScalar(V->data(), n, n, b->coordinates.data(), b->elements.data(),
-                                        0.5);
-                    },
-                    nullptr, runs, n > 4000 ? 0 : 1});
+                    [=] { bem2d::dlpmatrix(b->mesh, 0.5, V->data()); },
+                    [=] { dlpmatrixScalar(*m, V->data()); }, nullptr, runs, n > 4000 ? 0 : 1});
   }
   // Fields of the circle of 2000 elements.
   auto b = std::make_shared<Boundary>(2000);
@@ -198,19 +225,11 @@ int main(int argc, char** argv) {
   {
     const int n = b->n;
     auto out = std::make_shared<std::vector<double>>(static_cast<size_t>(n));
+    const Points on = columnMajor(b->onElement.data(), n), normals = columnMajor(b->normals.data(), n);
     rows.push_back({"hypfield", "one point on each element", "point-element pair", 10,
                     static_cast<double>(n) * n,
-                    [=] {
-                      hypfieldKernel(out->data(), n, n, b->coordinates.data(), b->elements.data(),
-                                     b->nodal.data(), columnMajor(b->onElement.data(), n),
-                                     columnMajor(b->normals.data(), n), 0.5);
-                    },
-                    [=] {
-                      hypfieldScalarKernel(out->data(), n, n, b->coordinates.data(),
-                                           b->elements.data(), b->nodal.data(),
-                                           columnMajor(b->onElement.data(), n),
-                                           columnMajor(b->normals.data(), n), 0.5);
-                    },
+                    [=] { bem2d::hypfield(b->mesh, b->nodal.data(), on, normals, 0.5, out->data()); },
+                    [=] { hypfieldScalar(b->mesh.mesh, b->nodal.data(), on, normals, 0.5, out->data()); },
                     nullptr, 5, 1});
   }
   // domfield: 2048 triangles of the unit square; 2000 points on the square
@@ -244,16 +263,17 @@ int main(int argc, char** argv) {
       (*x)[i + nx] = p2;
     }
     auto out = std::make_shared<std::vector<double>>(static_cast<size_t>(nx));
+    const bem2d::Indices volumes = {t->data(), bem2d::IndexType::Float64, nT, 1, nT, 1};
+    auto mesh = std::make_shared<bem2d::PreparedTriangulation>(
+        bem2d::Triangulation{columnMajor(v->data(), nV), volumes});
+    const Points X = columnMajor(x->data(), nx);
     rows.push_back({"domfield",
                     inside ? "20000 points inside 8 triangles" : "2000 points 2 sizes outside 2048",
                     "point-triangle pair", inside ? 150.0 : 40.0, static_cast<double>(nT) * nx,
-                    [=] { domfieldKernel(out->data(), v->data(), t->data(), f->data(), columnMajor(x->data(), nx), nV, nT); },
-                    [=] {
-                      domfieldScalarKernel(out->data(), v->data(), t->data(), f->data(),
-                                           columnMajor(x->data(), nx), nV, nT);
-                    },
-                    nullptr, 5, 1});
+                    [=] { bem2d::domfield(*mesh, f->data(), X, out->data()); },
+                    [=] { domfieldScalar(mesh->mesh, f->data(), X, out->data()); }, nullptr, 5, 1});
   }
+  tileRows(rows);
   double slpmatrixNs = 0;
   for (const Row& r : rows) {
     if (std::strstr(r.module, filter) != nullptr || r.name.find(filter) != std::string::npos) {

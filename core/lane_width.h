@@ -17,3 +17,17 @@ inline int laneWidth(int most) {
 #endif
   return 1;
 }
+
+// The lane table of a kernel family for a call: of the widest lanes that the
+// CPU runs, at most `most` wide. `four` and `eight` are null in a build
+// without the vector lanes, where laneWidth is always 1.
+template <class Table>
+const Table& laneTable(int most, const Table& one, const Table* four, const Table* eight) {
+  switch (laneWidth(most)) {
+    case 8:
+      return *eight;
+    case 4:
+      return *four;
+  }
+  return one;
+}

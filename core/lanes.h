@@ -12,6 +12,11 @@
 // arctangent of the wide lanes are SLEEF's, within 1 ulp like the C library's.
 #pragma once
 
+#include <cstddef>
+
+#include "constants.h"
+#include "padding.h"
+
 #ifndef BEM2D_LANE_WIDTH
 #error "define BEM2D_LANE_WIDTH (1, 4 or 8) before including lanes.h"
 #endif
@@ -80,6 +85,38 @@ inline bool allSet(const VM& m) {
 }
 
 inline VD select(const VM& m, const VD& a, const VD& b) { return m ? a : b; }
+
+// Complex numbers, one per lane.
+struct CV {
+  VD re, im;
+};
+
+inline CV cmul(const CV& a, const CV& b) {
+  return {a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re};
+}
+
+// Lane k of the group starting at entry j lies within the first n.
+inline VM validLanes(std::ptrdiff_t j, std::ptrdiff_t n) {
+  VD index = splat(static_cast<double>(j));
+  for (int k = 0; k < kW; ++k) {
+#if BEM2D_LANE_WIDTH == 1
+    (void)k;
+#else
+    index[k] += k;
+#endif
+  }
+  return index < splat(static_cast<double>(n));
+}
+
+inline bool anySet(const VM& m) {
+  for (int k = 0; k < kW; ++k) {
+    if (laneSet(m, k)) return true;
+  }
+  return false;
+}
+
+inline VD vmax(const VD& a, const VD& b) { return select(a > b, a, b); }
+inline VD vmin(const VD& a, const VD& b) { return select(a < b, a, b); }
 
 inline double sumLanes(const VD& v) {
   double s = 0;

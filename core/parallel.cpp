@@ -1,5 +1,6 @@
 #include "parallel.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
@@ -132,4 +133,11 @@ bool parallelChunks(std::int64_t chunks, const RunOptions& options, ChunkWork wo
     if (h.joinable()) h.join();
   }
   return !interrupted;
+}
+
+bool zeroFill(double* out, std::int64_t size, const RunOptions& options) {
+  const std::int64_t chunk = std::int64_t(1) << 17;
+  return parallelFor((size + chunk - 1) / chunk, options, [&](std::int64_t k, int) {
+    std::fill(out + k * chunk, out + std::min(size, (k + 1) * chunk), 0.0);
+  });
 }

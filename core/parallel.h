@@ -62,3 +62,9 @@ bool parallelFor(std::int64_t chunks, const RunOptions& options, F&& f) {
       chunks, options,
       [](void* c, std::int64_t chunk, int thread) { (*static_cast<F*>(c))(chunk, thread); }, &f);
 }
+
+// Sets out[0..size-1] to zero in chunks of 1 MB on the threads of options,
+// polling for an interrupt between them: the system maps a fresh page at its
+// first write, and a large output mapped in one go would leave a call deaf to
+// Ctrl-C for as long as that takes. Returns false when interrupted.
+bool zeroFill(double* out, std::int64_t size, const RunOptions& options);

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "geometry.h"
+#include "constants.h"
 
 namespace {
 
@@ -39,19 +39,6 @@ Segment segmentOf(double a1, double a2, double b1, double b2) {
   s.n[0] = s.t[1];
   s.n[1] = -s.t[0];
   return s;
-}
-
-std::vector<Segment> meshSegments(int nC, int nE, const double* coordinates,
-                                  const double* elements) {
-  const std::ptrdiff_t nCs = nC, nEs = nE;
-  std::vector<Segment> segments(static_cast<size_t>(nE));
-  for (std::ptrdiff_t j = 0; j < nEs; ++j) {
-    const std::ptrdiff_t a = vertexIndex(elements[j]);
-    const std::ptrdiff_t b = vertexIndex(elements[j + nEs]);
-    segments[static_cast<size_t>(j)] =
-        segmentOf(coordinates[a], coordinates[a + nCs], coordinates[b], coordinates[b + nCs]);
-  }
-  return segments;
 }
 
 SegmentView viewFrom(const Segment& s, double x1, double x2) {
@@ -92,8 +79,8 @@ double subtendedAngle(const Segment& s, const SegmentView& v) {
   const double cross = std::fabs(v.delta) * s.L;
   const double dot = v.a[0] * v.b[0] + v.a[1] * v.b[1];
   if (dot > 0) return std::atan(cross / dot);
-  if (dot < 0) return 3.141592653589793 - std::atan(cross / -dot);
-  return cross > 0 ? 1.5707963267948966 : 0.0;
+  if (dot < 0) return kPi - std::atan(cross / -dot);
+  return cross > 0 ? kHalfPi : 0.0;
 }
 
 double logRatio(const Segment& s, const SegmentView& v) {

@@ -18,8 +18,6 @@
 // lies to the element, its line or its ends, and at any scale.
 #pragma once
 
-#include <vector>
-
 struct Segment {
   double A[2], B[2];
   double L;     // length; 0 for coincident ends (t and n are then 0)
@@ -29,12 +27,6 @@ struct Segment {
 
 // The element from (a1, a2) to (b1, b2).
 Segment segmentOf(double a1, double a2, double b1, double b2);
-
-// The elements of a boundary mesh: element j runs from node elements[j] to
-// node elements[j + nE] (1-based numbers stored as doubles, checked by the
-// host boundary to lie in 1..nC) of the nC-by-2 column-major coordinates.
-std::vector<Segment> meshSegments(int nC, int nE, const double* coordinates,
-                                  const double* elements);
 
 // The element seen from a point.
 struct SegmentView {

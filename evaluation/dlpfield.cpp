@@ -2,29 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
+#include "constants.h"
 #include "field_arrays.h"
-#include "geometry.h"
 #include "quadrature.h"
-#include "segment.h"
 
-namespace {
-
-struct DlpContext {
-  const std::vector<Segment>* segments;
-  const double* gA;
-  const double* gB;
-  double eta;
-};
-
-// The integral of ((y - x).n) g(y) / |x - y|^2 over element j for a pair that
-// the series does not take: by the 16-point rule when `L <= eta * dist`
-// admits it, else in closed form; a point on the element gets nothing from
-// it (no jump term is added on the boundary).
-double dlpPair(void* context, std::ptrdiff_t j, double x1, double x2) {
-  const DlpContext& c = *static_cast<const DlpContext*>(context);
-  const Segment& s = (*c.segments)[static_cast<size_t>(j)];
+double dlpfieldPair(void* pairs, std::ptrdiff_t j, double x1, double x2) {
+  const DlpfieldPairs& c = *static_cast<const DlpfieldPairs*>(pairs);
+  const Segment& s = c.mesh->segments[j];
   if (s.L == 0) return 0;  // no extent to carry a dipole
   const double gA = c.gA[j], gB = c.gB[j];
   const SegmentView v = viewFrom(s, x1, x2);
@@ -46,36 +31,18 @@ double dlpPair(void* context, std::ptrdiff_t j, double x1, double x2) {
   return doubleLayerIntegral(s, v, gA, gB);
 }
 
-}  // namespace
-
-bool dlpfieldKernel(double* out, int nC, int nE, const double* coordinates, const double* elements,
-                    const double* gh, const Points& x, double eta, const RunOptions& options) {
-  const std::ptrdiff_t nxs = x.count;
-  const std::vector<Segment> segments = meshSegments(nC, nE, coordinates, elements);
-  const EndValues g = endValues(nE, elements, gh);
-  const ElementArrays a = linearDensityArrays(segments, g, eta);
-  const FieldElements e = a.view();
+bool dlpfieldKernel(const BoundaryMesh& mesh, const double* gh, const Points& x, double eta,
+                    double* out, const RunOptions& options) {
+  const FieldArrays a = linearDensity(mesh, gh, eta);
+  const FieldElements e = fieldElements(mesh, a);
   const FieldLanes& lanes = fieldLanes(options.lanes);
-  const DlpContext context = {&segments, g.A.data(), g.B.data(), eta};
-  const std::ptrdiff_t perChunk = pointsPerChunk(nE);
-  return parallelFor((nxs + perChunk - 1) / perChunk, options, [&](std::int64_t chunk, int) {
-    const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nxs, (chunk + 1) * perChunk);
-    DlpContext local = context;
+  DlpfieldPairs pairs = {&mesh, a.gA.data(), a.gB.data(), eta};
+  const std::ptrdiff_t nx = x.count;
+  const std::ptrdiff_t perChunk = pointsPerChunk(mesh.elementCount);
+  return parallelFor((nx + perChunk - 1) / perChunk, options, [&](std::int64_t chunk, int) {
+    const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nx, (chunk + 1) * perChunk);
     for (std::ptrdiff_t i = chunk * perChunk; i < end; ++i) {
-      out[i] = -lanes.dlp(e, x.x(i), x.y(i), dlpPair, &local) / 6.283185307179586;
+      out[i] = -lanes.dlp(e, x.x(i), x.y(i), dlpfieldPair, &pairs) / kTwoPi;
     }
   });
-}
-
-void dlpfieldScalarKernel(double* out, int nC, int nE, const double* coordinates,
-                          const double* elements, const double* gh, const Points& x, double eta) {
-  const std::ptrdiff_t nEs = nE, nxs = x.count;
-  const std::vector<Segment> segments = meshSegments(nC, nE, coordinates, elements);
-  const EndValues g = endValues(nE, elements, gh);
-  DlpContext context = {&segments, g.A.data(), g.B.data(), eta};
-  for (std::ptrdiff_t i = 0; i < nxs; ++i) {
-    double acc = 0;
-    for (std::ptrdiff_t j = 0; j < nEs; ++j) acc += dlpPair(&context, j, x.x(i), x.y(i));
-    out[i] = -acc / 6.283185307179586;
-  }
 }

@@ -7,9 +7,9 @@
 #include <limits>
 #include <vector>
 
-#include "geometry.h"
+#include "constants.h"
 #include "field_arrays.h"
-#include "segment.h"
+#include "padding.h"
 
 namespace {
 
@@ -129,9 +129,8 @@ struct TriangleArrays {
   }
 };
 
-TriangleArrays triangleArrays(const double* vertices, const double* volumes, const double* f,
-                              int nV, int nT) {
-  const std::ptrdiff_t nVs = nV, nTs = nT;
+TriangleArrays triangleArrays(const TriangleMesh& mesh, const double* f) {
+  const std::ptrdiff_t nTs = mesh.triangleCount;
   const size_t rows = static_cast<size_t>(paddedCount(nTs));
   TriangleArrays a;
   a.edges.resize(static_cast<size_t>(3 * nTs));
@@ -148,9 +147,9 @@ TriangleArrays triangleArrays(const double* vertices, const double* volumes, con
   for (std::ptrdiff_t j = 0; j < nTs; ++j) {
     double P[3][2];
     for (int k = 0; k < 3; ++k) {
-      const std::ptrdiff_t v = vertexIndex(volumes[j + k * nTs]);
-      P[k][0] = vertices[v];
-      P[k][1] = vertices[v + nVs];
+      const std::ptrdiff_t v = mesh.corners[3 * j + k];
+      P[k][0] = mesh.vertexX[v];
+      P[k][1] = mesh.vertexY[v];
     }
     for (int k = 0; k < 3; ++k) {
       const int l = (k + 1) % 3;
@@ -187,50 +186,20 @@ TriangleArrays triangleArrays(const double* vertices, const double* volumes, con
 
 }  // namespace
 
-bool domfieldKernel(double* out, const double* vertices, const double* volumes, const double* f,
-                    const Points& x, int nV, int nT, const RunOptions& options) {
-  const std::ptrdiff_t nxs = x.count;
-  const TriangleArrays a = triangleArrays(vertices, volumes, f, nV, nT);
-  const FieldTriangles t = a.view(nT);
+bool domfieldKernel(const TriangleMesh& mesh, const double* f, const Points& x, double* out,
+                    const RunOptions& options) {
+  const std::ptrdiff_t nx = x.count;
+  const TriangleArrays a = triangleArrays(mesh, f);
+  const FieldTriangles t = a.view(mesh.triangleCount);
   const FieldLanes& lanes = fieldLanes(options.lanes);
   DomContext context = {&a.edges, &a.sign, f};
-  const std::ptrdiff_t perChunk = pointsPerChunk(nT);
-  return parallelFor((nxs + perChunk - 1) / perChunk, options, [&](std::int64_t chunk, int) {
-    const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nxs, (chunk + 1) * perChunk);
+  const std::ptrdiff_t perChunk = pointsPerChunk(mesh.triangleCount);
+  return parallelFor((nx + perChunk - 1) / perChunk, options, [&](std::int64_t chunk, int) {
+    const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nx, (chunk + 1) * perChunk);
     DomContext local = context;
     for (std::ptrdiff_t i = chunk * perChunk; i < end; ++i) {
       // G = -(1/(2 pi)) log|x - y|.
-      out[i] = lanes.dom(t, x.x(i), x.y(i), domPair, &local) / (-6.283185307179586);
+      out[i] = lanes.dom(t, x.x(i), x.y(i), domPair, &local) / (-kTwoPi);
     }
   });
-}
-
-void domfieldScalarKernel(double* out, const double* vertices, const double* volumes,
-                          const double* f, const Points& x, int nV, int nT) {
-  const std::ptrdiff_t nxs = x.count, nTs = nT;
-  const TriangleArrays a = triangleArrays(vertices, volumes, f, nV, nT);
-  const std::ptrdiff_t rows = paddedCount(nTs);
-  DomContext context = {&a.edges, &a.sign, f};
-  for (std::ptrdiff_t i = 0; i < nxs; ++i) {
-    double acc = 0;
-    for (std::ptrdiff_t j = 0; j < nTs; ++j) {
-      const double w1 = x.x(i) - a.cx[j], w2 = x.y(i) - a.cy[j];
-      const double r2 = w1 * w1 + w2 * w2;
-      if (!(r2 >= a.from2[j])) {
-        acc += domPair(&context, j, x.x(i), x.y(i));
-        continue;
-      }
-      // Every term of the series: Horner in v = 1/w.
-      const double v1 = w1 / r2, v2 = -w2 / r2;
-      double sr = a.cr[j + (kTriangleMoments - 2) * rows], si = a.ci[j + (kTriangleMoments - 2) * rows];
-      for (int k = kTriangleMoments - 1; k >= 2; --k) {
-        const double tr = sr * v1 - si * v2;
-        si = sr * v2 + si * v1 + a.ci[j + (k - 2) * rows];
-        sr = tr + a.cr[j + (k - 2) * rows];
-      }
-      const double v2r = v1 * v1 - v2 * v2, v2i = 2 * v1 * v2;
-      acc += a.f[j] * (a.area[j] * 0.5 * std::log(r2) - (sr * v2r - si * v2i));
-    }
-    out[i] = acc / (-6.283185307179586);
-  }
 }

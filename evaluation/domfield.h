@@ -1,16 +1,15 @@
 #pragma once
 
+#include "mesh.h"
 #include "parallel.h"
 #include "points.h"
 
 // Newton potential of a density that is constant on each triangle:
 //   out[i] = S(x_i) = -(1/(2 pi)) sum_T f_T integral over T of log|x_i - y| dy,
-// for the triangles `volumes` (nT-by-3 vertex numbers, 1-based, in 1..nV; the
-// gateway has checked them) of `vertices` (nV-by-2), f with nT values and the
-// points x (nx-by-2), all column-major. Triangles may have either orientation;
-// a triangle of zero area (coincident or collinear corners) adds 0.
-bool domfieldKernel(double* out, const double* vertices, const double* volumes, const double* f,
-                    const Points& x, int nV, int nT,
+// for the triangles of the mesh, f with one value per triangle, at the points
+// x. Triangles may have either orientation; a triangle of zero area
+// (coincident or collinear corners) adds 0.
+bool domfieldKernel(const TriangleMesh& mesh, const double* f, const Points& x, double* out,
                     const RunOptions& options = RunOptions());
 
 // Integral over the triangle P1 P2 P3 of log|x - y| dy (each argument a point of
@@ -22,9 +21,3 @@ bool domfieldKernel(double* out, const double* vertices, const double* volumes, 
 // terms, of size |x| times the edge length, cancel to the size of the area, and
 // the multipole expansion of domfieldKernel takes over.
 double triangleLogIntegral(const double* P1, const double* P2, const double* P3, const double* x);
-
-// The same on the calling thread, one triangle at a time, every term of the
-// far-field series: the toolkit's previous implementation, kept for the
-// benchmarks to compare against.
-void domfieldScalarKernel(double* out, const double* vertices, const double* volumes,
-                          const double* f, const Points& x, int nV, int nT);

@@ -1,50 +1,41 @@
-// Storage of the lane loops' arrays for a call (generic code only: the
-// lane units include field_lanes.h alone).
+// The per-call arrays of the field modules: the density of each element and
+// the distance from which the series takes it, padded as the mesh's geometry
+// is; with that geometry they make the FieldElements that the lanes read.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "field_lanes.h"
-#include "segment.h"
+#include "mesh.h"
 
-
-// Storage of FieldElements for a mesh: the geometry of every element from its
-// segment, densities and thresholds zero, all padded to paddedCount(n).
-struct ElementArrays {
-  std::vector<double> mx, my, hx, hy, L, d0, d1, seriesFrom2;
-  std::ptrdiff_t count = 0;
-  FieldElements view() const {
-    return {count, mx.data(), my.data(), hx.data(), hy.data(), L.data(), d0.data(), d1.data(),
-            seriesFrom2.data()};
-  }
+struct FieldArrays {
+  std::vector<double> d0, d1, seriesFrom2;  // paddedCount(nE) entries
+  std::vector<double> gA, gB;               // a linear density at each element's ends
 };
 
-ElementArrays elementArrays(const std::vector<Segment>& segments);
+// A density constant on each element, `values` (one per element), for the
+// admissibility rule `size <= eta * dist` with size = sizeFactor L.
+FieldArrays constantDensity(const BoundaryMesh& mesh, const double* values, double sizeFactor,
+                            double eta);
 
-// A density linear on each element, given by its values gh at the nodes: the
-// values at every element's start (A) and end (B).
-struct EndValues {
-  std::vector<double> A, B;
-};
+// A density linear on each element, given by its values gh at the nodes: its
+// values at the ends, d0 its mean and d1 half its rise along the element, for
+// the rule `L <= eta * dist`.
+FieldArrays linearDensity(const BoundaryMesh& mesh, const double* gh, double eta);
 
-EndValues endValues(int nE, const double* elements, const double* gh);
-
-// elementArrays with such a density (d0 its mean, d1 half its rise along the
-// element) and the thresholds of the rule `L <= eta * dist`.
-ElementArrays linearDensityArrays(const std::vector<Segment>& segments, const EndValues& g,
-                                  double eta);
+FieldElements fieldElements(const BoundaryMesh& mesh, const FieldArrays& a);
 
 // The |w|^2 from which an element of length L is surely admissible for
-// quadrature by the rule `size <= eta * dist` (size = L, or L/sqrt(2) for
-// tdlfield) and its series converges fast (|w| >= 2L): dist >= |w| - L/2.
-// +inf when eta is 0 or NaN, or L is 0, so that such pairs go to the module's
-// own code.
+// quadrature by the rule `size <= eta * dist` and its series converges fast
+// (|w| >= 2L): dist >= |w| - L/2. +inf when eta is 0 or NaN, or L is 0, so
+// that such pairs go to the module's own code.
 double seriesFrom2(double L, double size, double eta);
 
 // Points per chunk of a field module's parallel loop: about 2e5 point-element
 // pairs (a millisecond or so), so that the calling thread answers an
 // interrupt promptly and the threads share the work evenly.
-inline std::ptrdiff_t pointsPerChunk(int elements) {
+inline std::ptrdiff_t pointsPerChunk(std::ptrdiff_t elements) {
   const std::ptrdiff_t n = 200000 / (elements > 0 ? elements : 1);
   return n > 0 ? n : 1;
 }

@@ -3,67 +3,56 @@
 #include <cmath>
 #include <limits>
 
-#include "geometry.h"
+#include "padding.h"
 #include "lane_width.h"
 
-extern const FieldLanes kFieldLanes1;
-#if defined(BEM2D_HAVE_SLEEF)
-extern const FieldLanes kFieldLanes4;
-extern const FieldLanes kFieldLanes8;
-#endif
+// The tables of the lane units; those of widths 4 and 8 exist only in a build
+// with the vector lanes.
+extern const FieldLanes kFieldLanes1, kFieldLanes4, kFieldLanes8;
 
 const FieldLanes& fieldLanes(int width) {
 #if defined(BEM2D_HAVE_SLEEF)
-  switch (laneWidth(width)) {
-    case 8:
-      return kFieldLanes8;
-    case 4:
-      return kFieldLanes4;
-  }
+  return laneTable(width, kFieldLanes1, &kFieldLanes4, &kFieldLanes8);
 #else
-  (void)width;
+  return laneTable<FieldLanes>(width, kFieldLanes1, nullptr, nullptr);
 #endif
-  return kFieldLanes1;
 }
 
-ElementArrays elementArrays(const std::vector<Segment>& segments) {
-  ElementArrays a;
-  a.count = static_cast<std::ptrdiff_t>(segments.size());
-  const size_t n = static_cast<size_t>(paddedCount(a.count));
-  for (std::vector<double>* v : {&a.mx, &a.my, &a.hx, &a.hy, &a.L, &a.d0, &a.d1, &a.seriesFrom2}) {
-    v->assign(n, 0.0);
-  }
-  for (size_t j = 0; j < segments.size(); ++j) {
-    const Segment& s = segments[j];
-    a.mx[j] = (s.A[0] + s.B[0]) * 0.5;
-    a.my[j] = (s.A[1] + s.B[1]) * 0.5;
-    a.hx[j] = (s.B[0] - s.A[0]) * 0.5;
-    a.hy[j] = (s.B[1] - s.A[1]) * 0.5;
-    a.L[j] = s.L;
+FieldArrays constantDensity(const BoundaryMesh& mesh, const double* values, double sizeFactor,
+                            double eta) {
+  const size_t padded = static_cast<size_t>(paddedCount(mesh.elementCount));
+  FieldArrays a;
+  a.d0.assign(padded, 0.0);
+  a.d1.assign(padded, 0.0);
+  a.seriesFrom2.assign(padded, 0.0);
+  for (std::ptrdiff_t j = 0; j < mesh.elementCount; ++j) {
+    a.d0[j] = values[j];
+    a.seriesFrom2[j] = seriesFrom2(mesh.length[j], mesh.length[j] * sizeFactor, eta);
   }
   return a;
 }
 
-EndValues endValues(int nE, const double* elements, const double* gh) {
-  const std::ptrdiff_t nEs = nE;
-  EndValues g{std::vector<double>(static_cast<size_t>(nE)),
-              std::vector<double>(static_cast<size_t>(nE))};
-  for (std::ptrdiff_t j = 0; j < nEs; ++j) {
-    g.A[j] = gh[vertexIndex(elements[j])];
-    g.B[j] = gh[vertexIndex(elements[j + nEs])];
-  }
-  return g;
-}
-
-ElementArrays linearDensityArrays(const std::vector<Segment>& segments, const EndValues& g,
-                                  double eta) {
-  ElementArrays a = elementArrays(segments);
-  for (std::ptrdiff_t j = 0; j < a.count; ++j) {
-    a.d0[j] = (g.A[j] + g.B[j]) * 0.5;
-    a.d1[j] = (g.B[j] - g.A[j]) * 0.5;
-    a.seriesFrom2[j] = seriesFrom2(a.L[j], a.L[j], eta);
+FieldArrays linearDensity(const BoundaryMesh& mesh, const double* gh, double eta) {
+  const size_t padded = static_cast<size_t>(paddedCount(mesh.elementCount));
+  FieldArrays a;
+  a.d0.assign(padded, 0.0);
+  a.d1.assign(padded, 0.0);
+  a.seriesFrom2.assign(padded, 0.0);
+  a.gA.resize(static_cast<size_t>(mesh.elementCount));
+  a.gB.resize(static_cast<size_t>(mesh.elementCount));
+  for (std::ptrdiff_t j = 0; j < mesh.elementCount; ++j) {
+    a.gA[j] = gh[mesh.start[j]];
+    a.gB[j] = gh[mesh.end[j]];
+    a.d0[j] = (a.gA[j] + a.gB[j]) * 0.5;
+    a.d1[j] = (a.gB[j] - a.gA[j]) * 0.5;
+    a.seriesFrom2[j] = seriesFrom2(mesh.length[j], mesh.length[j], eta);
   }
   return a;
+}
+
+FieldElements fieldElements(const BoundaryMesh& mesh, const FieldArrays& a) {
+  return {mesh.elementCount, mesh.mx.data(), mesh.my.data(), mesh.hx.data(), mesh.hy.data(),
+          mesh.length.data(), a.d0.data(), a.d1.data(), a.seriesFrom2.data()};
 }
 
 double seriesFrom2(double L, double size, double eta) {

@@ -23,11 +23,8 @@
 
 #include <cstddef>
 
-// The lane loops read whole groups of 8: every array below holds
-// paddedCount(n) entries, those beyond n zero.
-static inline std::ptrdiff_t paddedCount(std::ptrdiff_t n) { return (n + 7) / 8 * 8; }
-
-// The elements of a call, one array per quantity.
+// The elements of a call, one array per quantity, each of paddedCount(n)
+// entries (padding.h).
 struct FieldElements {
   std::ptrdiff_t n;
   const double* mx;

@@ -3,42 +3,16 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <cstdio>
 #include <limits>
-#include <vector>
 
+#include "constants.h"
 #include "field_arrays.h"
-#include "geometry.h"
 #include "quadrature.h"
-#include "segment.h"
-
-const char* const kHypfieldOffBoundaryText =
-    "The evaluation point (%g,%g) is not even close to an element! "
-    "The %lld-th entry of the return vector is set to NaN!";
-const char* const kHypfieldAtVertexText =
-    "The evaluation point (%g,%g) is too close to the end point of an element. "
-    "The %lld-th value of the return vector is probably wrong!";
 
 namespace {
 
-const double kPi = 3.141592653589793;
-
-// The kernel's own diagnostics, written to the standard error stream as
-// "Warning (hypfield): " and the text of the point's warning (hypfield.h);
-// the module name in them is fixed text.
-const char* const kWarningPrefix = "Warning (hypfield): ";
-
 // What a point found out about its host (the first element it lies on).
 enum : unsigned char { kOnElement = 1, kAtEnd = 2 };
-
-struct HypContext {
-  const std::vector<Segment>* segments;
-  const double* gA;
-  const double* gB;
-  double eta;
-  double q1, q2;         // the point's normal
-  unsigned char status;  // of this point
-};
 
 // 1/pi times the integrals over s in [-1, 1] of K(s) and s K(s), with
 // K = (n_x.n)/|x - y|^2 - 2 ((x - y).n)((x - y).n_x)/|x - y|^4 and
@@ -72,23 +46,25 @@ void quadratureVU(const Segment& s, double x1, double x2, double nx1, double nx2
   *U = u;
 }
 
+}  // namespace
+
 // The integral of K g over element j for a pair that the series does not take.
 // An element that the point lies on (within the rounding band of its length
 // and coordinates) gives the Hadamard finite part, where (x - y).n vanishes
 // and n_x plays no part, not finite at a vertex; the first such element is the
 // host. Otherwise the closed form when L > eta * dist, else (and for every
 // such element when eta is NaN) the 16-point rule.
-double hypPair(void* context, std::ptrdiff_t j, double x1, double x2) {
-  HypContext& c = *static_cast<HypContext*>(context);
-  const Segment& s = (*c.segments)[static_cast<size_t>(j)];
+double hypfieldPair(void* pairs, std::ptrdiff_t j, double x1, double x2) {
+  HypfieldPairs& c = *static_cast<HypfieldPairs*>(pairs);
+  const Segment& s = c.mesh->segments[j];
   if (s.L == 0) return 0;  // a zero-length element carries no dipole
   const double gA = c.gA[j], gB = c.gB[j];
   const SegmentView v = viewFrom(s, x1, x2);
   const double tol = onLineTolerance(s, x1, x2);
   if (onSegment(s, v, tol)) {
-    if (!(c.status & kOnElement)) {
-      c.status |= kOnElement;
-      if (std::fmin(v.rA2, v.rB2) <= tol * tol) c.status |= kAtEnd;
+    if (!(c.host & kOnElement)) {
+      c.host |= kOnElement;
+      if (std::fmin(v.rA2, v.rB2) <= tol * tol) c.host |= kAtEnd;
     }
     return finitePartIntegral(s, v, gA, gB);
   }
@@ -102,83 +78,34 @@ double hypPair(void* context, std::ptrdiff_t j, double x1, double x2) {
 // W g at a point from the sum over its elements. The operator is defined on
 // the boundary only: NaN, formed as infinity minus infinity (the default NaN
 // of the FPU), for a point on no element.
-double pointValue(unsigned char status, double acc) {
+double hypfieldValue(const HypfieldPairs& pairs, double sum) {
   const double inf = std::numeric_limits<double>::infinity();
-  return (status & kOnElement) ? -acc / (2 * kPi) : inf - inf;
+  return (pairs.host & kOnElement) ? -sum / (2 * kPi) : inf - inf;
 }
 
-// The warnings, one line per point, in the order of the points.
-void printWarnings(const std::vector<unsigned char>& status, const Points& x) {
-  for (std::ptrdiff_t i = 0; i < x.count; ++i) {
-    const unsigned char st = status[static_cast<size_t>(i)];
-    const char* text = !(st & kOnElement) ? kHypfieldOffBoundaryText
-                       : (st & kAtEnd)    ? kHypfieldAtVertexText
-                                          : nullptr;
-    if (text == nullptr) continue;
-    std::fputs(kWarningPrefix, stderr);
-    std::fprintf(stderr, text, x.x(i), x.y(i), static_cast<long long>(i));
-    std::fputc('\n', stderr);
-  }
+unsigned char hypfieldStatus(const HypfieldPairs& pairs) {
+  if (!(pairs.host & kOnElement)) return kHypfieldOffBoundary;
+  return (pairs.host & kAtEnd) ? kHypfieldAtVertex : 0;
 }
 
-// Hands the status of every point to the caller (kHypfieldOffBoundary,
-// kHypfieldAtVertex), or writes the warnings when it does not ask.
-void report(const std::vector<unsigned char>& status, const Points& x, unsigned char* warnings) {
-  if (warnings == nullptr) {
-    printWarnings(status, x);
-    return;
-  }
-  for (size_t i = 0; i < status.size(); ++i) {
-    const unsigned char st = status[i];
-    warnings[i] = !(st & kOnElement) ? kHypfieldOffBoundary : (st & kAtEnd) ? kHypfieldAtVertex : 0;
-  }
-}
-
-}  // namespace
-
-bool hypfieldKernel(double* out, int nC, int nE, const double* coordinates, const double* elements,
-                    const double* gh, const Points& x, const Points& n_x, double eta,
-                    const RunOptions& options, unsigned char* warnings) {
+bool hypfieldKernel(const BoundaryMesh& mesh, const double* gh, const Points& x,
+                    const Points& n_x, double eta, double* out, unsigned char* status,
+                    const RunOptions& options) {
   // A NaN eta sends every pair off the element to quadrature, as an infinite
   // one does.
   if (std::isnan(eta)) eta = std::numeric_limits<double>::infinity();
-  const std::ptrdiff_t nxs = x.count;
-  const std::vector<Segment> segments = meshSegments(nC, nE, coordinates, elements);
-  const EndValues g = endValues(nE, elements, gh);
-  const ElementArrays a = linearDensityArrays(segments, g, eta);
-  const FieldElements e = a.view();
+  const FieldArrays a = linearDensity(mesh, gh, eta);
+  const FieldElements e = fieldElements(mesh, a);
   const FieldLanes& lanes = fieldLanes(options.lanes);
-  std::vector<unsigned char> status(static_cast<size_t>(nxs), 0);
-  const std::ptrdiff_t perChunk = pointsPerChunk(nE);
-  const bool done =
-      parallelFor((nxs + perChunk - 1) / perChunk, options, [&](std::int64_t chunk, int) {
-        const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nxs, (chunk + 1) * perChunk);
-        for (std::ptrdiff_t i = chunk * perChunk; i < end; ++i) {
-          HypContext c = {&segments, g.A.data(), g.B.data(), eta, n_x.x(i), n_x.y(i), 0};
-          const double acc = lanes.hyp(e, x.x(i), x.y(i), c.q1, c.q2, hypPair, &c);
-          status[static_cast<size_t>(i)] = c.status;
-          out[i] = pointValue(c.status, acc);
-        }
-      });
-  if (!done) return false;
-  report(status, x, warnings);
-  return true;
-}
-
-void hypfieldScalarKernel(double* out, int nC, int nE, const double* coordinates,
-                          const double* elements, const double* gh, const Points& x,
-                          const Points& n_x, double eta) {
-  if (std::isnan(eta)) eta = std::numeric_limits<double>::infinity();
-  const std::ptrdiff_t nEs = nE, nxs = x.count;
-  const std::vector<Segment> segments = meshSegments(nC, nE, coordinates, elements);
-  const EndValues g = endValues(nE, elements, gh);
-  std::vector<unsigned char> status(static_cast<size_t>(nxs), 0);
-  for (std::ptrdiff_t i = 0; i < nxs; ++i) {
-    HypContext c = {&segments, g.A.data(), g.B.data(), eta, n_x.x(i), n_x.y(i), 0};
-    double acc = 0;
-    for (std::ptrdiff_t j = 0; j < nEs; ++j) acc += hypPair(&c, j, x.x(i), x.y(i));
-    status[static_cast<size_t>(i)] = c.status;
-    out[i] = pointValue(c.status, acc);
-  }
-  printWarnings(status, x);
+  const std::ptrdiff_t nx = x.count;
+  const std::ptrdiff_t perChunk = pointsPerChunk(mesh.elementCount);
+  return parallelFor((nx + perChunk - 1) / perChunk, options, [&](std::int64_t chunk, int) {
+    const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nx, (chunk + 1) * perChunk);
+    for (std::ptrdiff_t i = chunk * perChunk; i < end; ++i) {
+      HypfieldPairs c = {&mesh, a.gA.data(), a.gB.data(), eta, n_x.x(i), n_x.y(i), 0};
+      const double sum = lanes.hyp(e, x.x(i), x.y(i), c.q1, c.q2, hypfieldPair, &c);
+      out[i] = hypfieldValue(c, sum);
+      status[i] = hypfieldStatus(c);
+    }
+  });
 }

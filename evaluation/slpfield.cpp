@@ -2,26 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
+#include "constants.h"
 #include "field_arrays.h"
 #include "quadrature.h"
-#include "segment.h"
 
-namespace {
-
-struct SlpContext {
-  const std::vector<Segment>* segments;
-  const double* chi;
-  double eta;
-};
-
-// chi_j times the integral of log|x - y| over element j, for a pair that the
-// series does not take: by the 16-point rule when the rule `L <= eta * dist`
-// admits it, else in closed form (finite for a point on the element).
-double slpPair(void* context, std::ptrdiff_t j, double x1, double x2) {
-  const SlpContext& c = *static_cast<const SlpContext*>(context);
-  const Segment& s = (*c.segments)[static_cast<size_t>(j)];
+double slpfieldPair(void* pairs, std::ptrdiff_t j, double x1, double x2) {
+  const SlpfieldPairs& c = *static_cast<const SlpfieldPairs*>(pairs);
+  const Segment& s = c.mesh->segments[j];
   if (s.L == 0) return 0;  // a zero-length element carries no charge
   const SegmentView v = viewFrom(s, x1, x2);
   if (viewDistance(v) * c.eta >= s.L) {
@@ -40,38 +28,19 @@ double slpPair(void* context, std::ptrdiff_t j, double x1, double x2) {
   return 0.5 * logIntegral(s, v) * c.chi[j];
 }
 
-}  // namespace
-
-bool slpfieldKernel(double* out, int nC, int nE, const double* coordinates, const double* elements,
-                    const double* chi, const Points& z, double eta, const RunOptions& options) {
-  const std::vector<Segment> segments = meshSegments(nC, nE, coordinates, elements);
-  ElementArrays a = elementArrays(segments);
-  for (std::ptrdiff_t j = 0; j < a.count; ++j) {
-    a.d0[j] = chi[j];
-    a.seriesFrom2[j] = seriesFrom2(a.L[j], a.L[j], eta);
-  }
-  const FieldElements e = a.view();
+bool slpfieldKernel(const BoundaryMesh& mesh, const double* chi, const Points& z, double eta,
+                    double* out, const RunOptions& options) {
+  const FieldArrays a = constantDensity(mesh, chi, 1.0, eta);
+  const FieldElements e = fieldElements(mesh, a);
   const FieldLanes& lanes = fieldLanes(options.lanes);
-  SlpContext context = {&segments, chi, eta};
-  const std::ptrdiff_t nzs = z.count;
-  const std::ptrdiff_t perChunk = pointsPerChunk(nE);
-  return parallelFor((nzs + perChunk - 1) / perChunk, options, [&](std::int64_t chunk, int) {
-    const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nzs, (chunk + 1) * perChunk);
-    SlpContext local = context;
+  SlpfieldPairs pairs = {&mesh, chi, eta};
+  const std::ptrdiff_t nz = z.count;
+  const std::ptrdiff_t perChunk = pointsPerChunk(mesh.elementCount);
+  return parallelFor((nz + perChunk - 1) / perChunk, options, [&](std::int64_t chunk, int) {
+    const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nz, (chunk + 1) * perChunk);
     for (std::ptrdiff_t i = chunk * perChunk; i < end; ++i) {
       // G = -(1/(2 pi)) log|x - y|.
-      out[i] = -lanes.slp(e, z.x(i), z.y(i), slpPair, &local) / 6.283185307179586;
+      out[i] = -lanes.slp(e, z.x(i), z.y(i), slpfieldPair, &pairs) / kTwoPi;
     }
   });
-}
-
-void slpfieldScalarKernel(double* out, int nC, int nE, const double* coordinates,
-                          const double* elements, const double* chi, const Points& z, double eta) {
-  const std::vector<Segment> segments = meshSegments(nC, nE, coordinates, elements);
-  SlpContext context = {&segments, chi, eta};
-  for (std::ptrdiff_t i = 0; i < z.count; ++i) {
-    double acc = 0;
-    for (std::ptrdiff_t j = 0; j < nE; ++j) acc += slpPair(&context, j, z.x(i), z.y(i));
-    out[i] = -acc / 6.283185307179586;
-  }
 }

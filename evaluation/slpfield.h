@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mesh.h"
 #include "parallel.h"
 #include "points.h"
 
@@ -7,14 +8,16 @@
 // element) at the points z (z.count of them, see points.h):
 //   out[i] = -(1/(2 pi)) sum_j chi_j integral over element j of log|z_i - y| ds_y.
 // A pair goes to the 16-point Gauss rule when length <= eta * distance and is
-// integrated in closed form otherwise (also for a NaN eta). Vertex numbers in
-// `elements` must lie in 1..nC; the gateway has checked them.
-bool slpfieldKernel(double* out, int nC, int nE, const double* coordinates, const double* elements,
-                    const double* chi, const Points& z, double eta,
-                    const RunOptions& options = RunOptions());
+// integrated in closed form otherwise (also for a NaN eta).
+bool slpfieldKernel(const BoundaryMesh& mesh, const double* chi, const Points& z, double eta,
+                    double* out, const RunOptions& options = RunOptions());
 
-// The same on the calling thread, every pair by the module's scalar code (the
-// closed form, or the 16-point rule where eta admits it): the toolkit's
-// previous implementation, kept for the benchmarks to compare against.
-void slpfieldScalarKernel(double* out, int nC, int nE, const double* coordinates,
-                          const double* elements, const double* chi, const Points& z, double eta);
+// The scalar code of one pair, for a pair the lanes do not take: chi_j times
+// the integral of log|x - y| over element j, by the 16-point rule when
+// `L <= eta * dist` admits it, else in closed form.
+struct SlpfieldPairs {
+  const BoundaryMesh* mesh;
+  const double* chi;
+  double eta;
+};
+double slpfieldPair(void* pairs, std::ptrdiff_t j, double x1, double x2);

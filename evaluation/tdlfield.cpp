@@ -3,21 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <vector>
 
+#include "constants.h"
 #include "field_arrays.h"
-#include "geometry.h"
 #include "quadrature.h"
-#include "segment.h"
-
-namespace {
-
-struct TdlContext {
-  const std::vector<Segment>* segments;
-  const double* gh;
-  double eta;
-  double q1, q2;  // the point's vector
-};
 
 // gh_j times the integral of ((x - y).q) / |x - y|^2 over element j for a pair
 // that the series does not take. Closed form when size > eta * dist (size the
@@ -27,9 +16,9 @@ struct TdlContext {
 // for any direction but the normal. On the element's line outside it the
 // contribution is finite and is kept. Otherwise (and for every pair when eta
 // is NaN) the 16-point rule.
-double tdlPair(void* context, std::ptrdiff_t j, double x1, double x2) {
-  const TdlContext& c = *static_cast<const TdlContext*>(context);
-  const Segment& s = (*c.segments)[static_cast<size_t>(j)];
+double tdlfieldPair(void* pairs, std::ptrdiff_t j, double x1, double x2) {
+  const TdlfieldPairs& c = *static_cast<const TdlfieldPairs*>(pairs);
+  const Segment& s = c.mesh->segments[j];
   // The admissibility test measures the element by length / sqrt(2), formed
   // as sqrt(2 |h|^2) from the half-vector h.
   const double h1 = (s.B[0] - s.A[0]) * 0.5, h2 = (s.B[1] - s.A[1]) * 0.5;
@@ -59,43 +48,21 @@ double tdlPair(void* context, std::ptrdiff_t j, double x1, double x2) {
   return std::sqrt(M) * c.gh[j] * sum;  // ds_y = |h| ds
 }
 
-}  // namespace
-
-bool tdlfieldKernel(double* out, int nC, int nE, const double* coordinates, const double* elements,
-                    const double* gh, const Points& x, const Points& n_x, double eta,
-                    const RunOptions& options) {
+bool tdlfieldKernel(const BoundaryMesh& mesh, const double* gh, const Points& x,
+                    const Points& n_x, double eta, double* out, const RunOptions& options) {
   // A NaN eta sends every pair off the element to quadrature, as an infinite
   // one does.
   if (std::isnan(eta)) eta = std::numeric_limits<double>::infinity();
-  const std::ptrdiff_t nxs = x.count;
-  const std::vector<Segment> segments = meshSegments(nC, nE, coordinates, elements);
-  ElementArrays a = elementArrays(segments);
-  for (std::ptrdiff_t j = 0; j < a.count; ++j) {
-    a.d0[j] = gh[j];
-    a.seriesFrom2[j] = seriesFrom2(a.L[j], a.L[j] * 0.7071067811865476, eta);
-  }
-  const FieldElements e = a.view();
+  const FieldArrays a = constantDensity(mesh, gh, 0.7071067811865476, eta);
+  const FieldElements e = fieldElements(mesh, a);
   const FieldLanes& lanes = fieldLanes(options.lanes);
-  const std::ptrdiff_t perChunk = pointsPerChunk(nE);
-  return parallelFor((nxs + perChunk - 1) / perChunk, options, [&](std::int64_t chunk, int) {
-    const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nxs, (chunk + 1) * perChunk);
+  const std::ptrdiff_t nx = x.count;
+  const std::ptrdiff_t perChunk = pointsPerChunk(mesh.elementCount);
+  return parallelFor((nx + perChunk - 1) / perChunk, options, [&](std::int64_t chunk, int) {
+    const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nx, (chunk + 1) * perChunk);
     for (std::ptrdiff_t i = chunk * perChunk; i < end; ++i) {
-      TdlContext c = {&segments, gh, eta, n_x.x(i), n_x.y(i)};
-      out[i] = -lanes.tdl(e, x.x(i), x.y(i), c.q1, c.q2, tdlPair, &c) / 6.283185307179586;
+      TdlfieldPairs c = {&mesh, gh, eta, n_x.x(i), n_x.y(i)};
+      out[i] = -lanes.tdl(e, x.x(i), x.y(i), c.q1, c.q2, tdlfieldPair, &c) / kTwoPi;
     }
   });
-}
-
-void tdlfieldScalarKernel(double* out, int nC, int nE, const double* coordinates,
-                          const double* elements, const double* gh, const Points& x,
-                          const Points& n_x, double eta) {
-  if (std::isnan(eta)) eta = std::numeric_limits<double>::infinity();
-  const std::ptrdiff_t nxs = x.count;
-  const std::vector<Segment> segments = meshSegments(nC, nE, coordinates, elements);
-  for (std::ptrdiff_t i = 0; i < nxs; ++i) {
-    TdlContext c = {&segments, gh, eta, n_x.x(i), n_x.y(i)};
-    double acc = 0;
-    for (std::ptrdiff_t j = 0; j < nE; ++j) acc += tdlPair(&c, j, x.x(i), x.y(i));
-    out[i] = -acc / 6.283185307179586;
-  }
 }

@@ -1,12 +1,14 @@
 #include "bem2d.h"
 
 #include <cmath>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
+#include "dlpfield.h"
 #include "dlpgradfield.h"
 #include "dlpmatrix.h"
 #include "domfield.h"
-#include "dlpfield.h"
 #include "hypfield.h"
 #include "hypmatrix.h"
 #include "slpfield.h"
@@ -15,6 +17,10 @@
 
 namespace bem2d {
 
+static_assert(kHypfieldOffBoundary == ::kHypfieldOffBoundary &&
+                  kHypfieldAtVertex == ::kHypfieldAtVertex,
+              "the library's status codes are the kernel's");
+
 namespace {
 
 template <class T>
@@ -22,40 +28,32 @@ double numberAt(const void* data, std::ptrdiff_t k) {
   return static_cast<double>(static_cast<const T*>(data)[k]);
 }
 
-// The kernels' layout of a mesh: coordinates column-major, node numbers
-// counted from 1 as doubles, column-major. The caller's arrays serve as they
-// are when they already lie so; otherwise a copy (of the size of the mesh,
-// small against the work) is made.
-struct KernelMesh {
-  std::vector<double> coordinateCopy, indexCopy;
-  const double* coordinates;
-  const double* indices;
-  int nodes;
-  int cells;
-  KernelMesh(const Points& p, const Indices& m, int columns)
-      : nodes(static_cast<int>(p.count)), cells(static_cast<int>(m.rows)) {
-    if (p.rowStride == 1 && p.columnStride == p.count) {
-      coordinates = p.data;
-    } else {
-      coordinateCopy.resize(2 * static_cast<size_t>(p.count));
-      for (std::ptrdiff_t i = 0; i < p.count; ++i) {
-        coordinateCopy[i] = p.x(i);
-        coordinateCopy[i + p.count] = p.y(i);
+// Reads the first `columns` columns of m once each, in column-major order,
+// as 0-based row numbers of a matrix of targetRows rows into numbers[c]
+// (row r at numbers[c][r]); false at the first that names no row.
+bool readIndices(const Indices& m, int columns, std::ptrdiff_t targetRows,
+                 std::vector<int>* numbers, IndexFault* fault) {
+  // Truncation toward zero lands in 1..targetRows exactly when the number
+  // lies in [1, targetRows + 1); NaN and infinities fail the comparison.
+  const double upper = static_cast<double>(targetRows) + 1.0;
+  for (int c = 0; c < columns; ++c) {
+    numbers[c].resize(static_cast<size_t>(m.rows));
+    for (std::ptrdiff_t r = 0; r < m.rows; ++r) {
+      const double v = indexAt(m, r, c);
+      if (!(v >= 1.0 && v < upper)) {
+        *fault = {r, c, v - (1 - m.base)};
+        return false;
       }
-      coordinates = coordinateCopy.data();
-    }
-    if (m.type == IndexType::Float64 && m.base == 1 && m.rowStride == 1 &&
-        m.columnStride == m.rows) {
-      indices = static_cast<const double*>(m.data);
-    } else {
-      indexCopy.resize(static_cast<size_t>(columns * m.rows));
-      for (int c = 0; c < columns; ++c) {
-        for (std::ptrdiff_t r = 0; r < m.rows; ++r) indexCopy[r + c * m.rows] = indexAt(m, r, c);
-      }
-      indices = indexCopy.data();
+      numbers[c][static_cast<size_t>(r)] = static_cast<int>(v) - 1;
     }
   }
-};
+  return true;
+}
+
+std::string faultText(const char* what, const IndexFault& f) {
+  return std::string(what) + " (" + std::to_string(f.row) + ", " + std::to_string(f.column) +
+         ") = " + std::to_string(f.value) + " names no row";
+}
 
 }  // namespace
 
@@ -79,8 +77,6 @@ double indexAt(const Indices& m, std::ptrdiff_t r, int c) {
 
 bool indicesInRange(const Indices& m, int columns, std::ptrdiff_t targetRows,
                     std::ptrdiff_t* row, int* column, double* value, std::ptrdiff_t* largest) {
-  // Truncation toward zero lands in 1..targetRows exactly when the number
-  // lies in [1, targetRows + 1); NaN and infinities fail the comparison.
   const double upper = static_cast<double>(targetRows) + 1.0;
   std::ptrdiff_t top = 0;
   for (int c = 0; c < columns; ++c) {
@@ -100,89 +96,104 @@ bool indicesInRange(const Indices& m, int columns, std::ptrdiff_t targetRows,
   return true;
 }
 
-bool slpfield(const Mesh& mesh, const double* chi, const Points& z, double eta, double* out,
-              const RunOptions& options) {
-  const KernelMesh k(mesh.coordinates, mesh.elements, 2);
-  return slpfieldKernel(out, k.nodes, k.cells, k.coordinates, k.indices, chi, z, eta, options);
+bool prepare(const Mesh& mesh, PreparedMesh* out, IndexFault* fault) {
+  std::vector<int> ends[2];
+  if (!readIndices(mesh.elements, 2, mesh.coordinates.count, ends, fault)) return false;
+  buildBoundaryMesh(mesh.coordinates, ends[0], ends[1], &out->mesh);
+  return true;
 }
 
-bool dlpfield(const Mesh& mesh, const double* gh, const Points& x, double eta, double* out,
-              const RunOptions& options) {
-  const KernelMesh k(mesh.coordinates, mesh.elements, 2);
-  return dlpfieldKernel(out, k.nodes, k.cells, k.coordinates, k.indices, gh, x, eta, options);
+bool prepare(const Triangulation& t, PreparedTriangulation* out, IndexFault* fault) {
+  std::vector<int> corners[3];
+  if (!readIndices(t.volumes, 3, t.vertices.count, corners, fault)) return false;
+  TriangleMesh& m = out->mesh;
+  m.vertexCount = t.vertices.count;
+  m.triangleCount = t.volumes.rows;
+  m.vertexX.resize(static_cast<size_t>(m.vertexCount));
+  m.vertexY.resize(static_cast<size_t>(m.vertexCount));
+  for (std::ptrdiff_t v = 0; v < m.vertexCount; ++v) {
+    m.vertexX[v] = t.vertices.x(v);
+    m.vertexY[v] = t.vertices.y(v);
+  }
+  m.corners.resize(3 * static_cast<size_t>(m.triangleCount));
+  for (std::ptrdiff_t j = 0; j < m.triangleCount; ++j) {
+    for (int k = 0; k < 3; ++k) m.corners[3 * j + k] = corners[k][static_cast<size_t>(j)];
+  }
+  return true;
 }
 
-bool tdlfield(const Mesh& mesh, const double* gh, const Points& x, const Points& n_x, double eta,
+PreparedMesh::PreparedMesh(const Mesh& m) {
+  IndexFault fault;
+  if (!prepare(m, this, &fault)) throw std::invalid_argument(faultText("elements", fault));
+}
+
+PreparedTriangulation::PreparedTriangulation(const Triangulation& t) {
+  IndexFault fault;
+  if (!prepare(t, this, &fault)) throw std::invalid_argument(faultText("volumes", fault));
+}
+
+bool slpfield(const PreparedMesh& mesh, const double* chi, const Points& z, double eta,
               double* out, const RunOptions& options) {
-  const KernelMesh k(mesh.coordinates, mesh.elements, 2);
-  return tdlfieldKernel(out, k.nodes, k.cells, k.coordinates, k.indices, gh, x, n_x, eta, options);
+  return slpfieldKernel(mesh.mesh, chi, z, eta, out, options);
 }
 
-bool hypfield(const Mesh& mesh, const double* gh, const Points& x, const Points& n_x, double eta,
-              double* out, unsigned char* warnings, const RunOptions& options) {
-  const KernelMesh k(mesh.coordinates, mesh.elements, 2);
-  return hypfieldKernel(out, k.nodes, k.cells, k.coordinates, k.indices, gh, x, n_x, eta, options,
-                        warnings);
+bool dlpfield(const PreparedMesh& mesh, const double* gh, const Points& x, double eta,
+              double* out, const RunOptions& options) {
+  return dlpfieldKernel(mesh.mesh, gh, x, eta, out, options);
 }
 
-const char* dlpgradfieldWarningFormat() { return kDlpgradfieldOnBoundaryText; }
-
-const char* hypfieldWarningFormat(unsigned char code) {
-  if (code == kHypfieldOffBoundary) return kHypfieldOffBoundaryText;
-  if (code == kHypfieldAtVertex) return kHypfieldAtVertexText;
-  return nullptr;
+bool tdlfield(const PreparedMesh& mesh, const double* gh, const Points& x, const Points& n_x,
+              double eta, double* out, const RunOptions& options) {
+  return tdlfieldKernel(mesh.mesh, gh, x, n_x, eta, out, options);
 }
 
-bool domfield(const Triangulation& mesh, const double* f, const Points& x, double* out,
+bool hypfield(const PreparedMesh& mesh, const double* gh, const Points& x, const Points& n_x,
+              double eta, double* out, unsigned char* status, const RunOptions& options) {
+  std::vector<unsigned char> unwanted(status == nullptr ? static_cast<size_t>(x.count) : 0);
+  return hypfieldKernel(mesh.mesh, gh, x, n_x, eta, out,
+                        status == nullptr ? unwanted.data() : status, options);
+}
+
+bool dlpgradfield(const PreparedMesh& mesh, const double* gh, const Points& x, double eta,
+                  double* out, unsigned char* onBoundary, const RunOptions& options) {
+  std::vector<unsigned char> unwanted(onBoundary == nullptr ? static_cast<size_t>(x.count) : 0);
+  return dlpgradfieldKernel(mesh.mesh, gh, x, eta, out,
+                            onBoundary == nullptr ? unwanted.data() : onBoundary, options);
+}
+
+bool domfield(const PreparedTriangulation& mesh, const double* f, const Points& x, double* out,
               const RunOptions& options) {
-  const KernelMesh k(mesh.vertices, mesh.volumes, 3);
-  return domfieldKernel(out, k.coordinates, k.indices, f, x, k.nodes, k.cells, options);
+  return domfieldKernel(mesh.mesh, f, x, out, options);
 }
 
-bool dlpgradfield(const Mesh& mesh, const double* gh, const Points& x, double eta, double* out,
-                  unsigned char* onBoundary, const RunOptions& options) {
-  const KernelMesh k(mesh.coordinates, mesh.elements, 2);
-  return dlpgradfieldKernel(out, k.nodes, k.cells, k.coordinates, k.indices, gh, x, eta, options,
-                            onBoundary);
+bool slpmatrix(const PreparedMesh& mesh, double eta, double* out, const RunOptions& options) {
+  return slpmatrixKernel(mesh.mesh, eta, out, options);
 }
 
-bool slpmatrix(const Mesh& mesh, double eta, double* out, const RunOptions& options) {
-  const KernelMesh k(mesh.coordinates, mesh.elements, 2);
-  return assembleSlp(out, k.nodes, k.cells, k.coordinates, k.indices, eta, options);
+bool dlpmatrix(const PreparedMesh& mesh, double eta, double* out, const RunOptions& options) {
+  return dlpmatrixKernel(mesh.mesh, eta, out, options);
 }
 
-bool dlpmatrix(const Mesh& mesh, double eta, double* out, const RunOptions& options) {
-  const KernelMesh k(mesh.coordinates, mesh.elements, 2);
-  return assembleDlp(out, k.nodes, k.cells, k.coordinates, k.indices, eta, options);
+bool hypmatrix(const PreparedMesh& mesh, double eta, double* out, const RunOptions& options) {
+  return hypmatrixKernel(mesh.mesh, eta, out, options);
 }
 
-bool hypmatrix(const Mesh& mesh, double eta, double* out, const RunOptions& options) {
-  const KernelMesh k(mesh.coordinates, mesh.elements, 2);
-  return assembleHyp(out, k.coordinates, k.indices, k.nodes, k.cells, eta, options);
+bool slpmatrixTile(const PreparedMesh& mesh, double eta, const std::int64_t* rows,
+                   std::ptrdiff_t nRows, const std::int64_t* cols, std::ptrdiff_t nCols,
+                   double* out, std::ptrdiff_t ld, const RunOptions& options) {
+  return slpmatrixTileKernel(mesh.mesh, eta, rows, nRows, cols, nCols, out, ld, options);
 }
 
-bool slpmatrixTile(const Mesh& mesh, double eta, const std::int64_t* rows, std::ptrdiff_t nRows,
-                   const std::int64_t* cols, std::ptrdiff_t nCols, double* out, std::ptrdiff_t ld,
-                   const RunOptions& options) {
-  const KernelMesh k(mesh.coordinates, mesh.elements, 2);
-  return assembleSlpTile(out, ld, k.nodes, k.cells, k.coordinates, k.indices, eta, rows, nRows,
-                         cols, nCols, options);
+bool hypmatrixTile(const PreparedMesh& mesh, double eta, const std::int64_t* rows,
+                   std::ptrdiff_t nRows, const std::int64_t* cols, std::ptrdiff_t nCols,
+                   double* out, std::ptrdiff_t ld, const RunOptions& options) {
+  return hypmatrixTileKernel(mesh.mesh, eta, rows, nRows, cols, nCols, out, ld, options);
 }
 
-bool hypmatrixTile(const Mesh& mesh, double eta, const std::int64_t* rows, std::ptrdiff_t nRows,
-                   const std::int64_t* cols, std::ptrdiff_t nCols, double* out, std::ptrdiff_t ld,
-                   const RunOptions& options) {
-  const KernelMesh k(mesh.coordinates, mesh.elements, 2);
-  return assembleHypTile(out, ld, k.coordinates, k.indices, k.nodes, k.cells, eta, rows, nRows,
-                         cols, nCols, options);
-}
-
-bool dlpmatrixTile(const Mesh& mesh, double eta, const std::int64_t* rows, std::ptrdiff_t nRows,
-                   const std::int64_t* cols, std::ptrdiff_t nCols, double* out, std::ptrdiff_t ld,
-                   const RunOptions& options) {
-  const KernelMesh k(mesh.coordinates, mesh.elements, 2);
-  return assembleDlpTile(out, ld, k.nodes, k.cells, k.coordinates, k.indices, eta, rows, nRows,
-                         cols, nCols, options);
+bool dlpmatrixTile(const PreparedMesh& mesh, double eta, const std::int64_t* rows,
+                   std::ptrdiff_t nRows, const std::int64_t* cols, std::ptrdiff_t nCols,
+                   double* out, std::ptrdiff_t ld, const RunOptions& options) {
+  return dlpmatrixTileKernel(mesh.mesh, eta, rows, nRows, cols, nCols, out, ld, options);
 }
 
 }  // namespace bem2d

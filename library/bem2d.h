@@ -2,7 +2,7 @@
 // lie in its memory, with the numbering of nodes explicit and no host types.
 // The Octave/MATLAB gateways and the Python module are thin layers over it:
 // they check their arguments with the functions below and the messages of
-// their host, then call a module.
+// their host (messages.h holds those both hosts share), then call a module.
 //
 // Points (coordinates, vertices, evaluation points, normals) are any n-by-2
 // layout of doubles with strides (see points.h): column-major, row-major, or a
@@ -12,12 +12,18 @@
 // written into the caller's arrays. Every call runs on the threads of its
 // options and returns false when the options' interrupt poll stopped it (the
 // result is then incomplete); the result does not depend on the number of
-// threads.
+// threads. Nothing here prints: what a module has to say about its points
+// comes back as status codes for the host to report.
+//
+// A mesh is checked and prepared once (prepare below), and the prepared mesh
+// serves any number of calls: a tile then costs in proportion to its own
+// entries and the elements it touches, not to the size of the mesh.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "mesh.h"
 #include "parallel.h"
 #include "points.h"
 
@@ -54,6 +60,15 @@ struct Triangulation {
 // NaN and fractions stay as they are).
 double indexAt(const Indices& m, std::ptrdiff_t r, int c);
 
+// The first entry of an index matrix that names no row of the matrix it
+// indexes: its row and column (0-based) and its value as counted from the
+// matrix's base.
+struct IndexFault {
+  std::ptrdiff_t row = 0;
+  int column = 0;
+  double value = 0;
+};
+
 // Whether every entry of the first `columns` columns names a row of a matrix
 // of `targetRows` rows. When one does not, *row, *column (0-based) and
 // *value (as counted from the matrix's base) give the first, in column-major
@@ -61,55 +76,81 @@ double indexAt(const Indices& m, std::ptrdiff_t r, int c);
 bool indicesInRange(const Indices& m, int columns, std::ptrdiff_t targetRows,
                     std::ptrdiff_t* row, int* column, double* value, std::ptrdiff_t* largest);
 
+// A boundary mesh, checked and prepared: its own copy of the nodes, 0-based
+// node numbers and the geometry of every element (core/mesh.h). Made by
+// prepare(), or implicitly from a Mesh, which prepares it for one call.
+struct PreparedMesh {
+  BoundaryMesh mesh;
+  PreparedMesh() = default;
+  // Throws std::invalid_argument when an element names no node.
+  PreparedMesh(const Mesh& m);  // NOLINT: implicit, so a Mesh serves every call
+};
+
+// A triangulation, checked and prepared likewise.
+struct PreparedTriangulation {
+  TriangleMesh mesh;
+  PreparedTriangulation() = default;
+  PreparedTriangulation(const Triangulation& t);  // NOLINT: implicit, as PreparedMesh
+};
+
+// Checks the mesh and prepares it into *out, reading every node number once
+// (so that one read is both checked and used). Returns false, *out then
+// unspecified, when an element names no node: *fault tells which, as
+// indicesInRange does.
+bool prepare(const Mesh& mesh, PreparedMesh* out, IndexFault* fault);
+bool prepare(const Triangulation& mesh, PreparedTriangulation* out, IndexFault* fault);
+
 // The field modules: out receives one value per point (tdlfield and hypfield
 // with one direction per point in n_x). gh is one value per node (dlpfield,
-// hypfield) or per element (tdlfield), chi one per element, f one per
-// triangle. hypfield's `warnings` (null: written to the standard error
-// stream) receives per point 0, 1 (on no element) or 2 (at a vertex).
-bool slpfield(const Mesh& mesh, const double* chi, const Points& z, double eta, double* out,
-              const RunOptions& options = RunOptions());
-bool dlpfield(const Mesh& mesh, const double* gh, const Points& x, double eta, double* out,
-              const RunOptions& options = RunOptions());
-bool tdlfield(const Mesh& mesh, const double* gh, const Points& x, const Points& n_x, double eta,
+// hypfield, dlpgradfield: every node the elements name) or per element
+// (tdlfield), chi one per element, f one per triangle.
+bool slpfield(const PreparedMesh& mesh, const double* chi, const Points& z, double eta,
               double* out, const RunOptions& options = RunOptions());
-bool hypfield(const Mesh& mesh, const double* gh, const Points& x, const Points& n_x, double eta,
-              double* out, unsigned char* warnings = nullptr,
+bool dlpfield(const PreparedMesh& mesh, const double* gh, const Points& x, double eta,
+              double* out, const RunOptions& options = RunOptions());
+bool tdlfield(const PreparedMesh& mesh, const double* gh, const Points& x, const Points& n_x,
+              double eta, double* out, const RunOptions& options = RunOptions());
+// status (null: not wanted) receives per point 0, kHypfieldOffBoundary (on
+// no element; its value is NaN) or kHypfieldAtVertex (at a vertex of its
+// element; its value is probably wrong), whose texts are in messages.h.
+constexpr unsigned char kHypfieldOffBoundary = 1;
+constexpr unsigned char kHypfieldAtVertex = 2;
+bool hypfield(const PreparedMesh& mesh, const double* gh, const Points& x, const Points& n_x,
+              double eta, double* out, unsigned char* status = nullptr,
               const RunOptions& options = RunOptions());
-// The text of hypfield's warning `code` (1 or 2; null for any other): a
-// printf format of the point's coordinates (two %g) and its 0-based number
-// (%lld), as the standard error stream gets it after "Warning (hypfield): ".
-const char* hypfieldWarningFormat(unsigned char code);
-
-bool domfield(const Triangulation& mesh, const double* f, const Points& x, double* out,
+// The gradient of the double layer of gh at points off the boundary: out is
+// count-by-2, column-major; onBoundary (null: not wanted) receives 1 for a
+// point on an element, whose row is NaN, and 0 elsewhere.
+bool dlpgradfield(const PreparedMesh& mesh, const double* gh, const Points& x, double eta,
+                  double* out, unsigned char* onBoundary = nullptr,
+                  const RunOptions& options = RunOptions());
+bool domfield(const PreparedTriangulation& mesh, const double* f, const Points& x, double* out,
               const RunOptions& options = RunOptions());
-// The gradient of the double layer of gh (one value per node) at points off
-// the boundary: out is count-by-2, column-major; `onBoundary` as hypfield's
-// warnings (1 for a point on an element, whose row is NaN).
-bool dlpgradfield(const Mesh& mesh, const double* gh, const Points& x, double eta, double* out,
-                  unsigned char* onBoundary = nullptr, const RunOptions& options = RunOptions());
-// The text of its warning for a point on the boundary, as hypfieldWarningFormat's.
-const char* dlpgradfieldWarningFormat();
 
-// The Galerkin matrices, column-major into out: V nE-by-nE, W nC-by-nC (out
-// must hold zeros for W), K nE-by-nC.
-bool slpmatrix(const Mesh& mesh, double eta, double* out,
+// The Galerkin matrices, column-major into out, every entry written: V
+// nE-by-nE, W nC-by-nC, K nE-by-nC.
+bool slpmatrix(const PreparedMesh& mesh, double eta, double* out,
                const RunOptions& options = RunOptions());
-bool dlpmatrix(const Mesh& mesh, double eta, double* out,
+bool dlpmatrix(const PreparedMesh& mesh, double eta, double* out,
                const RunOptions& options = RunOptions());
-bool hypmatrix(const Mesh& mesh, double eta, double* out,
+bool hypmatrix(const PreparedMesh& mesh, double eta, double* out,
                const RunOptions& options = RunOptions());
 
 // Tiles: the entries (rows[a], cols[b]) (0-based element numbers for V, node
-// numbers for W, element and node numbers for K) into out[a + b * ld], equal
-// bit for bit to the same entries of the whole matrix with the same lanes.
-bool slpmatrixTile(const Mesh& mesh, double eta, const std::int64_t* rows, std::ptrdiff_t nRows,
-                   const std::int64_t* cols, std::ptrdiff_t nCols, double* out, std::ptrdiff_t ld,
-                   const RunOptions& options = RunOptions());
-bool hypmatrixTile(const Mesh& mesh, double eta, const std::int64_t* rows, std::ptrdiff_t nRows,
-                   const std::int64_t* cols, std::ptrdiff_t nCols, double* out, std::ptrdiff_t ld,
-                   const RunOptions& options = RunOptions());
-bool dlpmatrixTile(const Mesh& mesh, double eta, const std::int64_t* rows, std::ptrdiff_t nRows,
-                   const std::int64_t* cols, std::ptrdiff_t nCols, double* out, std::ptrdiff_t ld,
-                   const RunOptions& options = RunOptions());
+// numbers for W, element and node numbers for K, each in range) into
+// out[a + b * ld], equal bit for bit to the same entries of the whole matrix
+// with the same lanes. A small tile runs on the calling thread alone.
+using TileCall = bool (*)(const PreparedMesh& mesh, double eta, const std::int64_t* rows,
+                          std::ptrdiff_t nRows, const std::int64_t* cols, std::ptrdiff_t nCols,
+                          double* out, std::ptrdiff_t ld, const RunOptions& options);
+bool slpmatrixTile(const PreparedMesh& mesh, double eta, const std::int64_t* rows,
+                   std::ptrdiff_t nRows, const std::int64_t* cols, std::ptrdiff_t nCols,
+                   double* out, std::ptrdiff_t ld, const RunOptions& options = RunOptions());
+bool hypmatrixTile(const PreparedMesh& mesh, double eta, const std::int64_t* rows,
+                   std::ptrdiff_t nRows, const std::int64_t* cols, std::ptrdiff_t nCols,
+                   double* out, std::ptrdiff_t ld, const RunOptions& options = RunOptions());
+bool dlpmatrixTile(const PreparedMesh& mesh, double eta, const std::int64_t* rows,
+                   std::ptrdiff_t nRows, const std::int64_t* cols, std::ptrdiff_t nCols,
+                   double* out, std::ptrdiff_t ld, const RunOptions& options = RunOptions());
 
 }  // namespace bem2d

@@ -15,6 +15,7 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
@@ -175,23 +176,80 @@ std::ptrdiff_t checkNodeNumbers(const char* fn, const py::array& indices, const 
   return largest;
 }
 
-// A boundary mesh: coordinates (float64) and elements (integers or float64),
-// two columns each, every node number a row of coordinates.
-struct MeshArrays {
-  py::array coordinates, elements;
-  bem2d::Mesh mesh() const { return {pointsOf(coordinates), indicesOf(elements)}; }
-  std::ptrdiff_t nodes() const { return coordinates.shape(0); }
-  std::ptrdiff_t count() const { return elements.shape(0); }
+// A boundary mesh, prepared once: the object behind bem2d.Mesh, and what a
+// function makes of coordinates and elements given as arrays. It holds its
+// own copy of the nodes and node numbers, so nothing another thread writes
+// into the caller's arrays reaches a call that runs without the GIL.
+struct PyMesh {
+  std::shared_ptr<const bem2d::PreparedMesh> prepared;
 };
 
-MeshArrays meshArguments(const char* fn, py::handle coordinates, py::handle elements) {
-  MeshArrays m = {matrixArgument(fn, coordinates, "coordinates", 2),
-                  matrixArgument(fn, elements, "elements", 2, Accepts::IndexOrFloat64)};
+// A function's mesh argument: a bem2d.Mesh, or the arrays coordinates and
+// elements (classes and shapes checked first, node numbers when prepared, so
+// that the checks keep their order).
+struct MeshArgument {
+  std::shared_ptr<const bem2d::PreparedMesh> prepared;  // once prepared, or as given
+  py::array coordinates, elements;                      // given as arrays
+  std::ptrdiff_t nodes() const {
+    return prepared ? prepared->mesh.nodeCount : coordinates.shape(0);
+  }
+  std::ptrdiff_t count() const {
+    return prepared ? prepared->mesh.elementCount : elements.shape(0);
+  }
+  const bem2d::PreparedMesh& mesh() const { return *prepared; }
+};
+
+MeshArgument meshArguments(const char* fn, py::handle coordinates, py::handle elements) {
+  MeshArgument m;
+  if (py::isinstance<PyMesh>(coordinates)) {
+    if (!elements.is_none()) raise(PyExc_TypeError, kPyMeshAndElements, fn);
+    m.prepared = coordinates.cast<const PyMesh&>().prepared;
+    return m;
+  }
+  m.coordinates = matrixArgument(fn, coordinates, "coordinates", 2);
+  m.elements = matrixArgument(fn, elements, "elements", 2, Accepts::IndexOrFloat64);
   return m;
 }
 
-std::ptrdiff_t checkMesh(const char* fn, const MeshArrays& m) {
-  return checkNodeNumbers(fn, m.elements, "elements", 2, m.nodes(), "coordinates");
+// Checks every node number of a mesh given as arrays and prepares it, with
+// the GIL held; returns the count of nodes the numbers reach (the largest
+// plus one, 0 for none).
+std::ptrdiff_t checkMesh(const char* fn, MeshArgument& m) {
+  if (!m.prepared) {
+    auto prepared = std::make_shared<bem2d::PreparedMesh>();
+    bem2d::IndexFault f;
+    const bem2d::Mesh arrays = {pointsOf(m.coordinates), indicesOf(m.elements)};
+    if (!bem2d::prepare(arrays, prepared.get(), &f)) {
+      raise(PyExc_ValueError, kPyVertexNumber, fn, "elements", static_cast<long long>(f.row),
+            f.column, f.value, "coordinates", static_cast<long long>(m.nodes() - 1));
+    }
+    m.prepared = std::move(prepared);
+  }
+  return m.prepared->mesh.nodesNamed;
+}
+
+// The prepared mesh's nodes and node numbers as new arrays, in the shape a
+// caller gives them.
+py::array nodesOf(const PyMesh& mesh) {
+  const BoundaryMesh& m = mesh.prepared->mesh;
+  py::array_t<double> out({static_cast<py::ssize_t>(m.nodeCount), py::ssize_t(2)});
+  auto o = out.mutable_unchecked<2>();
+  for (std::ptrdiff_t p = 0; p < m.nodeCount; ++p) {
+    o(p, 0) = m.nodeX[p];
+    o(p, 1) = m.nodeY[p];
+  }
+  return out;
+}
+
+py::array elementsOf(const PyMesh& mesh) {
+  const BoundaryMesh& m = mesh.prepared->mesh;
+  py::array_t<std::int64_t> out({static_cast<py::ssize_t>(m.elementCount), py::ssize_t(2)});
+  auto o = out.mutable_unchecked<2>();
+  for (std::ptrdiff_t j = 0; j < m.elementCount; ++j) {
+    o(j, 0) = m.start[j];
+    o(j, 1) = m.end[j];
+  }
+  return out;
 }
 
 // ---- scalars -----------------------------------------------------------------
@@ -308,12 +366,12 @@ py::array slpfield(py::handle coordinates, py::handle elements, py::handle chi, 
   const char* fn = "slpfield";
   const double eta = etaArgument(fn, etaArg, true);
   const int threads = threadsArgument(fn, threadsArg);
-  const MeshArrays m = meshArguments(fn, coordinates, elements);
+  MeshArgument m = meshArguments(fn, coordinates, elements);
   const auto density = densityArgument(fn, chi, "chi");
   const py::array points = matrixArgument(fn, z, "z", 2);
   checkMesh(fn, m);
   checkEntryCount(fn, density, "chi", m.count());
-  const bem2d::Mesh mesh = m.mesh();
+  const bem2d::PreparedMesh& mesh = m.mesh();
   const Points p = pointsOf(points);
   return perPoint(fn, threads, p, [&](double* o, const RunOptions& options) {
     return bem2d::slpfield(mesh, density.data(), p, eta, o, options);
@@ -326,7 +384,7 @@ py::array slpfield(py::handle coordinates, py::handle elements, py::handle chi, 
 struct DoubleLayerArguments {
   double eta;
   int threads;
-  MeshArrays m;
+  MeshArgument m;
   py::array_t<double> gh;
   py::array x;
   DoubleLayerArguments(const char* fn, py::handle coordinates, py::handle elements,
@@ -343,7 +401,7 @@ struct DoubleLayerArguments {
 py::array dlpfield(py::handle coordinates, py::handle elements, py::handle gh, py::handle x,
                    py::handle eta, py::handle threads) {
   const DoubleLayerArguments a("dlpfield", coordinates, elements, gh, x, eta, threads);
-  const bem2d::Mesh mesh = a.m.mesh();
+  const bem2d::PreparedMesh& mesh = a.m.mesh();
   const Points p = pointsOf(a.x);
   return perPoint("dlpfield", a.threads, p, [&](double* o, const RunOptions& options) {
     return bem2d::dlpfield(mesh, a.gh.data(), p, a.eta, o, options);
@@ -362,14 +420,14 @@ py::array tdlfield(py::handle coordinates, py::handle elements, py::handle gh, p
   const char* fn = "tdlfield";
   const double eta = etaArgument(fn, etaArg, true);
   const int threads = threadsArgument(fn, threadsArg);
-  const MeshArrays m = meshArguments(fn, coordinates, elements);
+  MeshArgument m = meshArguments(fn, coordinates, elements);
   const auto density = densityArgument(fn, gh, "gh");
   const py::array points = matrixArgument(fn, x, "x", 2);
   const py::array normals = matrixArgument(fn, n_x, "n_x", 2);
   checkNormalsCount(fn, points, normals);
   checkMesh(fn, m);
   checkEntryCount(fn, density, "gh", m.count());
-  const bem2d::Mesh mesh = m.mesh();
+  const bem2d::PreparedMesh& mesh = m.mesh();
   const Points p = pointsOf(points), q = pointsOf(normals);
   return perPoint(fn, threads, p, [&](double* o, const RunOptions& options) {
     return bem2d::tdlfield(mesh, density.data(), p, q, eta, o, options);
@@ -386,8 +444,10 @@ void warnPoints(const std::vector<unsigned char>& codes, const Points& x, long l
     if (format == nullptr) continue;
     char text[256];
     std::snprintf(text, sizeof text, format, x.x(i), x.y(i), first + i);
-    // stacklevel 2: the line that called the bem2d function.
-    if (PyErr_WarnEx(PyExc_RuntimeWarning, text, 2) < 0) throw py::error_already_set();
+    // stacklevel 3: the line that called the bem2d function, past the
+    // function itself and the wrapper that lets a bem2d.Mesh stand for the
+    // mesh's arrays.
+    if (PyErr_WarnEx(PyExc_RuntimeWarning, text, 3) < 0) throw py::error_already_set();
   }
 }
 
@@ -396,7 +456,7 @@ py::array hypfield(py::handle coordinates, py::handle elements, py::handle gh, p
   const char* fn = "hypfield";
   const double eta = etaArgument(fn, etaArg, true);
   const int threads = threadsArgument(fn, threadsArg);
-  const MeshArrays m = meshArguments(fn, coordinates, elements);
+  MeshArgument m = meshArguments(fn, coordinates, elements);
   const auto values = densityArgument(fn, gh, "gh");
   const py::array points = matrixArgument(fn, x, "x", 2);
   const py::array normals = matrixArgument(fn, n_x, "n_x", 2);
@@ -410,19 +470,23 @@ py::array hypfield(py::handle coordinates, py::handle elements, py::handle gh, p
   checkNormalsCount(fn, points, normals);
   checkMesh(fn, m);
   std::vector<unsigned char> codes(static_cast<size_t>(points.shape(0)));
-  const bem2d::Mesh mesh = m.mesh();
+  const bem2d::PreparedMesh& mesh = m.mesh();
   const Points p = pointsOf(points), q = pointsOf(normals);
   auto out = perPoint(fn, threads, p, [&](double* o, const RunOptions& options) {
     return bem2d::hypfield(mesh, values.data(), p, q, eta, o, codes.data(), options);
   });
-  warnPoints(codes, p, first, bem2d::hypfieldWarningFormat);
+  warnPoints(codes, p, first, [](unsigned char code) {
+    return code == bem2d::kHypfieldOffBoundary ? kHypfieldOffBoundaryText
+           : code == bem2d::kHypfieldAtVertex  ? kHypfieldAtVertexText
+                                               : nullptr;
+  });
   return out;
 }
 
 py::array dlpgradfield(py::handle coordinates, py::handle elements, py::handle gh, py::handle x,
                        py::handle eta, py::handle threads, long long first) {
   const DoubleLayerArguments a("dlpgradfield", coordinates, elements, gh, x, eta, threads);
-  const bem2d::Mesh mesh = a.m.mesh();
+  const bem2d::PreparedMesh& mesh = a.m.mesh();
   const Points p = pointsOf(a.x);
   std::vector<unsigned char> onBoundary(static_cast<size_t>(p.count));
   auto out = perPoint(
@@ -432,7 +496,7 @@ py::array dlpgradfield(py::handle coordinates, py::handle elements, py::handle g
       },
       2);
   warnPoints(onBoundary, p, first, [](unsigned char code) {
-    return code ? bem2d::dlpgradfieldWarningFormat() : nullptr;
+    return code ? kDlpgradfieldOnBoundaryText : nullptr;
   });
   return out;
 }
@@ -456,18 +520,12 @@ py::array domfield(py::handle vertices, py::handle volumes, py::handle f, py::ha
 
 using Matrix = py::array_t<double, py::array::f_style>;
 
-// Zeroes a new matrix in chunks of 1 MB on the call's threads, polling for
-// Ctrl-C between them. The system maps a fresh page at its first write, and
-// slpmatrix's first column also writes its mirror row across the whole
-// matrix: without this, mapping all of it would fall into one chunk of the
-// kernel, deaf to Ctrl-C for as long as that takes (a second for 300 MB on a
-// loaded machine). Octave's matrices come zeroed the same way.
-bool zeroed(double* o, std::int64_t size, const RunOptions& options) {
-  const std::int64_t chunk = std::int64_t(1) << 17;
-  return parallelFor((size + chunk - 1) / chunk, options, [&](std::int64_t k, int) {
-    std::fill(o + k * chunk, o + std::min(size, (k + 1) * chunk), 0.0);
-  });
-}
+// A new matrix is zeroed in chunks on the call's threads before the kernel
+// runs (zeroFill, which polls for Ctrl-C between them): the system maps a
+// fresh page at its first write, and slpmatrix's first column also writes
+// its mirror row across the whole matrix: without this, mapping all of it
+// would fall into one chunk of the kernel, deaf to Ctrl-C for as long as that
+// takes (a second for 300 MB on a loaded machine).
 
 // The three matrices by what their rows and columns number: V elements by
 // elements, K elements by nodes, W nodes by nodes. eta must not be negative
@@ -485,21 +543,21 @@ Matrix matrixCall(const char* fn, MatrixKind kind, py::handle coordinates, py::h
                   py::handle etaArg, py::handle threadsArg, Shape&& shape, Fill&& fill) {
   const double eta = etaArgument(fn, etaArg, kind.etaNotNegative);
   const int threads = threadsArgument(fn, threadsArg);
-  const MeshArrays m = meshArguments(fn, coordinates, elements);
+  MeshArgument m = meshArguments(fn, coordinates, elements);
   checkMesh(fn, m);
   Matrix out(shape(kind.rowsByElement ? m.count() : m.nodes(),
                    kind.colsByElement ? m.count() : m.nodes()));
   double* o = out.mutable_data();
   const std::int64_t size = out.size();
-  const bem2d::Mesh mesh = m.mesh();
+  const bem2d::PreparedMesh& mesh = m.mesh();
   run(fn, threads, [&](const RunOptions& options) {
-    return zeroed(o, size, options) && fill(mesh, eta, o, options);
+    return zeroFill(o, size, options) && fill(mesh, eta, o, options);
   });
   return out;
 }
 
 // A whole matrix by the library's call.
-using WholeCall = bool (*)(const bem2d::Mesh&, double, double*, const RunOptions&);
+using WholeCall = bool (*)(const bem2d::PreparedMesh&, double, double*, const RunOptions&);
 Matrix whole(const char* fn, MatrixKind kind, WholeCall call, py::handle coordinates,
              py::handle elements, py::handle eta, py::handle threads) {
   return matrixCall(
@@ -507,15 +565,15 @@ Matrix whole(const char* fn, MatrixKind kind, WholeCall call, py::handle coordin
       [](std::ptrdiff_t rows, std::ptrdiff_t cols) {
         return std::vector<py::ssize_t>{rows, cols};
       },
-      [call](const bem2d::Mesh& mesh, double eta, double* o, const RunOptions& options) {
+      [call](const bem2d::PreparedMesh& mesh, double eta, double* o, const RunOptions& options) {
         return call(mesh, eta, o, options);
       });
 }
 
 // ---- tiles --------------------------------------------------------------------------
 
-// A tile's index set: a 1-d integer array whose numbers lie in 0..n-1, as
-// int64 in C order (a copy only when it is not that already).
+// A tile's index set: a 1-d integer array whose numbers lie in 0..n-1, as a
+// new int64 array.
 py::array_t<std::int64_t> indexSet(const char* fn, py::handle o, const char* name, std::ptrdiff_t n,
                                    const char* what) {
   if (!py::isinstance<py::array>(o)) {
@@ -528,15 +586,18 @@ py::array_t<std::int64_t> indexSet(const char* fn, py::handle o, const char* nam
     raise(PyExc_TypeError, kPyIndexSetType, fn, name, dtype.c_str());
   }
   if (a.ndim() != 1) raise(PyExc_ValueError, kPyIndexSetDimensions, fn, name, int(a.ndim()));
-  a = readable(a);
+  // A copy of our own, checked and then read while the GIL is released: what
+  // another thread writes into the caller's array meanwhile cannot reach it.
+  py::array_t<std::int64_t> own = py::array_t<std::int64_t>(a.shape(0));
+  own[py::slice(0, a.shape(0), 1)] = a;
   std::ptrdiff_t position = 0, largest = 0;
   int column = 0;
   double value = 0;
-  if (!bem2d::indicesInRange(indicesOf(a), 1, n, &position, &column, &value, &largest)) {
+  if (!bem2d::indicesInRange(indicesOf(own), 1, n, &position, &column, &value, &largest)) {
     raise(PyExc_ValueError, kPyIndexSetNumber, fn, name, static_cast<long long>(position), value,
           what, static_cast<long long>(n - 1));
   }
-  return py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>::ensure(a);
+  return own;
 }
 
 // The entries (rows[a], cols[b]) of a matrix by the library's tile call.
@@ -552,7 +613,7 @@ Matrix tile(const char* fn, MatrixKind kind, py::handle coordinates, py::handle 
         cols = indexSet(fn, colsArg, "cols", nCols, kind.colsByElement ? "an element" : "a node");
         return std::vector<py::ssize_t>{rows.shape(0), cols.shape(0)};
       },
-      [&](const bem2d::Mesh& mesh, double eta, double* o, const RunOptions& options) {
+      [&](const bem2d::PreparedMesh& mesh, double eta, double* o, const RunOptions& options) {
         // Plain reads of the arrays' fields: the GIL is released here.
         const std::ptrdiff_t nRows = rows.shape(0), nCols = cols.shape(0);
         return tileCall(mesh, eta, rows.data(), nRows, cols.data(), nCols, o, nRows > 0 ? nRows : 1,
@@ -564,14 +625,38 @@ Matrix tile(const char* fn, MatrixKind kind, py::handle coordinates, py::handle 
 
 PYBIND11_MODULE(_core, m) {
   m.doc() = "The kernels of bem2d over numpy arrays; use the documented functions of bem2d.";
+  py::class_<PyMesh>(m, "Mesh", kPyMeshDoc)
+      .def(py::init([](py::handle coordinates, py::handle elements) {
+             MeshArgument a = meshArguments("Mesh", coordinates, elements);
+             checkMesh("Mesh", a);
+             return PyMesh{a.prepared};
+           }),
+           py::arg("coordinates"), py::arg("elements"))
+      .def_property_readonly("coordinates", [](const PyMesh& self) { return nodesOf(self); },
+                             "The nodes, a new (nC, 2) float64 array.")
+      .def_property_readonly("elements", [](const PyMesh& self) { return elementsOf(self); },
+                             "The elements' node numbers, a new (nE, 2) int64 array.")
+      .def_property_readonly(
+          "node_count", [](const PyMesh& self) { return self.prepared->mesh.nodeCount; }, "nC.")
+      .def_property_readonly(
+          "element_count", [](const PyMesh& self) { return self.prepared->mesh.elementCount; },
+          "nE.")
+      .def("__repr__", [](const PyMesh& self) {
+        return "bem2d.Mesh(" + std::to_string(self.prepared->mesh.nodeCount) + " nodes, " +
+               std::to_string(self.prepared->mesh.elementCount) + " elements)";
+      })
+      .def(py::pickle([](const PyMesh& self) { return py::make_tuple(nodesOf(self), elementsOf(self)); },
+                      [](const py::tuple& state) {
+                        MeshArgument a = meshArguments("Mesh", state[0], state[1]);
+                        checkMesh("Mesh", a);
+                        return PyMesh{a.prepared};
+                      }));
   mainThread =
       py::module_::import("threading").attr("main_thread")().attr("ident").cast<unsigned long>();
   using py::arg;
   using py::handle;
   // The matrices and their tiles.
-  using TileCall =
-      bool (*)(const bem2d::Mesh&, double, const std::int64_t*, std::ptrdiff_t, const std::int64_t*,
-               std::ptrdiff_t, double*, std::ptrdiff_t, const RunOptions&);
+  using bem2d::TileCall;
   struct Matrices {
     const char *name, *tileName;
     MatrixKind kind;

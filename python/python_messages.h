@@ -1,5 +1,5 @@
 // The messages of the Python module that name Python things (arrays, dtypes,
-// 0-based positions); the others it takes from gateway/messages.h, with the
+// 0-based positions); the others it takes from library/messages.h, with the
 // same texts as in Octave. Each raises the exception named beside it; the
 // first `%s` is the function's name.
 #pragma once
@@ -44,3 +44,21 @@ constexpr const char* kPyIndexSetNumber =
 // The thread count. TypeError (function, type); ValueError (function, value)
 constexpr const char* kPyThreadsType = "In %s, threads must be None or an integer, not %s.\n";
 constexpr const char* kPyThreadsValue = "In %s, threads must be at least 1 (threads=%lld).\n";
+
+// TypeError (function): a bem2d.Mesh stands for coordinates and elements both.
+constexpr const char* kPyMeshAndElements =
+    "In %s, elements must be omitted (None) when the mesh is a bem2d.Mesh.\n";
+
+constexpr const char* kPyMeshDoc = R"(A boundary mesh, checked and prepared once.
+
+    Mesh(coordinates, elements)
+
+coordinates (nC-by-2 float64) and elements (nE-by-2, 0-based node numbers of
+any integer dtype or float64) as every function of bem2d takes them, with the
+same checks and messages. The mesh keeps its own copy of both, with the
+geometry of every element, and stands in for the two arguments
+``coordinates, elements`` of every function: ``bem2d.slpmatrix_tile(mesh,
+rows, cols)``, ``bem2d.slpfield(mesh, chi, z)``. A tile of a prepared mesh
+costs in proportion to its own entries, not to the size of the mesh; the
+arrays passed directly are prepared anew at every call. A Mesh can be
+pickled (it travels to Dask's workers so).)";

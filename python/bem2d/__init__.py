@@ -25,6 +25,9 @@ function                                               result
 ``domfield(vertices, volumes, f, x)``                  (N f)(x), Newton potential
 =====================================================  ==========================
 
+Every function that takes ``coordinates, elements`` also takes a
+``bem2d.Mesh(coordinates, elements)`` in their place, checked and prepared
+once for any number of calls (``bem2d.slpmatrix_tile(mesh, rows, cols)``).
 Every function takes float64 arrays in C or Fortran order (or any strided
 view of one) without copying them, node numbers from 0 in any integer dtype,
 and a keyword ``threads``; it releases the GIL while it computes, and Ctrl-C
@@ -34,11 +37,15 @@ number ValueError, each with a message that names the argument. The module
 ``bem2d.dask`` offers the same functions over Dask arrays.
 """
 
+import functools as _functools
+import inspect as _inspect
+
 import numpy as _np
 
 from . import _core
+from ._core import Mesh
 
-__all__ = ["slpmatrix", "dlpmatrix", "hypmatrix", "slpmatrix_tile", "dlpmatrix_tile",
+__all__ = ["Mesh", "slpmatrix", "dlpmatrix", "hypmatrix", "slpmatrix_tile", "dlpmatrix_tile",
            "hypmatrix_tile", "slpfield", "dlpfield", "dlpgradfield", "tdlfield", "hypfield",
            "domfield"]
 
@@ -51,7 +58,8 @@ _PARTS = {
     elements : ndarray of any integer dtype (int8 ... uint64) or float64, shape (nE, 2)
         Element j is the straight segment from node elements[j, 0] to node
         elements[j, 1] (0-based node numbers; a float64 number is truncated
-        toward zero, so 2.7 names node 2).""",
+        toward zero, so 2.7 names node 2). A bem2d.Mesh may stand for
+        coordinates and elements both (then omit elements).""",
     "eta": """\
     eta : float, default 0.5
         Admissibility parameter, not negative. None means 0.5.""",
@@ -92,9 +100,38 @@ _PARTS = {
 }
 
 
+def _mesh_first(function):
+    """Lets function(coordinates, elements, ...) be called as function(mesh, ...)
+    with a bem2d.Mesh: every positional argument after the mesh moves one
+    place on, past elements, which the extension then receives as None (as
+    it does when elements is given as None)."""
+    names = [p.name for p in _inspect.signature(function).parameters.values()
+             if p.kind == p.POSITIONAL_OR_KEYWORD][2:]
+
+    @_functools.wraps(function)
+    def call(*args, **kwargs):
+        mesh = args[0] if args else kwargs.get("coordinates")
+        # elements given (as None) by keyword or in its place: nothing moves.
+        given = "elements" in kwargs or (len(args) > 1 and args[1] is None)
+        if isinstance(mesh, Mesh) and not given:
+            rest = args[1:] if args else ()
+            if len(rest) > len(names):
+                raise TypeError("%s() takes at most %d positional arguments after a Mesh (%d given)"
+                                % (function.__name__, len(names), len(rest)))
+            for name, value in zip(names, rest):
+                if name in kwargs:
+                    raise TypeError("%s() got multiple values for argument %r"
+                                    % (function.__name__, name))
+                kwargs[name] = value
+            kwargs.pop("coordinates", None)
+            return function(mesh, None, **kwargs)
+        return function(*args, **kwargs)
+    return call
+
+
 def _documented(function):
     function.__doc__ = function.__doc__.format(**_PARTS)
-    return function
+    return _mesh_first(function)
 
 
 @_documented
@@ -322,6 +359,13 @@ def _rows(array):
     return shape[0] if shape else 0
 
 
+def _counts(coordinates, elements):
+    """nC and nE of a mesh given either way (0 for what is no array)."""
+    if isinstance(coordinates, Mesh):
+        return coordinates.node_count, coordinates.element_count
+    return _rows(coordinates), _rows(elements)
+
+
 _TILE = """The entries {M}[rows[a], cols[b]] of the {kind} matrix.
 
     Equal bit for bit to the same entries of ``{whole}(coordinates,
@@ -364,7 +408,7 @@ _TILE = """The entries {M}[rows[a], cols[b]] of the {kind} matrix.
 def _tile_documented(**names):
     def document(function):
         function.__doc__ = _TILE.format(**names, **_PARTS)
-        return function
+        return _mesh_first(function)
     return document
 
 
@@ -376,7 +420,7 @@ def _tile(tile, coordinates, elements, rows, row_count, cols, col_count, eta, th
 @_tile_documented(M="V", kind="single-layer", whole="slpmatrix",
                   numbers="Element numbers (0 to nE-1)", note="")
 def slpmatrix_tile(coordinates, elements, rows, cols, eta=0.5, *, threads=None):
-    count = _rows(elements)
+    count = _counts(coordinates, elements)[1]
     return _tile(_core.slpmatrix_tile, coordinates, elements, rows, count, cols, count, eta,
                  threads)
 
@@ -385,8 +429,9 @@ def slpmatrix_tile(coordinates, elements, rows, cols, eta=0.5, *, threads=None):
                   numbers="Element numbers (0 to nE-1) in rows, node numbers (0 to nC-1) in cols",
                   note="")
 def dlpmatrix_tile(coordinates, elements, rows, cols, eta=0.5, *, threads=None):
-    return _tile(_core.dlpmatrix_tile, coordinates, elements, rows, _rows(elements), cols,
-                 _rows(coordinates), eta, threads)
+    nodes, count = _counts(coordinates, elements)
+    return _tile(_core.dlpmatrix_tile, coordinates, elements, rows, count, cols, nodes, eta,
+                 threads)
 
 
 @_tile_documented(M="W", kind="hypersingular", whole="hypmatrix",
@@ -394,7 +439,7 @@ def dlpmatrix_tile(coordinates, elements, rows, cols, eta=0.5, *, threads=None):
                   note=" Each entry sums its element\n    pairs in the order in which the whole"
                        " matrix adds them.")
 def hypmatrix_tile(coordinates, elements, rows, cols, eta=0.5, *, threads=None):
-    count = _rows(coordinates)
+    count = _counts(coordinates, elements)[0]
     return _tile(_core.hypmatrix_tile, coordinates, elements, rows, count, cols, count, eta,
                  threads)
 

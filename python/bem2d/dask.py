@@ -14,9 +14,11 @@ local scheduler without one. The results equal those of the functions of
 bem2d bit for bit on machines of the same vector lanes (AVX-512, AVX2 or
 scalar; see the README).
 
-The mesh and the density are numpy arrays, checked on the caller's side with
-the messages of bem2d before any graph is built, and travel to each worker
-once, as one key of the graph. Every worker needs the package bem2d.
+The mesh (numpy arrays, or a bem2d.Mesh in place of coordinates and
+elements) and the density are checked on the caller's side with the
+messages of bem2d before any graph is built; the mesh is prepared once, as a
+bem2d.Mesh, and travels to each worker once with the density, as one key of
+the graph. Every worker needs the package bem2d.
 
 Each task computes on ``threads`` threads (default 1): Dask already runs one
 task per thread of every worker. Give a worker one thread and ``threads``
@@ -38,16 +40,26 @@ __all__ = ["slpfield", "dlpfield", "dlpgradfield", "tdlfield", "hypfield", "domf
            "slpmatrix", "dlpmatrix", "hypmatrix"]
 
 
-class _Mesh:
-    """The numpy arrays that every task of a call reads."""
+class _Shared:
+    """What every task of a call reads: the prepared mesh, and the density."""
 
     def __init__(self, *arrays):
         self.arrays = arrays
 
 
-def _shared(mesh_arrays):
-    """The mesh as one key of the graph, sent once to each worker that needs it."""
-    return dask.delayed(_Mesh(*mesh_arrays), name="bem2d-mesh-" + tokenize(*mesh_arrays))
+def _prepared(coordinates, elements):
+    """The mesh as a bem2d.Mesh (checked already by the caller's probe call)."""
+    if isinstance(coordinates, bem2d.Mesh):
+        return coordinates
+    return bem2d.Mesh(coordinates, elements)
+
+
+def _shared(mesh, *arrays):
+    """The mesh and the arrays as one key of the graph, sent once to each worker
+    that needs them; named by their contents."""
+    contents = (mesh.coordinates, mesh.elements) if isinstance(mesh, bem2d.Mesh) else (mesh,)
+    return dask.delayed(_Shared(mesh, *arrays),
+                        name="bem2d-mesh-" + tokenize(*contents, *arrays))
 
 
 def _probe(points):
@@ -77,11 +89,11 @@ def _same_rows(check, x, n_x):
         check(np.broadcast_to(row, (x.shape[0], 2)), np.broadcast_to(row, (n_x.shape[0], 2)))
 
 
-def _field(function, name, mesh_arrays, points, *options, columns=None):
+def _field(function, name, shared, points, *options, columns=None):
     """A Dask array of one value (or a row of `columns` values) per row of
-    points[0]: block i is function(*mesh_arrays, points[0] block i, ..., row
+    points[0]: block i is function(*shared, points[0] block i, ..., row
     offset, *options)."""
-    mesh = _shared(mesh_arrays)
+    mesh = _shared(*shared)
     first = points[0]
     out = "bem2d-%s-%s" % (name, tokenize(mesh.key, *[p.name for p in points], *options))
     offsets = np.concatenate([[0], np.cumsum(first.chunks[0])])
@@ -99,31 +111,32 @@ def _run_field(function, mesh, points, first, options):
 
 
 # The tasks: the extension's functions with the row offset of their chunk,
-# which only hypfield's warnings use.
-def _slpfield_chunk(coordinates, elements, chi, z, first, eta, threads):
-    return _core.slpfield(coordinates, elements, chi, z, eta, threads)
+# which only the warnings use.
+def _slpfield_chunk(mesh, chi, z, first, eta, threads):
+    return _core.slpfield(mesh, None, chi, z, eta, threads)
 
 
-def _dlpfield_chunk(coordinates, elements, gh, x, first, eta, threads):
-    return _core.dlpfield(coordinates, elements, gh, x, eta, threads)
+def _dlpfield_chunk(mesh, gh, x, first, eta, threads):
+    return _core.dlpfield(mesh, None, gh, x, eta, threads)
 
 
-def _dlpgradfield_chunk(coordinates, elements, gh, x, first, eta, threads):
-    return _core.dlpgradfield(coordinates, elements, gh, x, eta, threads, first)
+def _dlpgradfield_chunk(mesh, gh, x, first, eta, threads):
+    return _core.dlpgradfield(mesh, None, gh, x, eta, threads, first)
 
 
-def _tdlfield_chunk(coordinates, elements, gh, x, n_x, first, eta, threads):
-    return _core.tdlfield(coordinates, elements, gh, x, n_x, eta, threads)
+def _tdlfield_chunk(mesh, gh, x, n_x, first, eta, threads):
+    return _core.tdlfield(mesh, None, gh, x, n_x, eta, threads)
 
 
-def _hypfield_chunk(coordinates, elements, gh, x, n_x, first, eta, threads):
-    return _core.hypfield(coordinates, elements, gh, x, n_x, eta, threads, first)
+def _hypfield_chunk(mesh, gh, x, n_x, first, eta, threads):
+    return _core.hypfield(mesh, None, gh, x, n_x, eta, threads, first)
 
 
 def _domfield_chunk(vertices, volumes, f, x, first, threads):
     return _core.domfield(vertices, volumes, f, x, threads)
 
 
+@bem2d._mesh_first
 def slpfield(coordinates, elements, chi, z, eta=0.5, *, threads=1):
     """bem2d.slpfield with the points z as a Dask array chunked by rows.
 
@@ -133,9 +146,10 @@ def slpfield(coordinates, elements, chi, z, eta=0.5, *, threads=1):
     """
     bem2d.slpfield(coordinates, elements, chi, _probe(z), eta, threads=threads)
     z = _by_rows(z)
-    return _field(_slpfield_chunk, "slpfield", (coordinates, elements, chi), [z], eta, threads)
+    return _field(_slpfield_chunk, "slpfield", (_prepared(coordinates, elements), chi), [z], eta, threads)
 
 
+@bem2d._mesh_first
 def dlpfield(coordinates, elements, gh, x, eta=0.5, *, threads=1):
     """bem2d.dlpfield with the points x as a Dask array chunked by rows.
 
@@ -144,9 +158,10 @@ def dlpfield(coordinates, elements, gh, x, eta=0.5, *, threads=1):
     """
     bem2d.dlpfield(coordinates, elements, gh, _probe(x), eta, threads=threads)
     x = _by_rows(x)
-    return _field(_dlpfield_chunk, "dlpfield", (coordinates, elements, gh), [x], eta, threads)
+    return _field(_dlpfield_chunk, "dlpfield", (_prepared(coordinates, elements), gh), [x], eta, threads)
 
 
+@bem2d._mesh_first
 def dlpgradfield(coordinates, elements, gh, x, eta=0.5, *, threads=1):
     """bem2d.dlpgradfield with the points x as a Dask array chunked by rows.
 
@@ -160,10 +175,11 @@ def dlpgradfield(coordinates, elements, gh, x, eta=0.5, *, threads=1):
         warnings.simplefilter("ignore", RuntimeWarning)
         bem2d.dlpgradfield(coordinates, elements, gh, _probe(x), eta, threads=threads)
     x = _by_rows(x)
-    return _field(_dlpgradfield_chunk, "dlpgradfield", (coordinates, elements, gh), [x], eta,
+    return _field(_dlpgradfield_chunk, "dlpgradfield", (_prepared(coordinates, elements), gh), [x], eta,
                   threads, columns=2)
 
 
+@bem2d._mesh_first
 def tdlfield(coordinates, elements, gh, x, n_x, eta=0.5, *, threads=1):
     """bem2d.tdlfield with the points x and the vectors n_x as Dask arrays.
 
@@ -174,10 +190,11 @@ def tdlfield(coordinates, elements, gh, x, n_x, eta=0.5, *, threads=1):
     _same_rows(lambda a, b: bem2d.tdlfield(coordinates, elements, gh, a, b, eta), x, n_x)
     x = _by_rows(x)
     n_x = _by_rows(n_x, x.chunks).rechunk(x.chunks)
-    return _field(_tdlfield_chunk, "tdlfield", (coordinates, elements, gh), [x, n_x], eta,
+    return _field(_tdlfield_chunk, "tdlfield", (_prepared(coordinates, elements), gh), [x, n_x], eta,
                   threads)
 
 
+@bem2d._mesh_first
 def hypfield(coordinates, elements, gh, x, n_x, eta=0.5, *, threads=1):
     """bem2d.hypfield with the points x and the normals n_x as Dask arrays.
 
@@ -194,7 +211,7 @@ def hypfield(coordinates, elements, gh, x, n_x, eta=0.5, *, threads=1):
     _same_rows(lambda a, b: bem2d.hypfield(coordinates, elements, gh, a, b, eta), x, n_x)
     x = _by_rows(x)
     n_x = _by_rows(n_x, x.chunks).rechunk(x.chunks)
-    return _field(_hypfield_chunk, "hypfield", (coordinates, elements, gh), [x, n_x], eta,
+    return _field(_hypfield_chunk, "hypfield", (_prepared(coordinates, elements), gh), [x, n_x], eta,
                   threads)
 
 
@@ -209,12 +226,12 @@ def domfield(vertices, volumes, f, x, *, threads=1):
     return _field(_domfield_chunk, "domfield", (vertices, volumes, f), [x], threads)
 
 
-def _matrix(tile, name, mesh_arrays, shape, block, eta, threads, symmetric):
+def _matrix(tile, name, mesh, shape, block, eta, threads, symmetric):
     """The matrix of tiles block x block; of a symmetric one the blocks on and
     above the diagonal are tile calls, those below their transposes."""
     if isinstance(block, bool) or not isinstance(block, (int, np.integer)) or block < 1:
         raise ValueError("In %s, block must be a positive integer (block=%r)." % (name, block))
-    mesh = _shared(mesh_arrays)
+    mesh = _shared(mesh)
     out = "bem2d-%s-%s" % (name, tokenize(mesh.key, shape, block, eta, threads))
     rows, cols = (list(range(0, n, block)) + [n] for n in shape)
     layer = {}
@@ -230,25 +247,26 @@ def _matrix(tile, name, mesh_arrays, shape, block, eta, threads, symmetric):
     return da.Array(graph, out, chunks=chunks, dtype=np.float64)
 
 
-def _run_tile(tile, mesh, r0, r1, c0, c1, eta, threads):
+def _run_tile(tile, shared, r0, r1, c0, c1, eta, threads):
     rows = np.arange(r0, r1, dtype=np.int64)
     cols = np.arange(c0, c1, dtype=np.int64)
-    return tile(*mesh.arrays, rows, cols, eta, threads)
+    return tile(shared.arrays[0], rows, cols, eta, threads)
 
 
 # The tile tasks (Python functions: the extension's own do not pickle).
-def _slpmatrix_tile(coordinates, elements, rows, cols, eta, threads):
-    return _core.slpmatrix_tile(coordinates, elements, rows, cols, eta, threads)
+def _slpmatrix_tile(mesh, rows, cols, eta, threads):
+    return _core.slpmatrix_tile(mesh, None, rows, cols, eta, threads)
 
 
-def _dlpmatrix_tile(coordinates, elements, rows, cols, eta, threads):
-    return _core.dlpmatrix_tile(coordinates, elements, rows, cols, eta, threads)
+def _dlpmatrix_tile(mesh, rows, cols, eta, threads):
+    return _core.dlpmatrix_tile(mesh, None, rows, cols, eta, threads)
 
 
-def _hypmatrix_tile(coordinates, elements, rows, cols, eta, threads):
-    return _core.hypmatrix_tile(coordinates, elements, rows, cols, eta, threads)
+def _hypmatrix_tile(mesh, rows, cols, eta, threads):
+    return _core.hypmatrix_tile(mesh, None, rows, cols, eta, threads)
 
 
+@bem2d._mesh_first
 def slpmatrix(coordinates, elements, eta=0.5, *, block=2048, threads=1):
     """V of bem2d.slpmatrix as a Dask array of block-by-block tiles.
 
@@ -256,11 +274,12 @@ def slpmatrix(coordinates, elements, eta=0.5, *, block=2048, threads=1):
     (``threads`` threads, default 1); the blocks below are their transposes.
     """
     bem2d.slpmatrix_tile(coordinates, elements, [], [], eta, threads=threads)
-    n = len(elements)
-    return _matrix(_slpmatrix_tile, "slpmatrix", (coordinates, elements), (n, n), block, eta,
-                   threads, True)
+    mesh = _prepared(coordinates, elements)
+    n = mesh.element_count
+    return _matrix(_slpmatrix_tile, "slpmatrix", mesh, (n, n), block, eta, threads, True)
 
 
+@bem2d._mesh_first
 def dlpmatrix(coordinates, elements, eta=0.5, *, block=2048, threads=1):
     """K of bem2d.dlpmatrix as a Dask array of block-by-block tiles.
 
@@ -268,10 +287,12 @@ def dlpmatrix(coordinates, elements, eta=0.5, *, block=2048, threads=1):
     default 1).
     """
     bem2d.dlpmatrix_tile(coordinates, elements, [], [], eta, threads=threads)
-    return _matrix(_dlpmatrix_tile, "dlpmatrix", (coordinates, elements),
-                   (len(elements), len(coordinates)), block, eta, threads, False)
+    mesh = _prepared(coordinates, elements)
+    return _matrix(_dlpmatrix_tile, "dlpmatrix", mesh, (mesh.element_count, mesh.node_count),
+                   block, eta, threads, False)
 
 
+@bem2d._mesh_first
 def hypmatrix(coordinates, elements, eta=0.5, *, block=2048, threads=1):
     """W of bem2d.hypmatrix as a Dask array of block-by-block tiles.
 
@@ -279,6 +300,6 @@ def hypmatrix(coordinates, elements, eta=0.5, *, block=2048, threads=1):
     (``threads`` threads, default 1); the blocks below are their transposes.
     """
     bem2d.hypmatrix_tile(coordinates, elements, [], [], eta, threads=threads)
-    n = len(coordinates)
-    return _matrix(_hypmatrix_tile, "hypmatrix", (coordinates, elements), (n, n), block, eta,
-                   threads, True)
+    mesh = _prepared(coordinates, elements)
+    n = mesh.node_count
+    return _matrix(_hypmatrix_tile, "hypmatrix", mesh, (n, n), block, eta, threads, True)

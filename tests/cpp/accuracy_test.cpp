@@ -24,15 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "dlpfield.h"
-#include "domfield.h"
-#include "hypfield.h"
-#include "dlpgradfield.h"
-#include "dlpmatrix.h"
-#include "hypmatrix.h"
-#include "slpfield.h"
-#include "slpmatrix.h"
-#include "tdlfield.h"
+#include "bem2d.h"
 
 namespace {
 
@@ -112,26 +104,37 @@ std::vector<double> columns(const std::vector<double>& rows, std::size_t width) 
   return out;
 }
 
+// A case's mesh (cells counting nodes from 1), prepared by the library.
 struct Mesh {
   int nC, nCells;
   std::vector<double> coordinates, cells;
+  bem2d::PreparedMesh boundary;
+  bem2d::PreparedTriangulation triangles;
   Mesh(const Case& c, std::size_t cellWidth)
       : nC(static_cast<int>(c["coords"].size() / 2)),
         nCells(static_cast<int>(c["cells"].size() / cellWidth)),
         coordinates(columns(c["coords"], 2)),
-        cells(columns(c["cells"], cellWidth)) {}
+        cells(columns(c["cells"], cellWidth)) {
+    const Points nodes = columnMajor(coordinates.data(), nC);
+    const bem2d::Indices numbers = {cells.data(), bem2d::IndexType::Float64, nCells, 1, nCells, 1};
+    if (cellWidth == 2) {
+      boundary = bem2d::PreparedMesh(bem2d::Mesh{nodes, numbers});
+    } else {
+      triangles = bem2d::PreparedTriangulation(bem2d::Triangulation{nodes, numbers});
+    }
+  }
 };
 
 int pointCount(const Case& c) { return static_cast<int>(c["points"].size() / 2); }
 
-// ---- one adapter per module: the only place that knows a kernel's signature --
+// ---- one adapter per module: the only place that knows a module's signature --
 
 std::vector<double> slpfield(const Case& c, double eta, const RunOptions& options) {
   const Mesh m(c, 2);
   const std::vector<double> z = columns(c["points"], 2);
   std::vector<double> out(pointCount(c));
-  slpfieldKernel(out.data(), m.nC, m.nCells, m.coordinates.data(), m.cells.data(),
-                 c["dens"].data(), columnMajor(z.data(), pointCount(c)), eta, options);
+  bem2d::slpfield(m.boundary, c["dens"].data(), columnMajor(z.data(), pointCount(c)), eta,
+                  out.data(), options);
   return out;
 }
 
@@ -139,8 +142,8 @@ std::vector<double> dlpfield(const Case& c, double eta, const RunOptions& option
   const Mesh m(c, 2);
   const std::vector<double> x = columns(c["points"], 2);
   std::vector<double> out(pointCount(c));
-  dlpfieldKernel(out.data(), m.nC, m.nCells, m.coordinates.data(), m.cells.data(),
-                 c["dens"].data(), columnMajor(x.data(), pointCount(c)), eta, options);
+  bem2d::dlpfield(m.boundary, c["dens"].data(), columnMajor(x.data(), pointCount(c)), eta,
+                  out.data(), options);
   return out;
 }
 
@@ -148,9 +151,8 @@ std::vector<double> tdlfield(const Case& c, double eta, const RunOptions& option
   const Mesh m(c, 2);
   const std::vector<double> x = columns(c["points"], 2), q = columns(c["dirs"], 2);
   std::vector<double> out(pointCount(c));
-  tdlfieldKernel(out.data(), m.nC, m.nCells, m.coordinates.data(), m.cells.data(), c["dens"].data(),
-                 columnMajor(x.data(), pointCount(c)), columnMajor(q.data(), pointCount(c)), eta,
-                 options);
+  bem2d::tdlfield(m.boundary, c["dens"].data(), columnMajor(x.data(), pointCount(c)),
+                  columnMajor(q.data(), pointCount(c)), eta, out.data(), options);
   return out;
 }
 
@@ -158,9 +160,8 @@ std::vector<double> hypfield(const Case& c, double eta, const RunOptions& option
   const Mesh m(c, 2);
   const std::vector<double> x = columns(c["points"], 2), q = columns(c["dirs"], 2);
   std::vector<double> out(pointCount(c));
-  hypfieldKernel(out.data(), m.nC, m.nCells, m.coordinates.data(), m.cells.data(), c["dens"].data(),
-                 columnMajor(x.data(), pointCount(c)), columnMajor(q.data(), pointCount(c)), eta,
-                 options);
+  bem2d::hypfield(m.boundary, c["dens"].data(), columnMajor(x.data(), pointCount(c)),
+                  columnMajor(q.data(), pointCount(c)), eta, out.data(), nullptr, options);
   return out;
 }
 
@@ -169,29 +170,29 @@ std::vector<double> domfield(const Case& c, double, const RunOptions& options) {
   const Mesh m(c, 3);
   const std::vector<double> x = columns(c["points"], 2);
   std::vector<double> out(pointCount(c));
-  domfieldKernel(out.data(), m.coordinates.data(), m.cells.data(), c["dens"].data(),
-                 columnMajor(x.data(), pointCount(c)), m.nC, m.nCells, options);
+  bem2d::domfield(m.triangles, c["dens"].data(), columnMajor(x.data(), pointCount(c)),
+                  out.data(), options);
   return out;
 }
 
 std::vector<double> slpmatrix(const Case& c, double eta, const RunOptions& options) {
   const Mesh m(c, 2);
   std::vector<double> out(static_cast<std::size_t>(m.nCells) * m.nCells);
-  assembleSlp(out.data(), m.nC, m.nCells, m.coordinates.data(), m.cells.data(), eta, options);
+  bem2d::slpmatrix(m.boundary, eta, out.data(), options);
   return out;
 }
 
 std::vector<double> hypmatrix(const Case& c, double eta, const RunOptions& options) {
   const Mesh m(c, 2);
-  std::vector<double> out(static_cast<std::size_t>(m.nC) * m.nC, 0);
-  assembleHyp(out.data(), m.coordinates.data(), m.cells.data(), m.nC, m.nCells, eta, options);
+  std::vector<double> out(static_cast<std::size_t>(m.nC) * m.nC);
+  bem2d::hypmatrix(m.boundary, eta, out.data(), options);
   return out;
 }
 
 std::vector<double> dlpmatrix(const Case& c, double eta, const RunOptions& options) {
   const Mesh m(c, 2);
   std::vector<double> out(static_cast<std::size_t>(m.nCells) * m.nC);
-  assembleDlp(out.data(), m.nC, m.nCells, m.coordinates.data(), m.cells.data(), eta, options);
+  bem2d::dlpmatrix(m.boundary, eta, out.data(), options);
   return out;
 }
 
@@ -199,8 +200,8 @@ std::vector<double> dlpgradfield(const Case& c, double eta, const RunOptions& op
   const Mesh m(c, 2);
   const std::vector<double> x = columns(c["points"], 2);
   std::vector<double> out(2 * static_cast<std::size_t>(pointCount(c)));
-  dlpgradfieldKernel(out.data(), m.nC, m.nCells, m.coordinates.data(), m.cells.data(),
-                     c["dens"].data(), columnMajor(x.data(), pointCount(c)), eta, options);
+  bem2d::dlpgradfield(m.boundary, c["dens"].data(), columnMajor(x.data(), pointCount(c)), eta,
+                      out.data(), nullptr, options);
   return out;
 }
 

@@ -9,12 +9,8 @@
 
 #include "bem2d.h"
 #include "dlp_pair.h"
-#include "dlpfield.h"
-#include "dlpgradfield.h"
-#include "dlpmatrix.h"
 #include "panels.h"
 #include "polygon_mesh.h"
-#include "tdlfield.h"
 
 namespace {
 
@@ -23,8 +19,7 @@ std::vector<double> dlp(const PolygonMesh& m, double eta, int threads = 0, int l
   RunOptions options;
   options.threads = threads;
   options.lanes = lanes;
-  EXPECT_TRUE(assembleDlp(K.data(), m.nC, m.nE, m.coordinates.data(), m.elements.data(), eta,
-                          options));
+  EXPECT_TRUE(bem2d::dlpmatrix(prepared(m), eta, K.data(), options));
   return K;
 }
 
@@ -47,29 +42,12 @@ TEST(Dlpmatrix, RowsSumToMinusHalfTheLength) {
 }
 
 // Each row sums its pairs in a fixed order: the same bits for any number of
-// threads and when every thread is refused; lanes of 1, 4 and 8 doubles
-// differ by rounding; tiles equal the whole matrix bit for bit.
-TEST(Dlpmatrix, ThreadsLanesAndTiles) {
+// threads; lanes of 1, 4 and 8 doubles differ by rounding (tiles: library_test).
+TEST(Dlpmatrix, ThreadsAndLanes) {
   const PolygonMesh m = polygonMesh(61, 1, 0.1);
   const std::vector<double> one = dlp(m, 0.5, 1);
   for (int threads : {2, 3}) EXPECT_EQ(dlp(m, 0.5, threads), one);
-  for (int lanes : {1, 4, 8}) {
-    const std::vector<double> K = dlp(m, 0.5, 2, lanes);
-    EXPECT_LE(maxDiff(K, one), 1e-15 * maxAbs(one)) << lanes;
-    RunOptions options;
-    options.lanes = lanes;
-    const std::vector<std::int64_t> rows = {60, 3, 17, 3, 0}, cols = {5, 6, 7, 59, 0, 30};
-    std::vector<double> tile(rows.size() * cols.size());
-    const bem2d::Mesh mesh = {columnMajor(m.coordinates.data(), m.nC),
-                              {m.elements.data(), bem2d::IndexType::Float64, m.nE, 1, m.nE, 1}};
-    ASSERT_TRUE(bem2d::dlpmatrixTile(mesh, 0.5, rows.data(), rows.size(), cols.data(),
-                                     cols.size(), tile.data(), rows.size(), options));
-    for (size_t b = 0; b < cols.size(); ++b) {
-      for (size_t a = 0; a < rows.size(); ++a) {
-        EXPECT_EQ(tile[a + b * rows.size()], K[rows[a] + cols[b] * m.nE]) << lanes;
-      }
-    }
-  }
+  for (int lanes : {1, 4, 8}) EXPECT_LE(maxDiff(dlp(m, 0.5, 2, lanes), one), 1e-15 * maxAbs(one)) << lanes;
 }
 
 // Elements sharing a node: the closed form from the homogeneity of the kernel
@@ -83,12 +61,11 @@ TEST(DlpPair, TouchingPairsByTwoRoutes) {
   for (const auto& c : cases) {
     for (bool reversed : {false, true}) {
       // S from O = (0, 0) to (c0, c1); T from O to (c2, c3), or back.
-      const double S[4] = {0, 0, c[0], c[1]};
-      const double T[4] = {reversed ? c[2] : 0, reversed ? c[3] : 0, reversed ? 0 : c[2],
-                           reversed ? 0 : c[3]};
+      const Segment S = segmentOf(0, 0, c[0], c[1]);
+      const Segment t = segmentOf(reversed ? c[2] : 0, reversed ? c[3] : 0, reversed ? 0 : c[2],
+                                  reversed ? 0 : c[3]);
       double closed[2], panels[2];
-      dlpPairValues(S, T, closed);
-      const Segment t = segmentOf(T[0], T[1], T[2], T[3]);
+      dlpPairValues(S, t, closed);
       outerIntegral<2>(
           t, S, [&](double x1, double x2, double* v) { doubleLayerHats(t, viewFrom(t, x1, x2), v); },
           panels);
@@ -127,10 +104,9 @@ TEST(Dlpgradfield, DifferencesAndHarmonicFunction) {
     x[i + nx] = points[i][1];
   }
   std::vector<double> G(2 * nx), L(2 * nx);
-  ASSERT_TRUE(dlpgradfieldKernel(G.data(), n, n, m.coordinates.data(), m.elements.data(), g.data(),
-                                 columnMajor(x.data(), nx), 0.5));
-  ASSERT_TRUE(dlpgradfieldKernel(L.data(), n, n, m.coordinates.data(), m.elements.data(),
-                                 linear.data(), columnMajor(x.data(), nx), 0.5));
+  const bem2d::PreparedMesh mesh = prepared(m);
+  ASSERT_TRUE(bem2d::dlpgradfield(mesh, g.data(), columnMajor(x.data(), nx), 0.5, G.data()));
+  ASSERT_TRUE(bem2d::dlpgradfield(mesh, linear.data(), columnMajor(x.data(), nx), 0.5, L.data()));
   const double h = 1e-5;
   for (int i = 0; i < nx; ++i) {
     for (int c = 0; c < 2; ++c) {
@@ -138,16 +114,13 @@ TEST(Dlpgradfield, DifferencesAndHarmonicFunction) {
       plus[c] += h;
       minus[c] -= h;
       double up, down;
-      dlpfieldKernel(&up, n, n, m.coordinates.data(), m.elements.data(), g.data(),
-                     columnMajor(plus, 1), 0.5);
-      dlpfieldKernel(&down, n, n, m.coordinates.data(), m.elements.data(), g.data(),
-                     columnMajor(minus, 1), 0.5);
+      bem2d::dlpfield(mesh, g.data(), columnMajor(plus, 1), 0.5, &up);
+      bem2d::dlpfield(mesh, g.data(), columnMajor(minus, 1), 0.5, &down);
       EXPECT_NEAR(G[i + c * nx], (up - down) / (2 * h), 1e-9) << i << " " << c;
       // grad(V phi) in direction c by tdlfield, minus grad(K g).
       const double dir[2] = {c == 0 ? 1.0 : 0.0, c == 1 ? 1.0 : 0.0};
       double dv;
-      tdlfieldKernel(&dv, n, n, m.coordinates.data(), m.elements.data(), phi.data(),
-                     columnMajor(points[i], 1), columnMajor(dir, 1), 0.5);
+      bem2d::tdlfield(mesh, phi.data(), columnMajor(points[i], 1), columnMajor(dir, 1), 0.5, &dv);
       const bool inside = i < 3;
       EXPECT_NEAR(dv - L[i + c * nx], inside ? a[c] : 0.0, 1e-13) << i << " " << c;
     }

@@ -1,5 +1,6 @@
 // Newton potential: the triangle integral and the kernel's far-field series
 // against an independent quadrature.
+#include "bem2d.h"
 #include "domfield.h"
 
 #include <gtest/gtest.h>
@@ -74,7 +75,9 @@ TEST(DomfieldKernel, NearAndFarAgainstEdgeReduction) {
     const double x[2] = {c[0] + ratio * R * 0.6, c[1] - ratio * R * 0.8};
     const double ref = triangleReference(T, x);
     double out;
-    domfieldKernel(&out, vertices, volumes, f, columnMajor(x, 1), 3, 1);
+    const bem2d::Triangulation t = {columnMajor(vertices, 3),
+                                    {volumes, bem2d::IndexType::Float64, 1, 1, 1, 1}};
+    bem2d::domfield(t, f, columnMajor(x, 1), &out);
     // Relative to the size of the integral, area |log|x - c|| at most.
     EXPECT_NEAR(out * -6.283185307179586, ref, kTol * std::fabs(ref)) << ratio;
   }

@@ -1,7 +1,6 @@
 // Hypersingular matrix: exact symmetry, W * ones = 0, any number of threads
 // and lanes, refused threads, unused nodes, eta, W against the single-layer
 // matrix, and the energy of cos(m theta) on the circle.
-#include "hypmatrix.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +10,6 @@
 #include <vector>
 
 #include "polygon_mesh.h"
-#include "slpmatrix.h"
 
 namespace {
 
@@ -24,8 +22,7 @@ std::vector<double> hyp(const PolygonMesh& m, double eta, int threads = 0, int l
   options.threads = threads;
   options.lanes = lanes;
   options.spawn = spawn;
-  EXPECT_TRUE(assembleHyp(W.data(), m.coordinates.data(), m.elements.data(), m.nC, m.nE, eta,
-                          options));
+  EXPECT_TRUE(bem2d::hypmatrix(prepared(m), eta, W.data(), options));
   return W;
 }
 
@@ -132,7 +129,7 @@ TEST(Hypmatrix, EqualsTheSingleLayerOfDerivatives) {
   for (int n : {30, 201}) {
     const PolygonMesh m = polygonMesh(n, 1.3, 0.15);
     std::vector<double> V(static_cast<size_t>(n) * n);
-    assembleSlp(V.data(), m.nC, m.nE, m.coordinates.data(), m.elements.data(), 0.5);
+    bem2d::slpmatrix(prepared(m), 0.5, V.data());
     std::vector<double> expected(static_cast<size_t>(n) * n, 0);
     for (int i = 0; i < n; ++i) {
       for (int j = 0; j < n; ++j) {

@@ -18,35 +18,51 @@ bem2d::Mesh meshOf(const PolygonMesh& m) {
 }
 
 // Index sets of a tile: a range, a range across the diagonal, scattered
-// numbers out of order with a repeat, and a single entry.
+// numbers out of order with a repeat, a single entry, and all n.
 std::vector<std::vector<std::int64_t>> indexSets(int n) {
-  std::vector<std::int64_t> range, scattered = {n - 1, 3, 17 % n, 3, 0, n / 2};
+  std::vector<std::int64_t> range, scattered = {n - 1, 3, 17 % n, 3, 0, n / 2}, all;
   for (int k = n / 3; k < n / 3 + 13; ++k) range.push_back(k);
-  return {range, scattered, {n / 2}};
+  for (int k = 0; k < n; ++k) all.push_back(k);
+  return {range, scattered, {n / 2}, all};
 }
 
+// Every tile of V, K and W equals the same entries of the whole matrix, at
+// every lane width, on a polygon whose node numbers are not its element
+// numbers (so that rows of elements and columns of nodes cannot be confused).
 TEST(Tiles, EqualTheWholeMatrixBitForBit) {
+  PolygonMesh m = polygonMesh(57, 1, 0.1);
+  for (int c = 0; c < 2 * m.nE; ++c) m.elements[c] = (static_cast<int>(m.elements[c]) * 5) % 57 + 1;
+  std::vector<double> shuffled(m.coordinates.size());
+  for (int k = 0; k < m.nC; ++k) {
+    for (int c = 0; c < 2; ++c) shuffled[(k * 5 + 5) % 57 + c * m.nC] = m.coordinates[k + c * m.nC];
+  }
+  m.coordinates = shuffled;
+  const bem2d::PreparedMesh mesh = prepared(m);
+  struct Kind {
+    bool (*whole)(const bem2d::PreparedMesh&, double, double*, const RunOptions&);
+    bem2d::TileCall tile;
+    int rows, cols;
+  };
+  const Kind kinds[] = {{bem2d::slpmatrix, bem2d::slpmatrixTile, m.nE, m.nE},
+                        {bem2d::dlpmatrix, bem2d::dlpmatrixTile, m.nE, m.nC},
+                        {bem2d::hypmatrix, bem2d::hypmatrixTile, m.nC, m.nC}};
   for (int lanes : {1, 4, 8}) {
     RunOptions options;
     options.lanes = lanes;
-    const PolygonMesh m = polygonMesh(57, 1, 0.1);
-    const bem2d::Mesh mesh = meshOf(m);
-    std::vector<double> V(static_cast<size_t>(m.nE) * m.nE), W(static_cast<size_t>(m.nC) * m.nC);
-    ASSERT_TRUE(bem2d::slpmatrix(mesh, 0.5, V.data(), options));
-    ASSERT_TRUE(bem2d::hypmatrix(mesh, 0.5, W.data(), options));
-    for (const auto& rows : indexSets(m.nE)) {
-      for (const auto& cols : indexSets(m.nE)) {
-        const std::ptrdiff_t ld = static_cast<std::ptrdiff_t>(rows.size()) + 2;
-        std::vector<double> tv(ld * cols.size()), tw(ld * cols.size());
-        ASSERT_TRUE(bem2d::slpmatrixTile(mesh, 0.5, rows.data(), rows.size(), cols.data(),
-                                         cols.size(), tv.data(), ld, options));
-        ASSERT_TRUE(bem2d::hypmatrixTile(mesh, 0.5, rows.data(), rows.size(), cols.data(),
-                                         cols.size(), tw.data(), ld, options));
-        for (size_t b = 0; b < cols.size(); ++b) {
-          for (size_t a = 0; a < rows.size(); ++a) {
-            const size_t full = static_cast<size_t>(rows[a] + cols[b] * m.nE);
-            EXPECT_EQ(tv[a + b * ld], V[full]) << lanes << " V " << rows[a] << " " << cols[b];
-            EXPECT_EQ(tw[a + b * ld], W[full]) << lanes << " W " << rows[a] << " " << cols[b];
+    for (const Kind& k : kinds) {
+      std::vector<double> M(static_cast<size_t>(k.rows) * k.cols);
+      ASSERT_TRUE(k.whole(mesh, 0.5, M.data(), options));
+      for (const auto& rows : indexSets(k.rows)) {
+        for (const auto& cols : indexSets(k.cols)) {
+          const std::ptrdiff_t ld = static_cast<std::ptrdiff_t>(rows.size()) + 2;
+          std::vector<double> t(ld * cols.size(), -1);
+          ASSERT_TRUE(k.tile(mesh, 0.5, rows.data(), rows.size(), cols.data(), cols.size(),
+                             t.data(), ld, options));
+          for (size_t b = 0; b < cols.size(); ++b) {
+            for (size_t a = 0; a < rows.size(); ++a) {
+              ASSERT_EQ(t[a + b * ld], M[static_cast<size_t>(rows[a] + cols[b] * k.rows)])
+                  << lanes << " " << k.rows << "x" << k.cols << " " << rows[a] << " " << cols[b];
+            }
           }
         }
       }

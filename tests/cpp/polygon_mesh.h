@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "bem2d.h"
 #include "parallel.h"
 
 struct PolygonMesh {
@@ -36,6 +37,12 @@ inline PolygonMesh polygonMesh(int n, double R, double wobble = 0) {
     m.elements[k + n] = (k + 1) % n + 1;
   }
   return m;
+}
+
+// The mesh as the library prepares it from these arrays.
+inline bem2d::PreparedMesh prepared(const PolygonMesh& m) {
+  const bem2d::Indices e = {m.elements.data(), bem2d::IndexType::Float64, m.nE, 1, m.nE, 1};
+  return bem2d::PreparedMesh(bem2d::Mesh{columnMajor(m.coordinates.data(), m.nC), e});
 }
 
 // Start and end vertex (0-based) of element i.

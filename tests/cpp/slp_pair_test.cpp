@@ -22,26 +22,28 @@ const double kExact = 1e-13;
 // 1e-13 on a smooth integrand) for separated pairs.
 const double kReference = 1e-12;
 
-struct Segment {
-  double v[4];  // start.x, start.y, end.x, end.y
+// A segment by its ends: start.x, start.y, end.x, end.y.
+struct Ends {
+  double v[4];
+  operator Segment() const { return segmentOf(v[0], v[1], v[2], v[3]); }
 };
 
-Segment reversed(const Segment& s) { return {{s.v[2], s.v[3], s.v[0], s.v[1]}}; }
+Ends reversed(const Ends& s) { return {{s.v[2], s.v[3], s.v[0], s.v[1]}}; }
 
 // The segment turned by angle phi about the origin and moved by (tx, ty):
 // G depends only on the relative position, so every exact value holds for
 // all placements.
-Segment placed(const Segment& s, double phi, double tx, double ty) {
+Ends placed(const Ends& s, double phi, double tx, double ty) {
   const double c = std::cos(phi), n = std::sin(phi);
   return {{c * s.v[0] - n * s.v[1] + tx, n * s.v[0] + c * s.v[1] + ty, c * s.v[2] - n * s.v[3] + tx,
            n * s.v[2] + c * s.v[3] + ty}};
 }
 
-double length(const Segment& s) { return std::hypot(s.v[2] - s.v[0], s.v[3] - s.v[1]); }
+double length(const Ends& s) { return std::hypot(s.v[2] - s.v[0], s.v[3] - s.v[1]); }
 
 // -1/(2 pi) int_P int_Q log|x - y| ds_y ds_x by the independent quadrature
 // over the unit square of parameters.
-double referenceEntry(const Segment& P, const Segment& Q) {
+double referenceEntry(const Ends& P, const Ends& Q) {
   const double* p = P.v;
   const double* q = Q.v;
   const double integral = reference::integrate2(
@@ -85,23 +87,23 @@ TEST(Ccw, SidesAndTheCollinearCases) {
 }
 
 TEST(SegmentDistance, TouchingCrossingAndSeparated) {
-  const Segment P = {{0, 0, 2, 0}};
+  const Ends P = {{0, 0, 2, 0}};
   // Collinear and disjoint: the gap between the nearest end points.
-  EXPECT_DOUBLE_EQ(segmentDistance(P.v, Segment{{3.5, 0, 5, 0}}.v), 1.5);
-  EXPECT_DOUBLE_EQ(segmentDistance(Segment{{-4, 0, -1, 0}}.v, P.v), 1.0);
+  EXPECT_DOUBLE_EQ(segmentDistance(P, Ends{{3.5, 0, 5, 0}}), 1.5);
+  EXPECT_DOUBLE_EQ(segmentDistance(Ends{{-4, 0, -1, 0}}, P), 1.0);
   // An end point on the other segment, a shared end point, a crossing, an
   // overlap, identical segments: 0.
-  EXPECT_EQ(segmentDistance(P.v, Segment{{1, 0, 1, 3}}.v), 0);
-  EXPECT_EQ(segmentDistance(P.v, Segment{{2, 0, 4, 1}}.v), 0);
-  EXPECT_EQ(segmentDistance(P.v, Segment{{1, -1, 1.5, 1}}.v), 0);
-  EXPECT_EQ(segmentDistance(P.v, Segment{{1, 0, 3, 0}}.v), 0);
-  EXPECT_EQ(segmentDistance(P.v, P.v), 0);
+  EXPECT_EQ(segmentDistance(P, Ends{{1, 0, 1, 3}}), 0);
+  EXPECT_EQ(segmentDistance(P, Ends{{2, 0, 4, 1}}), 0);
+  EXPECT_EQ(segmentDistance(P, Ends{{1, -1, 1.5, 1}}), 0);
+  EXPECT_EQ(segmentDistance(P, Ends{{1, 0, 3, 0}}), 0);
+  EXPECT_EQ(segmentDistance(P, P), 0);
   // Parallel above, a T seen from above, a skew pair nearest at an end point
   // of P: Pythagoras.
-  EXPECT_DOUBLE_EQ(segmentDistance(P.v, Segment{{0.5, 0.75, 1.5, 0.75}}.v), 0.75);
-  EXPECT_DOUBLE_EQ(segmentDistance(P.v, Segment{{1, 0.5, 1, 4}}.v), 0.5);
-  EXPECT_DOUBLE_EQ(segmentDistance(P.v, Segment{{5, 4, 6, 8}}.v), 5.0);
-  EXPECT_DOUBLE_EQ(segmentDistance(Segment{{5, 4, 6, 8}}.v, P.v), 5.0);
+  EXPECT_DOUBLE_EQ(segmentDistance(P, Ends{{0.5, 0.75, 1.5, 0.75}}), 0.75);
+  EXPECT_DOUBLE_EQ(segmentDistance(P, Ends{{1, 0.5, 1, 4}}), 0.5);
+  EXPECT_DOUBLE_EQ(segmentDistance(P, Ends{{5, 4, 6, 8}}), 5.0);
+  EXPECT_DOUBLE_EQ(segmentDistance(Ends{{5, 4, 6, 8}}, P), 5.0);
 }
 
 // ---- closed form against exact double integrals --------------------------------
@@ -110,11 +112,11 @@ TEST(SlpPair, IdenticalSegments) {
   // int_0^L int_0^L log|s - t| = L^2 (log L - 3/2), so G = (3/2 - log L)/(2 pi).
   for (double L : {0.01, 0.5, 1.0, 3.0, 100.0}) {
     for (double phi : {0.0, 0.3, 1.5707963267948966, 2.5}) {
-      const Segment S = placed(Segment{{0, 0, L, 0}}, phi, 0.7, -1.3);
+      const Ends S = placed(Ends{{0, 0, L, 0}}, phi, 0.7, -1.3);
       const double G = (1.5 - std::log(L)) / (2 * kPi);
-      EXPECT_NEAR(slpPairNormalized(S.v, S.v, 0.5), G, kExact) << L << " " << phi;
-      EXPECT_NEAR(slpPairEntry(S.v, S.v, 0.5), L * L * G, kExact * L * L) << L << " " << phi;
-      EXPECT_NEAR(slpPairNormalized(S.v, reversed(S).v, 0.5), G, kExact) << L << " " << phi;
+      EXPECT_NEAR(slpPairNormalized(S, S, 0.5), G, kExact) << L << " " << phi;
+      EXPECT_NEAR(slpPairEntry(S, S, 0.5), L * L * G, kExact * L * L) << L << " " << phi;
+      EXPECT_NEAR(slpPairNormalized(S, reversed(S), 0.5), G, kExact) << L << " " << phi;
     }
   }
 }
@@ -130,11 +132,11 @@ TEST(SlpPair, CollinearSegments) {
                         Case{1, 0.5, 3}}) {
     const double exact = -(F(c.a + c.b + c.g) - F(c.a + c.g) - F(c.b + c.g) + F(c.g)) / (2 * kPi);
     for (double phi : {0.0, 0.9, -2.2}) {
-      const Segment P = placed(Segment{{0, 0, c.a, 0}}, phi, 1, 2);
-      const Segment Q = placed(Segment{{c.a + c.g, 0, c.a + c.g + c.b, 0}}, phi, 1, 2);
+      const Ends P = placed(Ends{{0, 0, c.a, 0}}, phi, 1, 2);
+      const Ends Q = placed(Ends{{c.a + c.g, 0, c.a + c.g + c.b, 0}}, phi, 1, 2);
       for (double eta : {0.0, 0.5, 1e300}) {
-        EXPECT_NEAR(slpPairEntry(P.v, Q.v, eta), exact, kExact) << c.a << " " << c.g << " " << phi;
-        EXPECT_NEAR(slpPairEntry(reversed(Q).v, P.v, eta), exact, kExact) << c.a << " " << phi;
+        EXPECT_NEAR(slpPairEntry(P, Q, eta), exact, kExact) << c.a << " " << c.g << " " << phi;
+        EXPECT_NEAR(slpPairEntry(reversed(Q), P, eta), exact, kExact) << c.a << " " << phi;
       }
     }
   }
@@ -163,14 +165,14 @@ TEST(SlpPair, TouchingAndCrossingSegments) {
     }
     const double exact = -sum / 2 / (2 * kPi);  // log|x - y| = log(s^2 + t^2) / 2
     for (double phi : {0.0, 0.4, 3.0}) {
-      const Segment P = placed(Segment{{-c.a1, 0, c.a2, 0}}, phi, -0.6, 0.1);
-      const Segment Q = placed(Segment{{0, -c.b1, 0, c.b2}}, phi, -0.6, 0.1);
-      EXPECT_EQ(segmentDistance(P.v, Q.v), 0);
+      const Ends P = placed(Ends{{-c.a1, 0, c.a2, 0}}, phi, -0.6, 0.1);
+      const Ends Q = placed(Ends{{0, -c.b1, 0, c.b2}}, phi, -0.6, 0.1);
+      EXPECT_EQ(segmentDistance(P, Q), 0);
       // Distance 0: the closed form for every eta >= 0, however large.
       for (double eta : {0.0, 0.5, 1e300}) {
-        EXPECT_NEAR(slpPairEntry(P.v, Q.v, eta), exact, kExact)
+        EXPECT_NEAR(slpPairEntry(P, Q, eta), exact, kExact)
             << c.a1 << " " << c.a2 << " " << phi;
-        EXPECT_NEAR(slpPairEntry(Q.v, reversed(P).v, eta), exact, kExact) << c.a1 << " " << phi;
+        EXPECT_NEAR(slpPairEntry(Q, reversed(P), eta), exact, kExact) << c.a1 << " " << phi;
       }
     }
   }
@@ -179,7 +181,7 @@ TEST(SlpPair, TouchingAndCrossingSegments) {
 // ---- separated pairs: closed form, quadrature and the reference ----------------
 
 TEST(SlpPair, SeparatedPairsAgainstReferenceQuadrature) {
-  const Segment pairs[][2] = {
+  const Ends pairs[][2] = {
       {{{0, 0, 1, 0}}, {{3, 1, 3.5, 2}}},          // skew, well separated
       {{{-1, 0.5, 0.2, -0.3}}, {{2, 2, 4, 2.5}}},  // skew, longer second
       {{{0, 0, 1, 0}}, {{0.25, 3, 1.5, 3}}},       // parallel, offset
@@ -188,29 +190,29 @@ TEST(SlpPair, SeparatedPairsAgainstReferenceQuadrature) {
       {{{0, 0, 1, 0}}, {{0.3, 0.4, 0.8, 0.9}}},    // near: distance 0.4
   };
   for (const auto& pq : pairs) {
-    const Segment& P = pq[0];
-    const Segment& Q = pq[1];
+    const Ends& P = pq[0];
+    const Ends& Q = pq[1];
     const double ref = referenceEntry(P, Q);
     const double LL = length(P) * length(Q);
     // The closed form is exact for any placement.
-    EXPECT_NEAR(slpPairAnalytic(P.v, Q.v) * LL, ref, kReference) << P.v[0] << " " << Q.v[0];
-    EXPECT_NEAR(slpPairAnalytic(Q.v, P.v) * LL, ref, kReference) << P.v[0] << " " << Q.v[0];
+    EXPECT_NEAR(slpPairAnalytic(P, Q) * LL, ref, kReference) << P.v[0] << " " << Q.v[0];
+    EXPECT_NEAR(slpPairAnalytic(Q, P) * LL, ref, kReference) << P.v[0] << " " << Q.v[0];
   }
   // For well-separated pairs (distance at least twice the longer length) the
   // 16-point rule converges like rho^-32 with rho >= 4: below rounding.
   for (int k = 0; k < 5; ++k) {
-    const Segment& P = pairs[k][0];
-    const Segment& Q = pairs[k][1];
+    const Ends& P = pairs[k][0];
+    const Ends& Q = pairs[k][1];
     const double ref = referenceEntry(P, Q);
     const double LL = length(P) * length(Q);
-    EXPECT_NEAR(slpPairQuadrature(P.v, Q.v) * LL, ref, kReference) << k;
-    EXPECT_NEAR(slpPairQuadrature(Q.v, P.v) * LL, ref, kReference) << k;
-    EXPECT_NEAR(slpPairEntry(P.v, Q.v, 0.5), ref, kReference) << k;
+    EXPECT_NEAR(slpPairQuadrature(P, Q) * LL, ref, kReference) << k;
+    EXPECT_NEAR(slpPairQuadrature(Q, P) * LL, ref, kReference) << k;
+    EXPECT_NEAR(slpPairEntry(P, Q, 0.5), ref, kReference) << k;
   }
 }
 
 TEST(SlpPair, OrientationAndOrderOnlyChangeRounding) {
-  const Segment pairs[][2] = {
+  const Ends pairs[][2] = {
       {{{0, 0, 1, 0}}, {{3, 1, 3.5, 2}}},         // quadrature at eta = 0.5
       {{{0, 0, 1, 0}}, {{0.3, 0.4, 0.8, 0.9}}},   // closed form, general
       {{{0, 0, 1, 0}}, {{0.25, 0.5, 1.5, 0.5}}},  // closed form, parallel
@@ -218,17 +220,17 @@ TEST(SlpPair, OrientationAndOrderOnlyChangeRounding) {
       {{{0, 0, 1, 0}}, {{2, 0, 3, 0}}},           // equal lengths, collinear
   };
   for (const auto& pq : pairs) {
-    const Segment P = pq[0], Q = pq[1];
+    const Ends P = pq[0], Q = pq[1];
     for (double eta : {0.0, 0.5}) {
-      const double G = slpPairNormalized(P.v, Q.v, eta);
+      const double G = slpPairNormalized(P, Q, eta);
       const double tol = 1e-14 * std::fabs(G) + 1e-15;
-      EXPECT_NEAR(slpPairNormalized(reversed(P).v, Q.v, eta), G, tol);
-      EXPECT_NEAR(slpPairNormalized(P.v, reversed(Q).v, eta), G, tol);
-      EXPECT_NEAR(slpPairNormalized(reversed(Q).v, reversed(P).v, eta), G, tol);
+      EXPECT_NEAR(slpPairNormalized(reversed(P), Q, eta), G, tol);
+      EXPECT_NEAR(slpPairNormalized(P, reversed(Q), eta), G, tol);
+      EXPECT_NEAR(slpPairNormalized(reversed(Q), reversed(P), eta), G, tol);
       // Unequal lengths: both orders evaluate (longer, shorter), bit for bit.
       if (length(P) != length(Q)) {
-        EXPECT_EQ(slpPairNormalized(Q.v, P.v, eta), G);
-        EXPECT_EQ(slpPairEntry(Q.v, P.v, eta), slpPairEntry(P.v, Q.v, eta));
+        EXPECT_EQ(slpPairNormalized(Q, P, eta), G);
+        EXPECT_EQ(slpPairEntry(Q, P, eta), slpPairEntry(P, Q, eta));
       }
     }
   }
@@ -244,30 +246,30 @@ TEST(SlpPair, AdmissibilityRoutes) {
   // quadrature route do not. Exact value as in CollinearSegments, normalised
   // by the lengths 1 and 1/4.
   const double g = 1.0 / 1024;
-  const Segment P = {{0, 0, 1, 0}};
-  const Segment Q = {{1 + g, 0, 1.25 + g, 0}};
+  const Ends P = {{0, 0, 1, 0}};
+  const Ends Q = {{1 + g, 0, 1.25 + g, 0}};
   const double exact = -(F(1.25 + g) - F(1 + g) - F(0.25 + g) + F(g)) / (2 * kPi) / 0.25;
-  const double quadrature = slpPairQuadrature(P.v, Q.v);
-  const double analytic = slpPairAnalytic(P.v, Q.v);
+  const double quadrature = slpPairQuadrature(P, Q);
+  const double analytic = slpPairAnalytic(P, Q);
   EXPECT_NEAR(quadrature, exact, kExact);
   EXPECT_NEAR(analytic, exact, kExact);
 
   // eta / 4 < 1/1024 exactly when eta < 1/256; equality is closed-form. The
   // route shows in the bits.
-  EXPECT_EQ(slpPairNormalized(P.v, Q.v, 1.0 / 512), quadrature);
-  EXPECT_EQ(slpPairNormalized(Q.v, P.v, 1.0 / 512), quadrature);  // the longer goes first
+  EXPECT_EQ(slpPairNormalized(P, Q, 1.0 / 512), quadrature);
+  EXPECT_EQ(slpPairNormalized(Q, P, 1.0 / 512), quadrature);  // the longer goes first
   for (double eta : {1.0 / 256, 0.5, 0.0, std::nan("")}) {
-    EXPECT_EQ(slpPairNormalized(P.v, Q.v, eta), analytic) << eta;
+    EXPECT_EQ(slpPairNormalized(P, Q, eta), analytic) << eta;
   }
   // A negative eta passes the test for every pair, touching ones included.
-  EXPECT_EQ(slpPairNormalized(P.v, Q.v, -0.5), quadrature);
+  EXPECT_EQ(slpPairNormalized(P, Q, -0.5), quadrature);
 
   // Identical segments: a negative eta sends even this pair to the quadrature
   // route, whose panels are refined toward the logarithmic singularities at
   // the ends: exact as well.
   const double Gself = 1.5 / (2 * kPi);
   for (double eta : {0.5, std::nan(""), -1.0}) {
-    EXPECT_NEAR(slpPairNormalized(P.v, P.v, eta), Gself, kExact) << eta;
+    EXPECT_NEAR(slpPairNormalized(P, P, eta), Gself, kExact) << eta;
   }
 }
 

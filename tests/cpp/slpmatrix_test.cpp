@@ -1,6 +1,5 @@
 // Single-layer matrix: symmetry and diagonal, any number of threads and
 // lanes, refused threads, eta, and V against the single layer of the circle.
-#include "slpmatrix.h"
 
 #include <gtest/gtest.h>
 
@@ -24,8 +23,7 @@ std::vector<double> slp(const PolygonMesh& m, double eta, int threads = 0, int l
   options.threads = threads;
   options.lanes = lanes;
   options.spawn = spawn;
-  EXPECT_TRUE(assembleSlp(V.data(), m.nC, m.nE, m.coordinates.data(), m.elements.data(), eta,
-                          options));
+  EXPECT_TRUE(bem2d::slpmatrix(prepared(m), eta, V.data(), options));
   return V;
 }
 

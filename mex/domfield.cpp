@@ -23,14 +23,14 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
                                  {f, "f", 0},
                                  {x, "x", 2}};
   if (!checkMatrices(module, args, 4)) return;
-  const int nV = rowCount(vertices), nT = rowCount(volumes), nx = rowCount(x);
-  if (!checkVertexNumbers(module, volumes, "volumes", 3, nV, "vertices", nullptr)) return;
+  const int nT = rowCount(volumes), nx = rowCount(x);
+  bem2d::PreparedTriangulation mesh;
+  if (!prepareTriangulation(module, vertices, volumes, &mesh)) return;
   if (!checkEntryCount(module, f, "f", nT)) return;
 
   mxArray* result = mxCreateDoubleMatrix(static_cast<mwSize>(nx), 1, mxREAL);
   double* out = mxGetPr(result);
   runKernel(module, result, &plhs[0], [&](const RunOptions& options) {
-    const bem2d::Triangulation mesh = {hostPoints(vertices), hostIndices(volumes)};
     return bem2d::domfield(mesh, mxGetPr(f), hostPoints(x), out, options);
   });
 }

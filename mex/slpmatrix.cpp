@@ -21,12 +21,13 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
 
   const mxArray* coordinates = prhs[0];
   const mxArray* elements = prhs[1];
-  if (!checkBoundaryMesh(module, coordinates, elements)) return;
+  bem2d::PreparedMesh mesh;
+  if (!checkBoundaryMesh(module, coordinates, elements, &mesh)) return;
   const int nE = rowCount(elements);
 
   mxArray* result = mxCreateDoubleMatrix(static_cast<mwSize>(nE), static_cast<mwSize>(nE), mxREAL);
   double* out = mxGetPr(result);
   runKernel(module, result, &plhs[0], [&](const RunOptions& options) {
-    return bem2d::slpmatrix(hostMesh(coordinates, elements), eta, out, options);
+    return bem2d::slpmatrix(mesh, eta, out, options);
   });
 }

@@ -33,14 +33,15 @@ extern "C" BEM2D_EXPORT void mexFunction(int /*nlhs*/, mxArray* plhs[], int nrhs
                                  {x, "x", 2},
                                  {n_x, "n_x", 2}};
   if (!checkMatrices(module, args, 5)) return;
-  const int nC = rowCount(coordinates), nE = rowCount(elements), nx = rowCount(x);
-  if (!checkVertexNumbers(module, elements, "elements", 2, nC, "coordinates", nullptr)) return;
+  const int nE = rowCount(elements), nx = rowCount(x);
+  bem2d::PreparedMesh mesh;
+  if (!prepareMesh(module, coordinates, elements, &mesh)) return;
   if (!checkEntryCount(module, gh, "gh", nE)) return;
 
   mxArray* result = mxCreateDoubleMatrix(static_cast<mwSize>(nx), 1, mxREAL);
   double* out = mxGetPr(result);
   runKernel(module, result, &plhs[0], [&](const RunOptions& options) {
-    return bem2d::tdlfield(hostMesh(coordinates, elements), mxGetPr(gh), hostPoints(x),
-                           hostPoints(n_x), eta, out, options);
+    return bem2d::tdlfield(mesh, mxGetPr(gh), hostPoints(x), hostPoints(n_x), eta, out,
+                           options);
   });
 }

@@ -1,34 +1,39 @@
 # cmake -P script: lays out the Octave package in STAGE_DIR/PACKAGE_NAME and
 # packs it into TARBALL. Layout (as pkg install expects it):
 #   DESCRIPTION COPYING INDEX post_install.m
-#   inst/NAME.m             help text and self-tests of every module
+#   inst/NAME.m             help text and self-tests of every module (from HELP_DIR)
 #   inst/bem2d_demo.m, inst/private/*.m   the demo and its helpers
 #   src/Makefile            builds NAME.mex with mkoctfile
-#   src/{core,library,gateway,evaluation,assembly}/   the C++ sources
+#   src/{core,library,evaluation,assembly,mex}/   the C++ sources, with the
+#                           lane units of every width
 set(_root ${STAGE_DIR}/${PACKAGE_NAME})
 file(REMOVE_RECURSE ${STAGE_DIR})
 file(MAKE_DIRECTORY ${_root}/inst ${_root}/src)
+set(_package ${SOURCE_DIR}/mex/package)
 
 file(COPY ${DESCRIPTION_FILE} DESTINATION ${_root})
-file(COPY ${SOURCE_DIR}/packaging/COPYING ${SOURCE_DIR}/packaging/INDEX
-          ${SOURCE_DIR}/packaging/post_install.m DESTINATION ${_root})
-file(COPY ${SOURCE_DIR}/packaging/src/Makefile DESTINATION ${_root}/src)
-foreach(_dir core library gateway evaluation assembly)
+file(COPY ${_package}/COPYING ${_package}/INDEX ${_package}/post_install.m DESTINATION ${_root})
+file(COPY ${_package}/Makefile DESTINATION ${_root}/src)
+foreach(_dir core library evaluation assembly mex)
   file(GLOB _files ${SOURCE_DIR}/${_dir}/*.cpp ${SOURCE_DIR}/${_dir}/*.h ${SOURCE_DIR}/${_dir}/*.inc)
   file(MAKE_DIRECTORY ${_root}/src/${_dir})
-  if(_files)
-    file(COPY ${_files} DESTINATION ${_root}/src/${_dir})
-  endif()
+  file(COPY ${_files} DESTINATION ${_root}/src/${_dir})
+endforeach()
+# The lane units, as the CMake build writes them.
+foreach(_unit "evaluation;field;kFieldLanes" "assembly;matrix;kMatrixLanes")
+  list(GET _unit 0 _dir)
+  list(GET _unit 1 _family)
+  list(GET _unit 2 _table)
+  foreach(_w 1 4 8)
+    file(WRITE ${_root}/src/${_dir}/${_family}_lanes_${_w}.cpp
+         "// ${_family} lanes, ${_w} wide.\n#define BEM2D_LANE_WIDTH ${_w}\n#define BEM2D_LANE_TABLE ${_table}${_w}\n#include \"${_family}_lanes.inc\"\n")
+  endforeach()
 endforeach()
 
-# Help texts only for the modules whose gateway is in the sources.
-file(GLOB _gateways ${SOURCE_DIR}/evaluation/*_mex.cpp ${SOURCE_DIR}/assembly/*_mex.cpp)
-foreach(_gateway ${_gateways})
-  get_filename_component(_name ${_gateway} NAME_WE)
-  string(REGEX REPLACE "_mex$" "" _name ${_name})
-  if(EXISTS ${SOURCE_DIR}/gateway/help/${_name}.m)
-    file(COPY ${SOURCE_DIR}/gateway/help/${_name}.m DESTINATION ${_root}/inst)
-  endif()
+# The help texts of the modules, as the build assembled them.
+string(REPLACE "," ";" _modules "${MODULES}")
+foreach(_name ${_modules})
+  file(COPY ${HELP_DIR}/${_name}.m DESTINATION ${_root}/inst)
 endforeach()
 
 # The demo, run by `demo bem2d_demo`; its helpers are private to it.

@@ -10,9 +10,9 @@
 #include <new>
 #include <vector>
 
-#include "messages.h"
-#include "mex.h"
 #include "bem2d.h"
+#include "mex.h"
+#include "mex_messages.h"
 #include "parallel.h"
 
 #if defined(_WIN32)
@@ -80,27 +80,36 @@ bool checkMatrices(Module module, const MatrixArgument* args, int count);
 // Row count of a matrix accepted by checkMatrix.
 int rowCount(const mxArray* a);
 
-// Every entry of columns 1..`columns` of `indices` (a matrix accepted by
-// checkMatrix, double or integer) is finite and, truncated toward zero, lies
-// in 1..`targetRows`. Stores the largest such number in *maxNumber (0 when
-// there are none) if maxNumber is not null. Reads the host's data in place.
-bool checkVertexNumbers(Module module, const mxArray* indices, const char* indexName, int columns,
-                        int targetRows, const char* targetName, int* maxNumber);
+// Checks and prepares the boundary mesh of coordinates and elements (both
+// accepted by checkMatrix), reading the host's node numbers once: reports the
+// first that names no row of coordinates, or that the memory of the
+// prepared mesh could not be had.
+bool prepareMesh(Module module, const mxArray* coordinates, const mxArray* elements,
+                 bem2d::PreparedMesh* mesh);
+
+// The same for the triangulation of vertices and volumes.
+bool prepareTriangulation(Module module, const mxArray* vertices, const mxArray* volumes,
+                          bem2d::PreparedTriangulation* mesh);
 
 // The checks of a boundary mesh given as its only matrices, in this order:
 // coordinates (double) and elements (double or integer) accepted by
-// checkMatrix with 2 columns each, then every vertex number of elements in
-// 1..(rows of coordinates). A module that takes further matrices checks those
-// between the two steps, so it calls checkMatrices and checkVertexNumbers
-// itself.
-bool checkBoundaryMesh(Module module, const mxArray* coordinates, const mxArray* elements);
+// checkMatrix with 2 columns each, then prepareMesh. A module that takes
+// further matrices checks those between the two steps, so it calls
+// checkMatrices and prepareMesh itself.
+bool checkBoundaryMesh(Module module, const mxArray* coordinates, const mxArray* elements,
+                       bem2d::PreparedMesh* mesh);
 
 // The host's matrices as the library takes them (library/bem2d.h): an index
 // matrix of any class the checks accept, counting from 1; an n-by-2 matrix of
-// points; a mesh of the two.
+// points.
 bem2d::Indices hostIndices(const mxArray* a);
 Points hostPoints(const mxArray* a);
-bem2d::Mesh hostMesh(const mxArray* coordinates, const mxArray* elements);
+
+// Writes a warning of a module about its point i (0-based) at (x1, x2) to the
+// standard error stream: "Warning (<module id>): " and the text of `format`
+// (messages.h), one line.
+void printPointWarning(Module module, const char* format, double x1, double x2,
+                       std::ptrdiff_t i);
 
 // Reports that a kernel could not allocate its scratch memory.
 void reportOutOfMemory(Module module);

@@ -1,20 +1,20 @@
-// G = dlpgradfield(coordinates, elements, gh, x[, eta])
+// gx = dlpfield(coordinates, elements, gh, x[, eta])
 #include "gateway.h"
 
 extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
                                          const mxArray* prhs[]) {
-  const Module module = {"dlpgradfield", mexFunctionName()};
+  const Module module = {"dlpfield", mexFunctionName()};
   const char* name = module.name;
   double eta = 0.5;
   if (nlhs != 1) {
-    reportError(module, kDlpgradfieldOutputCount, name);
+    reportError(module, kDlpfieldOutputCount, name);
     return;
   }
   if (nrhs == 5) {
     if (!checkEtaClass(module, prhs[4])) return;
     eta = scalarOrDefault(prhs[4], 0.5);
   } else if (nrhs != 4) {
-    reportError(module, kDlpgradfieldInputCount, name);
+    reportError(module, kDlpfieldInputCount, name);
     return;
   }
   if (!checkEtaNotNegative(module, eta)) return;
@@ -28,19 +28,16 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
                                  {gh, "gh", 0},
                                  {x, "x", 2}};
   if (!checkMatrices(module, args, 4)) return;
-  const int nC = rowCount(coordinates), nx = rowCount(x);
+  const int nx = rowCount(x);
+  bem2d::PreparedMesh mesh;
+  if (!prepareMesh(module, coordinates, elements, &mesh)) return;
   // gh is read at every vertex that elements names, so it must reach the
   // largest of those numbers (not necessarily nC).
-  int largestVertex = 0;
-  if (!checkVertexNumbers(module, elements, "elements", 2, nC, "coordinates", &largestVertex)) {
-    return;
-  }
-  if (!checkEntryCount(module, gh, "gh", largestVertex)) return;
+  if (!checkEntryCount(module, gh, "gh", mesh.mesh.nodesNamed)) return;
 
-  mxArray* result = mxCreateDoubleMatrix(static_cast<mwSize>(nx), 2, mxREAL);
+  mxArray* result = mxCreateDoubleMatrix(static_cast<mwSize>(nx), 1, mxREAL);
   double* out = mxGetPr(result);
   runKernel(module, result, &plhs[0], [&](const RunOptions& options) {
-    return bem2d::dlpgradfield(hostMesh(coordinates, elements), mxGetPr(gh), hostPoints(x), eta,
-                               out, nullptr, options);
+    return bem2d::dlpfield(mesh, mxGetPr(gh), hostPoints(x), eta, out, options);
   });
 }

@@ -28,14 +28,14 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
                                  {chi, "chi", 0},
                                  {z, "z", 2}};
   if (!checkMatrices(module, args, 4)) return;
-  const int nC = rowCount(coordinates), nE = rowCount(elements), nz = rowCount(z);
-  if (!checkVertexNumbers(module, elements, "elements", 2, nC, "coordinates", nullptr)) return;
+  const int nE = rowCount(elements), nz = rowCount(z);
+  bem2d::PreparedMesh mesh;
+  if (!prepareMesh(module, coordinates, elements, &mesh)) return;
   if (!checkEntryCount(module, chi, "chi", nE)) return;
 
   mxArray* result = mxCreateDoubleMatrix(static_cast<mwSize>(nz), 1, mxREAL);
   double* out = mxGetPr(result);
   runKernel(module, result, &plhs[0], [&](const RunOptions& options) {
-    return bem2d::slpfield(hostMesh(coordinates, elements), mxGetPr(chi), hostPoints(z), eta, out,
-                           options);
+    return bem2d::slpfield(mesh, mxGetPr(chi), hostPoints(z), eta, out, options);
   });
 }

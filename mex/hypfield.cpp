@@ -39,15 +39,24 @@ extern "C" BEM2D_EXPORT void mexFunction(int /*nlhs*/, mxArray* plhs[], int nrhs
                                  {x, "x", 2},
                                  {n_x, "n_x", 2}};
   if (!checkMatrices(module, args, 5)) return;
-  const int nC = rowCount(coordinates), nx = rowCount(x);
+  const int nx = rowCount(x);
   // gh holds nC entries by its shape check, so vertex numbers in 1..nC index
   // both coordinates and gh.
-  if (!checkVertexNumbers(module, elements, "elements", 2, nC, "coordinates", nullptr)) return;
+  bem2d::PreparedMesh mesh;
+  if (!prepareMesh(module, coordinates, elements, &mesh)) return;
 
   mxArray* result = mxCreateDoubleMatrix(static_cast<mwSize>(nx), 1, mxREAL);
   double* out = mxGetPr(result);
+  std::vector<unsigned char> status(static_cast<size_t>(nx));
   runKernel(module, result, &plhs[0], [&](const RunOptions& options) {
-    return bem2d::hypfield(hostMesh(coordinates, elements), mxGetPr(gh), hostPoints(x),
-                           hostPoints(n_x), eta, out, nullptr, options);
+    return bem2d::hypfield(mesh, mxGetPr(gh), hostPoints(x), hostPoints(n_x), eta, out,
+                           status.data(), options);
   });
+  const Points p = hostPoints(x);
+  for (std::ptrdiff_t i = 0; i < nx; ++i) {
+    const char* text = status[i] == bem2d::kHypfieldOffBoundary ? kHypfieldOffBoundaryText
+                       : status[i] == bem2d::kHypfieldAtVertex  ? kHypfieldAtVertexText
+                                                                : nullptr;
+    if (text != nullptr) printPointWarning(module, text, p.x(i), p.y(i), i);
+  }
 }

@@ -119,27 +119,58 @@ bool checkMatrices(Module module, const MatrixArgument* args, int count) {
 
 int rowCount(const mxArray* a) { return static_cast<int>(mxGetM(a)); }
 
-bool checkVertexNumbers(Module module, const mxArray* indices, const char* indexName, int columns,
-                        int targetRows, const char* targetName, int* maxNumber) {
-  std::ptrdiff_t row = 0, largest = 0;
-  int column = 0;
-  double value = 0;
-  if (!bem2d::indicesInRange(hostIndices(indices), columns, targetRows, &row, &column, &value,
-                             &largest)) {
-    reportError(module, kBadVertexNumber, module.name, indexName, static_cast<long long>(row + 1),
-                column + 1, value, targetName, targetRows);
-    return false;
+namespace {
+
+// Reports a fault of an index matrix, or runs prepare and reports the one it
+// finds. Allocation failure becomes an ordinary report: a std::bad_alloc
+// escaping mexFunction would end the host.
+template <class Prepare>
+bool prepareOrReport(Module module, const char* indexName, const char* targetName,
+                     int targetRows, Prepare prepare) {
+  bem2d::IndexFault fault;
+  int outcome = 0;  // 0 done, 1 a number names no row, 2 out of memory
+  try {
+    if (!prepare(&fault)) outcome = 1;
+  } catch (const std::bad_alloc&) {
+    outcome = 2;
   }
-  if (maxNumber != nullptr) *maxNumber = static_cast<int>(largest);
-  return true;
+  if (outcome == 1) {
+    reportError(module, kBadVertexNumber, module.name, indexName,
+                static_cast<long long>(fault.row + 1), fault.column + 1, fault.value, targetName,
+                targetRows);
+  } else if (outcome == 2) {
+    reportOutOfMemory(module);
+  }
+  return outcome == 0;
 }
 
-bool checkBoundaryMesh(Module module, const mxArray* coordinates, const mxArray* elements) {
-  const MatrixArgument mesh[] = {{coordinates, "coordinates", 2},
+}  // namespace
+
+bool prepareMesh(Module module, const mxArray* coordinates, const mxArray* elements,
+                 bem2d::PreparedMesh* mesh) {
+  return prepareOrReport(module, "elements", "coordinates", rowCount(coordinates),
+                         [&](bem2d::IndexFault* fault) {
+                           const bem2d::Mesh m = {hostPoints(coordinates), hostIndices(elements)};
+                           return bem2d::prepare(m, mesh, fault);
+                         });
+}
+
+bool prepareTriangulation(Module module, const mxArray* vertices, const mxArray* volumes,
+                          bem2d::PreparedTriangulation* mesh) {
+  return prepareOrReport(module, "volumes", "vertices", rowCount(vertices),
+                         [&](bem2d::IndexFault* fault) {
+                           const bem2d::Triangulation t = {hostPoints(vertices),
+                                                           hostIndices(volumes)};
+                           return bem2d::prepare(t, mesh, fault);
+                         });
+}
+
+bool checkBoundaryMesh(Module module, const mxArray* coordinates, const mxArray* elements,
+                       bem2d::PreparedMesh* mesh) {
+  const MatrixArgument args[] = {{coordinates, "coordinates", 2},
                                  {elements, "elements", 2, Accepts::DoubleOrInteger}};
-  if (!checkMatrices(module, mesh, 2)) return false;
-  return checkVertexNumbers(module, elements, "elements", 2, rowCount(coordinates), "coordinates",
-                            nullptr);
+  if (!checkMatrices(module, args, 2)) return false;
+  return prepareMesh(module, coordinates, elements, mesh);
 }
 
 bem2d::Indices hostIndices(const mxArray* a) {
@@ -163,8 +194,11 @@ Points hostPoints(const mxArray* a) {
   return columnMajor(mxGetPr(a), static_cast<std::ptrdiff_t>(mxGetM(a)));
 }
 
-bem2d::Mesh hostMesh(const mxArray* coordinates, const mxArray* elements) {
-  return {hostPoints(coordinates), hostIndices(elements)};
+void printPointWarning(Module module, const char* format, double x1, double x2,
+                       std::ptrdiff_t i) {
+  std::fprintf(stderr, "Warning (%s): ", module.id);
+  std::fprintf(stderr, format, x1, x2, static_cast<long long>(i));
+  std::fputc('\n', stderr);
 }
 
 bool checkEntryCount(Module module, const mxArray* a, const char* argName, std::ptrdiff_t needed) {

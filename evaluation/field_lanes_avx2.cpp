@@ -1,4 +1,0 @@
-// The field modules' lane loops, 4 lane(s) wide.
-#define BEM2D_LANE_WIDTH 4
-#define BEM2D_LANE_TABLE kFieldLanes4
-#include "field_lanes.inc"
