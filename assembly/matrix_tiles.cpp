@@ -88,11 +88,17 @@ struct Union {
 
 Union unionOf(const std::vector<std::int64_t>& a, const std::vector<std::int64_t>& b,
               const Positions* rowsOf, const Positions* colsOf) {
+  // a and b are rowsOf's and colsOf's numbers where those are given.
   Union u;
-  std::set_union(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(u.numbers));
-  for (std::int64_t n : u.numbers) {
-    u.row.push_back(rowsOf != nullptr ? rowsOf->at(n) : -1);
-    u.col.push_back(colsOf != nullptr ? colsOf->at(n) : -1);
+  size_t i = 0, k = 0;
+  while (i < a.size() || k < b.size()) {
+    const bool fromA = i < a.size() && (k >= b.size() || a[i] <= b[k]);
+    const bool fromB = k < b.size() && (i >= a.size() || b[k] <= a[i]);
+    u.numbers.push_back(fromA ? a[i] : b[k]);
+    u.row.push_back(fromA && rowsOf != nullptr ? rowsOf->first[i] : -1);
+    u.col.push_back(fromB && colsOf != nullptr ? colsOf->first[k] : -1);
+    i += fromA;
+    k += fromB;
   }
   return u;
 }
@@ -110,37 +116,25 @@ std::vector<std::int64_t> elementsAt(const BoundaryMesh& mesh, const Positions& 
   return js;
 }
 
-// The rows js of column k of a tile (js are numbers[0..k] of the union with
-// their indices ms there), those that need(m) accepts; all of them, without a
-// copy, when every one is needed.
-struct ColumnRows {
-  std::vector<std::int64_t> js;
-  std::vector<size_t> ms;
-  const std::int64_t* rows = nullptr;
-  size_t count = 0;
-  bool all = false;
-  size_t m(size_t n) const { return all ? n : ms[n]; }
+// The rows j <= i that a column i of the whole matrix gives a tile: a prefix
+// of one of the tile's sorted number lists (which one, the caller knows),
+// with the positions of each among the tile's rows and columns (-1 where
+// absent, and where the caller has no use for them).
+struct Prefix {
+  const std::int64_t* numbers;
+  size_t count;
+  const std::ptrdiff_t* row;  // null: none is a row
+  const std::ptrdiff_t* col;  // null: none is a column
+  std::ptrdiff_t rowAt(size_t n) const { return row != nullptr ? row[n] : -1; }
+  std::ptrdiff_t colAt(size_t n) const { return col != nullptr ? col[n] : -1; }
 };
 
-template <class Need>
-void columnRows(const std::vector<std::int64_t>& numbers, size_t k, bool all, Need need,
-                ColumnRows* c) {
-  c->all = all;
-  if (all) {
-    c->rows = numbers.data();
-    c->count = k + 1;
-    return;
-  }
-  c->js.clear();
-  c->ms.clear();
-  for (size_t m = 0; m <= k; ++m) {
-    if (need(m)) {
-      c->js.push_back(numbers[m]);
-      c->ms.push_back(m);
-    }
-  }
-  c->rows = c->js.data();
-  c->count = c->js.size();
+Prefix prefixUpTo(const std::vector<std::int64_t>& numbers, std::int64_t i,
+                  const std::vector<std::ptrdiff_t>* row, const std::vector<std::ptrdiff_t>* col) {
+  const size_t count =
+      static_cast<size_t>(std::upper_bound(numbers.begin(), numbers.end(), i) - numbers.begin());
+  return {numbers.data(), count, row != nullptr ? row->data() : nullptr,
+          col != nullptr ? col->data() : nullptr};
 }
 
 }  // namespace
@@ -157,38 +151,34 @@ bool slpmatrixTileKernel(const BoundaryMesh& mesh, double eta, const std::int64_
   // (entries (i, j)) and of its rows where i is one of its columns ((j, i)).
   const Union U = unionOf(R.numbers, C.numbers, &R, &C);
   const size_t count = U.numbers.size();
-  const RunOptions run =
-      tileOptions(options, static_cast<double>(count) * (R.numbers.size() + C.numbers.size()));
-  struct Scratch {
-    ColumnRows rows;
-    std::vector<double> values;
-  };
-  std::vector<Scratch> scratch(static_cast<size_t>(threadsFor(run)));
+  const RunOptions run = tileOptions(options, static_cast<double>(nRows) * nCols);
+  std::vector<std::vector<double>> scratch(static_cast<size_t>(threadsFor(run)));
   const bool done = parallelFor(static_cast<std::int64_t>(count), run, [&](std::int64_t k,
                                                                           int thread) {
     const std::int64_t i = U.numbers[k];
     const std::ptrdiff_t ir = U.row[k], ic = U.col[k];
-    Scratch& s = scratch[static_cast<size_t>(thread)];
-    columnRows(U.numbers, static_cast<size_t>(k), ir >= 0 && ic >= 0,
-               [&](size_t m) { return (ir >= 0 && U.col[m] >= 0) || (ic >= 0 && U.row[m] >= 0); },
-               &s.rows);
-    s.values.resize(s.rows.count);
+    // Rows j <= i: every number of either set where i is a row and a column,
+    // the columns' where it is a row only, the rows' where a column only.
+    const Prefix js = ir >= 0 && ic >= 0 ? prefixUpTo(U.numbers, i, &U.row, &U.col)
+                      : ir >= 0          ? prefixUpTo(C.numbers, i, nullptr, &C.first)
+                                         : prefixUpTo(R.numbers, i, &R.first, nullptr);
+    std::vector<double>& values = scratch[static_cast<size_t>(thread)];
+    values.resize(js.count);
     SlpColumn context = {&mesh, i, eta};
     double group[kLaneGroup];
-    forEachGroup(lanes.width, s.rows.rows, s.rows.count,
+    forEachGroup(lanes.width, js.numbers, js.count,
                  [&](std::ptrdiff_t j0, unsigned needed, size_t first, size_t last) {
-                   if (fullGroup(s.rows.rows, first, last, lanes.width)) {
-                     lanes.slpGroup(e, i, j0, eta, s.values.data() + first, needed,
-                                    slpPairFallback, &context);
+                   if (fullGroup(js.numbers, first, last, lanes.width)) {
+                     lanes.slpGroup(e, i, j0, eta, values.data() + first, needed, slpPairFallback,
+                                    &context);
                      return;
                    }
                    lanes.slpGroup(e, i, j0, eta, group, needed, slpPairFallback, &context);
-                   for (size_t n = first; n < last; ++n) s.values[n] = group[s.rows.rows[n] - j0];
+                   for (size_t n = first; n < last; ++n) values[n] = group[js.numbers[n] - j0];
                  });
-    for (size_t n = 0; n < s.rows.count; ++n) {
-      const size_t m = s.rows.m(n);
-      if (ir >= 0 && U.col[m] >= 0) out[ir + U.col[m] * ld] = s.values[n];
-      if (ic >= 0 && U.row[m] >= 0) out[U.row[m] + ic * ld] = s.values[n];
+    for (size_t n = 0; n < js.count; ++n) {
+      if (ir >= 0 && js.colAt(n) >= 0) out[ir + js.colAt(n) * ld] = values[n];
+      if (ic >= 0 && js.rowAt(n) >= 0) out[js.rowAt(n) + ic * ld] = values[n];
     }
   });
   if (done) copyRepeats(out, ld, R, C, nRows, nCols);
@@ -273,38 +263,53 @@ bool hypmatrixTileKernel(const BoundaryMesh& mesh, double eta, const std::int64_
     atRow.push_back(std::binary_search(atRows.begin(), atRows.end(), j));
     atCol.push_back(std::binary_search(atCols.begin(), atCols.end(), j));
   }
+  // The places in U of the elements at the rows and at the columns.
+  const auto placesIn = [&](const std::vector<std::int64_t>& js) {
+    std::vector<std::ptrdiff_t> places;
+    for (std::int64_t j : js) {
+      places.push_back(std::lower_bound(U.numbers.begin(), U.numbers.end(), j) - U.numbers.begin());
+    }
+    return places;
+  };
+  const std::vector<std::ptrdiff_t> rowPlaces = placesIn(atRows), colPlaces = placesIn(atCols);
   for (std::ptrdiff_t b = 0; b < nCols; ++b) std::fill(out + b * ld, out + b * ld + nRows, 0.0);
   // W(p, q) sums the pairs of the elements at p and at q; column I of the
   // whole matrix holds its pairs (I, J) with J <= I. Column U[k] needs the
-  // J = U[m], m <= k, with one element at a row and the other at a column.
+  // J <= I of every element at the tile's nodes where I is at a row and at a
+  // column, of those at the columns where I is at a row only, and of those at
+  // the rows where I is at a column only.
   struct Column {
-    ColumnRows rows;
-    std::vector<double> values;  // 4 per pair
+    const std::int64_t* js = nullptr;
+    size_t count = 0;
+    const std::ptrdiff_t* places = nullptr;  // of each J in U; null: J = U[n]
+    std::vector<double> values;              // 4 per pair
   };
   const size_t count = U.numbers.size();
   const bool done = orderedColumns<Column>(
-      static_cast<std::ptrdiff_t>(count), tileOptions(options, 0.5 * count * count),
+      static_cast<std::ptrdiff_t>(count),
+      tileOptions(options, static_cast<double>(atRows.size()) * atCols.size()),
       [] { return Column(); },
       [&](std::ptrdiff_t k, Column& column, int) {
         const std::int64_t I = U.numbers[k];
         const bool r = atRow[k], c = atCol[k];
-        columnRows(U.numbers, static_cast<size_t>(k), r && c,
-                   [&](size_t m) { return (r && atCol[m]) || (c && atRow[m]); }, &column.rows);
-        const ColumnRows& js = column.rows;
-        column.values.resize(4 * js.count);
+        const std::vector<std::int64_t>& from = r && c ? U.numbers : r ? atCols : atRows;
+        column.js = from.data();
+        column.count = static_cast<size_t>(std::upper_bound(from.begin(), from.end(), I) - from.begin());
+        column.places = r && c ? nullptr : r ? colPlaces.data() : rowPlaces.data();
+        column.values.resize(4 * column.count);
         HypColumn context = hypColumn(mesh, eta, I);
         double group[4 * kLaneGroup];
-        forEachGroup(lanes.width, js.rows, js.count,
+        forEachGroup(lanes.width, column.js, column.count,
                      [&](std::ptrdiff_t j0, unsigned needed, size_t first, size_t last) {
-                       if (fullGroup(js.rows, first, last, lanes.width)) {
+                       if (fullGroup(column.js, first, last, lanes.width)) {
                          lanes.hypGroup(e, I, j0, column.values.data() + 4 * first, needed,
                                         hypPairFallback, &context);
                          return;
                        }
                        lanes.hypGroup(e, I, j0, group, needed, hypPairFallback, &context);
                        for (size_t n = first; n < last; ++n) {
-                         std::copy(group + 4 * (js.rows[n] - j0), group + 4 * (js.rows[n] - j0) + 4,
-                                   column.values.data() + 4 * n);
+                         const std::ptrdiff_t at = 4 * (column.js[n] - j0);
+                         std::copy(group + at, group + at + 4, column.values.data() + 4 * n);
                        }
                      });
       },
@@ -313,9 +318,9 @@ bool hypmatrixTileKernel(const BoundaryMesh& mesh, double eta, const std::int64_
         // entry (r, c), r a node of J and c one of I, and mirrors it to (c, r).
         const std::int64_t I = U.numbers[k];
         const Ends& eI = ends[k];
-        for (size_t n = 0; n < column.rows.count; ++n) {
-          const std::int64_t J = column.rows.rows[n];
-          const Ends& eJ = ends[column.rows.m(n)];
+        for (size_t n = 0; n < column.count; ++n) {
+          const std::int64_t J = column.js[n];
+          const Ends& eJ = ends[column.places != nullptr ? column.places[n] : n];
           forEachEntry(mesh.start.data(), mesh.end.data(), I, J, column.values.data() + 4 * n,
                        [&](int r, int c, double v, int sr, int sc) {
                          if (eJ.row[sr] >= 0 && eI.col[sc] >= 0) out[eJ.row[sr] + eI.col[sc] * ld] += v;
