@@ -196,4 +196,21 @@ bool dlpmatrixTile(const PreparedMesh& mesh, double eta, const std::int64_t* row
   return dlpmatrixTileKernel(mesh.mesh, eta, rows, nRows, cols, nCols, out, ld, options);
 }
 
+bool compressedOperatorsBuilt() {
+#if defined(BEM2D_HAVE_HMAT)
+  return true;
+#else
+  return false;
+#endif
+}
+
+const char* compressionEngine() { return engineName(); }
+
+HStatus hmatrix(HKind kind, std::shared_ptr<const PreparedMesh> mesh, const HMatrixOptions& options,
+                std::unique_ptr<HMatrix>* out, std::string* message) {
+  // The matrix holds the mesh through the prepared mesh that owns it.
+  std::shared_ptr<const BoundaryMesh> boundary(mesh, &mesh->mesh);
+  return hmatrixBuild(std::move(boundary), kind, options, out, message);
+}
+
 }  // namespace bem2d

@@ -23,6 +23,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "hmatrix.h"
 #include "mesh.h"
 #include "parallel.h"
 #include "points.h"
@@ -152,5 +153,19 @@ bool hypmatrixTile(const PreparedMesh& mesh, double eta, const std::int64_t* row
 bool dlpmatrixTile(const PreparedMesh& mesh, double eta, const std::int64_t* rows,
                    std::ptrdiff_t nRows, const std::int64_t* cols, std::ptrdiff_t nCols,
                    double* out, std::ptrdiff_t ld, const RunOptions& options = RunOptions());
+
+// ---- compressed operators ----------------------------------------------------
+// V, K and W of a prepared mesh as hierarchical matrices to a relative
+// tolerance (compression/hmatrix.h: apply them with hmatrixApply, solve with
+// hmatrixSolve, their memory by hmatrixBytes). The engine is hmat-oss, in a
+// build that has it (GPL-2.0-or-later: such a build is GPL):
+// compressedOperatorsBuilt() tells, compressionEngine() names it (null
+// without).
+bool compressedOperatorsBuilt();
+const char* compressionEngine();
+
+// Builds one; the mesh is shared with the matrix, which keeps it alive.
+HStatus hmatrix(HKind kind, std::shared_ptr<const PreparedMesh> mesh, const HMatrixOptions& options,
+                std::unique_ptr<HMatrix>* out, std::string* message);
 
 }  // namespace bem2d

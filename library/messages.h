@@ -58,3 +58,24 @@ constexpr const char* kHypfieldAtVertexText =
 constexpr const char* kDlpgradfieldOnBoundaryText =
     "The evaluation point (%g,%g) lies on the boundary! "
     "The %lld-th row of the return matrix is set to NaN!";
+
+// ---- the compressed operators (hmatrix) -------------------------------------------
+// (module, tol)
+constexpr Message kHmatrixTolerance = {"tol", "In %s, tol must lie between 0 and 1 (tol=%g).\n"};
+// (module)
+constexpr Message kHmatrixNotFinite = {
+    "notFinite", "In %s, the nodes of the elements must have finite coordinates.\n"};
+constexpr Message kHmatrixNoLength = {"noLength", "In %s, no element has a positive length.\n"};
+// (module, count)
+constexpr Message kHmatrixCoincident = {
+    "coincident", "In %s, more than %d elements or nodes lie on one another.\n"};
+constexpr Message kHmatrixNoSolve = {
+    "noSolve", "In %s, K has no solve: it is not square (elements by nodes).\n"};
+// (module, what the engine said)
+constexpr Message kHmatrixEngine = {"engine", "In %s, the compression engine failed: %s.\n"};
+constexpr Message kHmatrixNotBuilt = {
+    "notBuilt", "In %s, this build of bem2d has no compressed operators (built without hmat-oss).\n"};
+constexpr Message kHmatrixKind = {"kind", "In %s, kind must be 'slp', 'dlp' or 'hyp'.\n"};
+// (module, entries, most entries)
+constexpr Message kHmatrixTooLarge = {
+    "tooLarge", "In %s, the matrix has %lld entries, more than a dense copy may have (%lld).\n"};

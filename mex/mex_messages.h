@@ -93,3 +93,10 @@ constexpr Message kHypmatrixInputCount = {
     "nargin",
     "%s expects either two or three right-hand side arguments.\n"
     "Use either W = %s(coordinates, elements) or \nW = %s(coordinates, elements, eta)."};
+
+// ---- hmatrix (the class and its engine room bem2d_hmatrix) ------------------------
+// (module)
+constexpr Message kHmatrixHandle = {"handle", "In %s, the matrix is gone (it was cleared).\n"};
+constexpr Message kHmatrixCall = {"call", "In %s, the engine room was called wrongly.\n"};
+// (module, argument, rows needed, rows given)
+constexpr Message kHmatrixRows = {"size", "In %s, %s must have %lld rows (it has %lld).\n"};

@@ -24,6 +24,7 @@
 #include "python_messages.h"
 
 namespace py = pybind11;
+using namespace pybind11::literals;
 
 namespace {
 
@@ -621,6 +622,125 @@ Matrix tile(const char* fn, MatrixKind kind, py::handle coordinates, py::handle 
       });
 }
 
+// ---- compressed matrices ------------------------------------------------------------
+
+// A compressed matrix and whether this handle on it is transposed (H.T shares
+// the matrix of H).
+struct PyHMatrix {
+  std::shared_ptr<HMatrix> h;
+  bool transposed = false;
+  std::ptrdiff_t rows() const { return transposed ? h->cols : h->rows; }
+  std::ptrdiff_t cols() const { return transposed ? h->rows : h->cols; }
+};
+
+// Raises the exception of a status other than Done.
+void raiseStatus(const char* fn, HStatus status, double tol, const std::string& message) {
+  switch (status) {
+    case HStatus::Done:
+      return;
+    case HStatus::Interrupted:
+      if (PyErr_Occurred()) throw py::error_already_set();
+      raise(PyExc_KeyboardInterrupt, kInterrupted.format, fn);
+    case HStatus::Tolerance:
+      raise(PyExc_ValueError, kHmatrixTolerance.format, fn, tol);
+    case HStatus::NotFinite:
+      raise(PyExc_ValueError, kHmatrixNotFinite.format, fn);
+    case HStatus::NoLength:
+      raise(PyExc_ValueError, kHmatrixNoLength.format, fn);
+    case HStatus::Coincident:
+      raise(PyExc_ValueError, kHmatrixCoincident.format, fn, kHmatrixMostCoincident);
+    case HStatus::NoSolve:
+      raise(PyExc_ValueError, kHmatrixNoSolve.format, fn);
+    case HStatus::EngineFailed:
+      raise(PyExc_RuntimeError, kHmatrixEngine.format, fn, message.c_str());
+  }
+}
+
+// The progress of a long build or factorisation, on the standard error
+// stream, every tenth.
+struct PyProgress {
+  int last = -1;
+};
+
+void showProgress(void* context, int stage, double fraction) {
+  PyProgress& p = *static_cast<PyProgress*>(context);
+  const int percent = static_cast<int>(100 * fraction);
+  if (p.last >= 0 && percent / 10 == p.last / 10) return;
+  p.last = percent;
+  std::fprintf(stderr, "hmatrix: %s %3d %%\n", stage == 0 ? "building" : "factorising", percent);
+  std::fflush(stderr);
+}
+
+// Runs f(options) -> HStatus as run() runs a kernel, and raises what it says.
+template <class F>
+void runStatus(const char* fn, int threads, double tol, bool progress, F&& f) {
+  HStatus status = HStatus::Done;
+  std::string message;
+  PyProgress shown;
+  run(fn, threads, [&](const RunOptions& run) {
+    HMatrixOptions o;
+    o.run = run;
+    o.tol = tol;
+    if (progress) {
+      o.progress.update = showProgress;
+      o.progress.context = &shown;
+    }
+    status = f(o, &message);
+    return status != HStatus::Interrupted;
+  });
+  raiseStatus(fn, status, tol, message);
+}
+
+PyHMatrix hmatrixOf(py::handle kindArg, py::handle coordinates, py::handle elements,
+                    py::handle tolArg, py::handle etaArg, py::handle threadsArg, bool progress) {
+  const char* fn = "hmatrix";
+  const std::string k = py::isinstance<py::str>(kindArg) ? kindArg.cast<std::string>() : "";
+  if (k != "slp" && k != "dlp" && k != "hyp") raise(PyExc_ValueError, kHmatrixKind.format, fn);
+  const HKind kind = k == "slp" ? HKind::SingleLayer : k == "dlp" ? HKind::DoubleLayer
+                                                                  : HKind::Hypersingular;
+  double tol = 0;
+  if (!readNumber(tolArg, &tol)) raise(PyExc_TypeError, kPyTolType, fn, typeName(tolArg).c_str());
+  const double eta = etaArgument(fn, etaArg, true);
+  const int threads = threadsArgument(fn, threadsArg);
+  if (!bem2d::compressedOperatorsBuilt()) raise(PyExc_RuntimeError, kHmatrixNotBuilt.format, fn);
+  MeshArgument m = meshArguments(fn, coordinates, elements);
+  checkMesh(fn, m);
+  PyHMatrix out;
+  std::unique_ptr<HMatrix> h;
+  runStatus(fn, threads, tol, progress, [&](HMatrixOptions o, std::string* message) {
+    o.eta = eta;
+    return bem2d::hmatrix(kind, m.prepared, o, &h, message);
+  });
+  out.h = std::move(h);
+  return out;
+}
+
+// x as float64 columns of `rows` rows (a vector or a matrix), in Fortran
+// order; the result takes its shape.
+py::array productOf(const PyHMatrix& H, py::handle xArg, bool solve) {
+  const char* fn = solve ? "HMatrix.solve" : "HMatrix.__matmul__";
+  py::array x = py::array_t<double, py::array::f_style | py::array::forcecast>::ensure(
+      py::module_::import("numpy").attr("asarray")(xArg, "dtype"_a = "float64"));
+  if (!x || x.ndim() < 1 || x.ndim() > 2) raise(PyExc_ValueError, kPyOperand, fn, H.cols());
+  const std::ptrdiff_t n = solve ? H.rows() : H.cols();
+  if (x.shape(0) != n) raise(PyExc_ValueError, kPyOperand, fn, static_cast<long long>(n));
+  const std::ptrdiff_t columns = x.ndim() == 2 ? x.shape(1) : 1;
+  const std::ptrdiff_t m = solve ? n : H.rows();
+  py::array_t<double, py::array::f_style> out(x.ndim() == 2 ? std::vector<py::ssize_t>{m, columns}
+                                                            : std::vector<py::ssize_t>{m});
+  double* o = out.mutable_data();
+  const double* in = static_cast<const double*>(x.data());
+  if (solve) {
+    std::copy(in, in + n * columns, o);
+    if (H.h->kind == HKind::DoubleLayer) raiseStatus(fn, HStatus::NoSolve, H.h->tol, "");
+  }
+  runStatus(fn, 0, H.h->tol, false, [&](const HMatrixOptions& opts, std::string* message) {
+    return solve ? hmatrixSolve(*H.h, o, columns, opts, message)
+                 : hmatrixApply(*H.h, H.transposed, in, o, columns, message);
+  });
+  return out;
+}
+
 }  // namespace
 
 PYBIND11_MODULE(_core, m) {
@@ -688,6 +808,69 @@ PYBIND11_MODULE(_core, m) {
         arg("eta"), arg("threads"));
   m.def("hypfield", &hypfield, arg("coordinates"), arg("elements"), arg("gh"), arg("x"), arg("n_x"),
         arg("eta"), arg("threads"), arg("first") = 0);
+  py::class_<PyHMatrix> hmatrixClass(m, "HMatrix", kPyHMatrixDoc);
+  // numpy defers x @ H to H.__rmatmul__ instead of taking H for an object.
+  hmatrixClass.attr("__array_ufunc__") = py::none();
+  hmatrixClass
+      .def_property_readonly("shape", [](const PyHMatrix& H) {
+        return py::make_tuple(H.rows(), H.cols());
+      })
+      .def_property_readonly("dtype", [](const PyHMatrix&) {
+        return py::module_::import("numpy").attr("dtype")("float64");
+      })
+      .def_property_readonly("nbytes", [](const PyHMatrix& H) { return hmatrixBytes(*H.h); },
+                             "The memory the matrix holds, its factor included once made.")
+      .def_property_readonly("tol", [](const PyHMatrix& H) { return H.h->tol; })
+      .def_property_readonly("kind", [](const PyHMatrix& H) {
+        return std::string(H.h->kind == HKind::SingleLayer ? "slp"
+                           : H.h->kind == HKind::DoubleLayer ? "dlp" : "hyp");
+      })
+      .def_property_readonly("T", [](const PyHMatrix& H) {
+        PyHMatrix t = H;
+        t.transposed = !H.transposed;
+        return t;
+      })
+      .def("__matmul__", [](const PyHMatrix& H, py::handle x) { return productOf(H, x, false); })
+      .def("__rmatmul__", [](const PyHMatrix& H, py::handle x) -> py::object {
+        // x @ H = (H.T @ x.T).T
+        PyHMatrix t = H;
+        t.transposed = !H.transposed;
+        py::object xt = py::module_::import("numpy").attr("asarray")(x, "dtype"_a = "float64").attr("T");
+        const py::object product = productOf(t, xt, false);
+        return product.attr("T");
+      })
+      .def("matvec", [](const PyHMatrix& H, py::handle x) { return productOf(H, x, false); })
+      .def("matmat", [](const PyHMatrix& H, py::handle x) { return productOf(H, x, false); })
+      .def("rmatvec", [](const PyHMatrix& H, py::handle x) {
+        PyHMatrix t = H;
+        t.transposed = !H.transposed;
+        return productOf(t, x, false);
+      })
+      .def("rmatmat", [](const PyHMatrix& H, py::handle x) {
+        PyHMatrix t = H;
+        t.transposed = !H.transposed;
+        return productOf(t, x, false);
+      })
+      .def("solve", [](const PyHMatrix& H, py::handle b) { return productOf(H, b, true); },
+           py::arg("b"))
+      .def("__repr__", [](const PyHMatrix& H) {
+        char text[160];
+        std::snprintf(text, sizeof text, "bem2d.HMatrix(%s%s, %lld x %lld, tol=%g, %.1f MB)",
+                      H.h->kind == HKind::SingleLayer ? "V" : H.h->kind == HKind::DoubleLayer ? "K" : "W",
+                      H.transposed ? "'" : "", static_cast<long long>(H.rows()),
+                      static_cast<long long>(H.cols()), H.h->tol, hmatrixBytes(*H.h) / 1e6);
+        return std::string(text);
+      })
+      .def(py::pickle(
+          [](const PyHMatrix&) -> py::tuple {
+            raise(PyExc_TypeError, "%s", kPyHMatrixPickle);
+          },
+          [](const py::tuple&) -> PyHMatrix { return PyHMatrix(); }));
+  m.def("hmatrix", &hmatrixOf, arg("kind"), arg("coordinates"), arg("elements"), arg("tol"),
+        arg("eta"), arg("threads"), arg("progress"));
+  m.attr("compression_engine") = bem2d::compressionEngine() != nullptr
+                                     ? py::object(py::str(bem2d::compressionEngine()))
+                                     : py::object(py::none());
   m.def("domfield", &domfield, arg("vertices"), arg("volumes"), arg("f"), arg("x"), arg("threads"));
   m.def("dlpgradfield", &dlpgradfield, arg("coordinates"), arg("elements"), arg("gh"), arg("x"),
         arg("eta"), arg("threads"), arg("first") = 0);

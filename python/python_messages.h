@@ -62,3 +62,20 @@ rows, cols)``, ``bem2d.slpfield(mesh, chi, z)``. A tile of a prepared mesh
 costs in proportion to its own entries, not to the size of the mesh; the
 arrays passed directly are prepared anew at every call. A Mesh can be
 pickled (it travels to Dask's workers so).)";
+
+// The compressed matrices. TypeError (function, type)
+constexpr const char* kPyTolType = "In %s, tol must be a number, not %s.\n";
+// ValueError (function, rows needed)
+constexpr const char* kPyOperand =
+    "In %s, the operand must be a vector or a matrix of %lld rows (a 1-d or 2-d array).\n";
+constexpr const char* kPyHMatrixPickle =
+    "a bem2d.HMatrix lives outside Python and cannot be pickled: pickle its mesh and tol and "
+    "build it again";
+
+constexpr const char* kPyHMatrixDoc = R"(A compressed Galerkin matrix, made by bem2d.hmatrix.
+
+It behaves like the matrix it stands for: ``H @ x`` (x a vector or a matrix
+of columns), ``H.T @ y``, ``x @ H``, ``H.solve(b)``, ``H.shape``, ``H.dtype``
+(float64) and ``H.nbytes``; ``matvec``, ``rmatvec``, ``matmat`` and
+``rmatmat`` make it a scipy.sparse.linalg.LinearOperator through
+``aslinearoperator(H)``. The GIL is released while it computes.)";

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what bem2d needs on Debian 12: the compiler and CMake, GoogleTest,
-# SLEEF (the vector lanes' logarithm), GNU Octave with its MEX headers, and gnuplot for the
+# SLEEF (the vector lanes' logarithm), hmat-oss (the engine of the compressed
+# operators; GPL-2.0-or-later), GNU Octave with its MEX headers, and gnuplot for the
 # demo's plots with the FreeFont files Octave draws their text with (Octave
 # only recommends them, and without them it can make no figure). Packages
 # already present are not fetched again.
@@ -10,7 +11,7 @@
 #                             example and Dask functions use
 set -euo pipefail
 
-python_packages=(cmake g++ make libsleef-dev python3-dev python3-pybind11 python3-numpy
+python_packages=(cmake g++ make libsleef-dev libhmat-oss-dev python3-dev python3-pybind11 python3-numpy
                  python3-scipy python3-matplotlib python3-pytest python3-dask
                  python3-distributed)
 if [ "${1:-}" = python ]; then

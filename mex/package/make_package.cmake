@@ -4,7 +4,7 @@
 #   inst/NAME.m             help text and self-tests of every module (from HELP_DIR)
 #   inst/bem2d_demo.m, inst/private/*.m   the demo and its helpers
 #   src/Makefile            builds NAME.mex with mkoctfile
-#   src/{core,library,evaluation,assembly,mex}/   the C++ sources, with the
+#   src/{core,library,evaluation,assembly,compression,mex}/   the C++ sources, with the
 #                           lane units of every width
 set(_root ${STAGE_DIR}/${PACKAGE_NAME})
 file(REMOVE_RECURSE ${STAGE_DIR})
@@ -14,7 +14,7 @@ set(_package ${SOURCE_DIR}/mex/package)
 file(COPY ${DESCRIPTION_FILE} DESTINATION ${_root})
 file(COPY ${_package}/COPYING ${_package}/INDEX ${_package}/post_install.m DESTINATION ${_root})
 file(COPY ${_package}/Makefile DESTINATION ${_root}/src)
-foreach(_dir core library evaluation assembly mex)
+foreach(_dir core library evaluation assembly compression mex)
   file(GLOB _files ${SOURCE_DIR}/${_dir}/*.cpp ${SOURCE_DIR}/${_dir}/*.h ${SOURCE_DIR}/${_dir}/*.inc)
   file(MAKE_DIRECTORY ${_root}/src/${_dir})
   file(COPY ${_files} DESTINATION ${_root}/src/${_dir})
@@ -30,9 +30,10 @@ foreach(_unit "evaluation;field;kFieldLanes" "assembly;matrix;kMatrixLanes")
   endforeach()
 endforeach()
 
-# The help texts of the modules, as the build assembled them.
+# The help texts of the modules, as the build assembled them, and the class
+# of the compressed matrices.
 string(REPLACE "," ";" _modules "${MODULES}")
-foreach(_name ${_modules})
+foreach(_name ${_modules} hmatrix)
   file(COPY ${HELP_DIR}/${_name}.m DESTINATION ${_root}/inst)
 endforeach()
 

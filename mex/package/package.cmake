@@ -12,7 +12,7 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/DESCRIPTION.in
 # What the tarball holds: the sources of the library's folders and of this
 # host, its help texts, the demo, and the package's own files.
 set(_package_inputs "")
-foreach(_dir core library evaluation assembly mex examples examples/private)
+foreach(_dir core library evaluation assembly compression mex examples examples/private)
   file(GLOB _files CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${_dir}/*.cpp
        ${PROJECT_SOURCE_DIR}/${_dir}/*.h ${PROJECT_SOURCE_DIR}/${_dir}/*.inc
        ${PROJECT_SOURCE_DIR}/${_dir}/*.m)

@@ -43,9 +43,9 @@ import inspect as _inspect
 import numpy as _np
 
 from . import _core
-from ._core import Mesh
+from ._core import HMatrix, Mesh
 
-__all__ = ["Mesh", "slpmatrix", "dlpmatrix", "hypmatrix", "slpmatrix_tile", "dlpmatrix_tile",
+__all__ = ["Mesh", "hmatrix", "HMatrix", "slpmatrix", "dlpmatrix", "hypmatrix", "slpmatrix_tile", "dlpmatrix_tile",
            "hypmatrix_tile", "slpfield", "dlpfield", "dlpgradfield", "tdlfield", "hypfield",
            "domfield"]
 
@@ -863,6 +863,81 @@ def domfield(vertices, volumes, f, x, *, threads=None):
     -0.1703
     """
     return _core.domfield(vertices, volumes, f, x, threads)
+
+
+def hmatrix(kind, coordinates, elements=None, tol=1e-10, *, eta=0.5, threads=None,
+            progress=False):
+    """Compressed Galerkin matrix V, K or W for large meshes.
+
+    Builds the matrix of ``kind`` 'slp' (V of slpmatrix, nE-by-nE), 'dlp' (K of
+    dlpmatrix, nE-by-nC) or 'hyp' (W of hypmatrix, nC-by-nC) as a
+    hierarchical matrix: blocks of elements (or nodes) far from each other
+    are stored as low-rank products compressed to the relative tolerance
+    ``tol``, every entry taken exactly from the dense function (its tiles).
+    A million elements fit in about 3 GB. The engine is hmat-oss
+    (GPL-2.0-or-later), in a build that has it (``bem2d._core.compression_engine``
+    names it, None without).
+
+    Parameters
+    ----------
+    kind : {{'slp', 'dlp', 'hyp'}}
+{mesh}
+        With a bem2d.Mesh the next positional argument is tol.
+    tol : float, default 1e-10
+        Relative tolerance of every stored block, 0 < tol < 1. A product
+        errs by a small multiple of tol against ``abs(A) @ abs(x)``, row by
+        row; the residual of a solve with the exact matrix is within a few
+        tol of b for a right-hand side whose entries scale with their
+        element's length, as Galerkin loads do.
+    eta : float, default 0.5
+        The eta of the dense functions, for the entries (exact either way).
+{threads}
+        Only the build runs on several threads; products and solves on one.
+    progress : bool, default False
+        Show the progress of long builds and factorisations on the standard
+        error stream.
+
+    Returns
+    -------
+    H : bem2d.HMatrix
+        ``H @ x`` (x a vector or a matrix of columns), ``H.T @ y``,
+        ``x @ H``, ``H.solve(b)`` (V and W; factorises at the first solve and
+        keeps the factor: Cholesky for V on a mesh of diameter below 1 and
+        for W, LDL' for V otherwise), ``H.shape``, ``H.dtype``, ``H.nbytes``;
+        ``scipy.sparse.linalg.aslinearoperator(H)`` works. W is stored as
+        W + m m' (m_p the integral of the hat of node p), positive definite
+        on a closed boundary: ``H.solve(b)`` solves W x = b with m'x = 0 when
+        b sums to zero. An HMatrix cannot be pickled (build it again).
+
+    Raises
+    ------
+    ValueError
+        A wrong kind or tol, non-finite nodes, no element of positive length,
+        dozens of elements on one another; solve of K.
+    RuntimeError
+        A build without the compressed operators; a failure of the engine.
+    KeyboardInterrupt
+        Ctrl-C during a build or a factorisation; no matrix is made, and an
+        interrupted factorisation leaves H as it was.
+
+    Examples
+    --------
+    >>> import numpy as np, bem2d
+    >>> n = 2000; t = 2 * np.pi * np.arange(n) / n
+    >>> coordinates = 0.45 * np.column_stack([np.cos(t), np.sin(t)])
+    >>> elements = np.column_stack([np.arange(n), (np.arange(n) + 1) % n])
+    >>> V = bem2d.hmatrix('slp', coordinates, elements)
+    >>> x = np.cos(t)
+    >>> dense = bem2d.slpmatrix(coordinates, elements)
+    >>> bool(np.linalg.norm(V @ x - dense @ x) < 1e-9 * np.linalg.norm(dense @ x))
+    True
+    """
+    if isinstance(coordinates, Mesh) and elements is not None:
+        tol, elements = elements, None
+    return _core.hmatrix(kind, coordinates, elements, tol, eta, threads, bool(progress))
+
+
+hmatrix.__doc__ = hmatrix.__doc__.format(**_PARTS)
 
 
 def __getattr__(name):
