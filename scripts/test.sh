@@ -26,9 +26,9 @@ grep -q "vector lanes AVX-512 and AVX2 with SLEEF" build/configure.log ||
   { echo "test.sh: build/ has no vector lanes (see build/configure.log)"; exit 1; }
 ctest --test-dir build --output-on-failure -j "$(nproc)"
 
-echo "== scalar lanes only (the build where SLEEF is absent)"
+echo "== scalar lanes only and no compressed operators (the build where SLEEF and hmat-oss are absent)"
 bash scripts/build.sh build-scalar -DCMAKE_BUILD_TYPE=Release -DBEM2D_USE_SLEEF=OFF \
-  -DBEM2D_BUILD_BENCH=OFF
+  -DBEM2D_USE_HMAT=OFF -DBEM2D_BUILD_BENCH=OFF
 no_skips build-scalar
 ctest --test-dir build-scalar --output-on-failure -j "$(nproc)" -E '^octave_(package|readme_usage)$'
 
