@@ -48,6 +48,15 @@ struct EngineSetup {
                   const std::int64_t* cols, std::ptrdiff_t nCols, double* out,
                   std::ptrdiff_t ld) = nullptr;
   void* context = nullptr;
+  // Optional: sets nullRows[a] (nullCols[b]) to 1 for the rows (columns) of
+  // a block that are zero to within the tolerance, so that the engine
+  // neither computes nor approximates them; a block of null rows is not
+  // computed at all. A block of exactly or nearly zero entries would
+  // otherwise cost the whole of its entries (cross approximation finds no
+  // pivot in it) and leave rounding noise to compress.
+  void (*zeros)(void* context, const std::int64_t* rows, std::ptrdiff_t nRows,
+                const std::int64_t* cols, std::ptrdiff_t nCols, unsigned char* nullRows,
+                unsigned char* nullCols) = nullptr;
   EngineProgress progress;
   // The threads of a build; the interrupt poll (run.interrupted) is called on
   // the calling thread only, at least every few milliseconds of a build or a

@@ -128,11 +128,23 @@ void pollHost(Build& b) {
   }
 }
 
-// One block's client numbers, from prepare to its compute calls.
+// One block's client numbers, from prepare to its compute calls, and its
+// rows and columns known to be zero.
 struct Block {
   Build* build;
   std::vector<std::int64_t> rows, cols;
+  std::vector<unsigned char> nullRows, nullCols;
 };
+
+char nullRow(const hmat_block_info_t* info, int row, int) {
+  const Block& b = *static_cast<const Block*>(info->user_data);
+  return !b.nullRows.empty() && b.nullRows[static_cast<size_t>(row)] ? 1 : 0;
+}
+
+char nullCol(const hmat_block_info_t* info, int col, int) {
+  const Block& b = *static_cast<const Block*>(info->user_data);
+  return !b.nullCols.empty() && b.nullCols[static_cast<size_t>(col)] ? 1 : 0;
+}
 
 void prepareBlock(int rowStart, int rowCount, int colStart, int colCount, int* rowHmat2Client,
                   int*, int* colHmat2Client, int*, void* context, hmat_block_info_t* info) {
@@ -148,6 +160,18 @@ void prepareBlock(int rowStart, int rowCount, int colStart, int colCount, int* r
   b->cols.assign(colHmat2Client + colStart, colHmat2Client + colStart + colCount);
   info->user_data = b;
   info->release_user_data = [](void* p) { delete static_cast<Block*>(p); };
+  const EngineSetup& s = *b->build->setup;
+  if (s.zeros != nullptr) {
+    b->nullRows.assign(static_cast<size_t>(rowCount), 0);
+    b->nullCols.assign(static_cast<size_t>(colCount), 0);
+    s.zeros(s.context, b->rows.data(), rowCount, b->cols.data(), colCount, b->nullRows.data(),
+            b->nullCols.data());
+    if (std::find(b->nullRows.begin(), b->nullRows.end(), 0) == b->nullRows.end()) {
+      info->block_type = hmat_block_null;
+    }
+    info->is_guaranteed_null_row = nullRow;
+    info->is_guaranteed_null_col = nullCol;
+  }
 }
 
 void computeBlock(void* data, int rowStart, int rowCount, int colStart, int colCount, void* out) {

@@ -116,6 +116,92 @@ bool entries(void* context, const std::int64_t* rows, std::ptrdiff_t nRows,
   return true;
 }
 
+// The zeros of a block of K: K(i, q) vanishes where element i lies on the
+// line of every element of q's support (the double layer has no normal
+// component along its own line), which straight sides of a boundary give in
+// whole blocks. A line of points holds them when none lies farther from it
+// than a thousandth of tol times the shortest element of the block, so that
+// the entries taken for zero are below tol against the others even next to
+// the element. Only one line can hold all the rows (or columns), so the
+// columns (rows) on it are found in one pass.
+struct Line {
+  double p[2] = {0, 0}, n[2] = {0, 0};  // a point and the unit normal
+  bool holds = false;
+  double distance(const double* q) const {
+    return std::fabs((q[0] - p[0]) * n[0] + (q[1] - p[1]) * n[1]);
+  }
+};
+
+Line lineThrough(const std::vector<const double*>& points, double slack) {
+  Line line;
+  if (points.empty()) return line;
+  const double* a = points[0];
+  const double* b = a;
+  double far = 0;
+  for (const double* q : points) {
+    const double d = std::hypot(q[0] - a[0], q[1] - a[1]);
+    if (d > far) {
+      far = d;
+      b = q;
+    }
+  }
+  if (!(far > 0)) return line;
+  line.p[0] = a[0];
+  line.p[1] = a[1];
+  line.n[0] = (b[1] - a[1]) / far;
+  line.n[1] = (a[0] - b[0]) / far;
+  line.holds = true;
+  for (const double* q : points) {
+    if (!(line.distance(q) <= slack)) {
+      line.holds = false;
+      break;
+    }
+  }
+  return line;
+}
+
+void zerosOfK(void* context, const std::int64_t* rows, std::ptrdiff_t nRows,
+              const std::int64_t* cols, std::ptrdiff_t nCols, unsigned char* nullRows,
+              unsigned char* nullCols) {
+  const Entries& e = *static_cast<const Entries*>(context);
+  const BoundaryMesh& m = *e.h->mesh;
+  // The points of the rows' elements and of the columns' supports, and the
+  // shortest element among them.
+  double shortest = INFINITY;
+  std::vector<const double*> rowPoints, colPoints;
+  std::vector<std::vector<const double*>> support(static_cast<size_t>(nCols));
+  for (std::ptrdiff_t a = 0; a < nRows; ++a) {
+    const Segment& s = m.segments[rows[a]];
+    rowPoints.push_back(s.A);
+    rowPoints.push_back(s.B);
+    shortest = std::fmin(shortest, s.L);
+  }
+  for (std::ptrdiff_t b = 0; b < nCols; ++b) {
+    for (std::int64_t t = m.nodeFirst[cols[b]]; t < m.nodeFirst[cols[b] + 1]; ++t) {
+      const Segment& s = m.segments[m.nodeElements[static_cast<size_t>(t)]];
+      support[b].push_back(s.A);
+      support[b].push_back(s.B);
+      shortest = std::fmin(shortest, s.L);
+    }
+    colPoints.insert(colPoints.end(), support[b].begin(), support[b].end());
+  }
+  const double slack = 1e-3 * e.h->tol * shortest;
+  const Line rowLine = lineThrough(rowPoints, slack), colLine = lineThrough(colPoints, slack);
+  if (rowLine.holds) {
+    for (std::ptrdiff_t b = 0; b < nCols; ++b) {
+      bool on = !support[b].empty();
+      for (const double* q : support[b]) on = on && rowLine.distance(q) <= slack;
+      nullCols[b] = on;
+    }
+  }
+  if (colLine.holds) {
+    for (std::ptrdiff_t a = 0; a < nRows; ++a) {
+      const Segment& s = m.segments[rows[a]];
+      nullRows[a] = colLine.distance(s.A) <= slack && colLine.distance(s.B) <= slack;
+    }
+  }
+}
+
 // 1/x, or 1 for x = 0.
 double inverseOr1(double x) { return x > 0 ? 1 / x : 1; }
 
@@ -219,6 +305,7 @@ HStatus hmatrixBuild(std::shared_ptr<const BoundaryMesh> meshPointer, HKind kind
   setup.tol = options.tol;
   setup.entries = entries;
   setup.context = &e;
+  if (kind == HKind::DoubleLayer) setup.zeros = zerosOfK;
   setup.progress = options.progress;
   setup.run = options.run;
   switch (engineBuild(setup, &h->matrix, message)) {
