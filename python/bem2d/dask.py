@@ -74,7 +74,7 @@ def _probe(points):
 def _by_rows(points, chunks="auto"):
     """Checked points as a Dask array chunked by rows only."""
     if not isinstance(points, da.Array):
-        points = da.from_array(points, chunks=chunks)
+        points = da.from_array(np.asarray(points), chunks=chunks)
     if points.numblocks[1] > 1:
         points = points.rechunk({1: -1})
     return points
@@ -230,7 +230,7 @@ def _matrix(tile, name, mesh, shape, block, eta, threads, symmetric):
     """The matrix of tiles block x block; of a symmetric one the blocks on and
     above the diagonal are tile calls, those below their transposes."""
     if isinstance(block, bool) or not isinstance(block, (int, np.integer)) or block < 1:
-        raise ValueError("In %s, block must be a positive integer (block=%r)." % (name, block))
+        raise ValueError("%s: block must be a positive integer (block=%r)." % (name, block))
     mesh = _shared(mesh)
     out = "bem2d-%s-%s" % (name, tokenize(mesh.key, shape, block, eta, threads))
     rows, cols = (list(range(0, n, block)) + [n] for n in shape)

@@ -50,9 +50,9 @@ def test_bad_input_is_refused_before_a_graph_is_built():
     x = da.zeros((10, 2), chunks=5)
     for call, exception, message in [
         (lambda: bd.slpfield(c, e + 1, np.ones(8), x), ValueError, "elements[7, 0] = 8 is not"),
-        (lambda: bd.dlpfield(c, e, np.ones(8), x.astype(np.float32)), TypeError, "x must be"),
+        (lambda: bd.dlpfield(c, e, np.ones(8), x.astype(np.complex128)), TypeError, "x must be"),
         (lambda: bd.tdlfield(c, e, np.ones(8), x, np.zeros((9, 2))), ValueError,
-         "the number of evaluation points (10)\nmust correspond to the number of normal vectors (9)"),
+         "The number of evaluation points (10)\nmust correspond to the number of normal vectors (9)"),
         (lambda: bd.hypfield(c, e, np.ones(7), x, x), ValueError, "gh must have shape"),
         (lambda: bd.slpmatrix(c, e, -1), ValueError, "ETA is less than zero"),
         (lambda: bd.hypmatrix(c, e, block=0), ValueError, "block must be a positive integer"),
