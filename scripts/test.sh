@@ -30,7 +30,7 @@ echo "== scalar lanes only (the build where SLEEF is absent)"
 bash scripts/build.sh build-scalar -DCMAKE_BUILD_TYPE=Release -DBEM2D_USE_SLEEF=OFF \
   -DBEM2D_BUILD_BENCH=OFF
 no_skips build-scalar
-ctest --test-dir build-scalar --output-on-failure -j "$(nproc)" -E '^octave_(package|readme_usage)$'
+ctest --test-dir build-scalar --output-on-failure -j "$(nproc)" -E '^(octave_(package|readme_usage)|python_pip_install)$'
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
 asan="$(g++ -print-file-name=libasan.so)"

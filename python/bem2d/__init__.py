@@ -39,13 +39,22 @@ number ValueError, each with a message that names the argument. The module
 
 import functools as _functools
 import inspect as _inspect
+from typing import Optional as _Optional, Union as _Union
 
 import numpy as _np
+from numpy.typing import ArrayLike as _ArrayLike
 
 from . import _core
-from ._core import Mesh
+from ._core import Mesh, __version__
 
-__all__ = ["Mesh", "slpmatrix", "dlpmatrix", "hypmatrix", "slpmatrix_tile", "dlpmatrix_tile",
+# What the signatures accept: points and node numbers as anything
+# numpy.asarray turns into numbers, a bem2d.Mesh for coordinates and
+# elements, index sets of tiles as arrays, lists, ranges or slices.
+_MeshOrPoints = _Union[Mesh, _ArrayLike]
+_IndexSet = _Union[_ArrayLike, range, slice]
+
+__all__ = ["__version__", "Mesh", "slpmatrix", "dlpmatrix", "hypmatrix", "slpmatrix_tile",
+           "dlpmatrix_tile",
            "hypmatrix_tile", "slpfield", "dlpfield", "dlpgradfield", "tdlfield", "hypfield",
            "domfield"]
 
@@ -135,7 +144,8 @@ def _documented(function):
 
 
 @_documented
-def slpmatrix(coordinates, elements, eta=0.5, *, threads=None):
+def slpmatrix(coordinates: _MeshOrPoints, elements: _Optional[_ArrayLike],
+              eta: _Optional[float] = 0.5, *, threads: _Optional[int] = None) -> _np.ndarray:
     """Single-layer Galerkin matrix for piecewise-constant functions.
 
     The dense nE-by-nE matrix of the single-layer operator for the basis of
@@ -206,7 +216,8 @@ def slpmatrix(coordinates, elements, eta=0.5, *, threads=None):
 
 
 @_documented
-def dlpmatrix(coordinates, elements, eta=0.5, *, threads=None):
+def dlpmatrix(coordinates: _MeshOrPoints, elements: _Optional[_ArrayLike],
+              eta: _Optional[float] = 0.5, *, threads: _Optional[int] = None) -> _np.ndarray:
     """Double-layer Galerkin matrix, piecewise constants against hats.
 
     The dense nE-by-nC matrix of the double-layer operator tested with the
@@ -273,7 +284,8 @@ def dlpmatrix(coordinates, elements, eta=0.5, *, threads=None):
 
 
 @_documented
-def hypmatrix(coordinates, elements, eta=0.5, *, threads=None):
+def hypmatrix(coordinates: _MeshOrPoints, elements: _Optional[_ArrayLike],
+              eta: _Optional[float] = 0.5, *, threads: _Optional[int] = None) -> _np.ndarray:
     """Hypersingular Galerkin matrix for continuous piecewise-linear functions.
 
     The dense nC-by-nC matrix of the hypersingular operator
@@ -356,6 +368,8 @@ def _index_set(numbers, count):
 
 def _rows(array):
     shape = getattr(array, "shape", None)
+    if shape is None and isinstance(array, (list, tuple)):
+        return len(array)
     return shape[0] if shape else 0
 
 
@@ -419,7 +433,9 @@ def _tile(tile, coordinates, elements, rows, row_count, cols, col_count, eta, th
 
 @_tile_documented(M="V", kind="single-layer", whole="slpmatrix",
                   numbers="Element numbers (0 to nE-1)", note="")
-def slpmatrix_tile(coordinates, elements, rows, cols, eta=0.5, *, threads=None):
+def slpmatrix_tile(coordinates: _MeshOrPoints, elements: _Optional[_ArrayLike], rows: _IndexSet,
+                   cols: _IndexSet, eta: _Optional[float] = 0.5, *,
+                   threads: _Optional[int] = None) -> _np.ndarray:
     count = _counts(coordinates, elements)[1]
     return _tile(_core.slpmatrix_tile, coordinates, elements, rows, count, cols, count, eta,
                  threads)
@@ -428,7 +444,9 @@ def slpmatrix_tile(coordinates, elements, rows, cols, eta=0.5, *, threads=None):
 @_tile_documented(M="K", kind="double-layer", whole="dlpmatrix",
                   numbers="Element numbers (0 to nE-1) in rows, node numbers (0 to nC-1) in cols",
                   note="")
-def dlpmatrix_tile(coordinates, elements, rows, cols, eta=0.5, *, threads=None):
+def dlpmatrix_tile(coordinates: _MeshOrPoints, elements: _Optional[_ArrayLike], rows: _IndexSet,
+                   cols: _IndexSet, eta: _Optional[float] = 0.5, *,
+                   threads: _Optional[int] = None) -> _np.ndarray:
     nodes, count = _counts(coordinates, elements)
     return _tile(_core.dlpmatrix_tile, coordinates, elements, rows, count, cols, nodes, eta,
                  threads)
@@ -438,14 +456,18 @@ def dlpmatrix_tile(coordinates, elements, rows, cols, eta=0.5, *, threads=None):
                   numbers="Node numbers (0 to nC-1)",
                   note=" Each entry sums its element\n    pairs in the order in which the whole"
                        " matrix adds them.")
-def hypmatrix_tile(coordinates, elements, rows, cols, eta=0.5, *, threads=None):
+def hypmatrix_tile(coordinates: _MeshOrPoints, elements: _Optional[_ArrayLike], rows: _IndexSet,
+                   cols: _IndexSet, eta: _Optional[float] = 0.5, *,
+                   threads: _Optional[int] = None) -> _np.ndarray:
     count = _counts(coordinates, elements)[0]
     return _tile(_core.hypmatrix_tile, coordinates, elements, rows, count, cols, count, eta,
                  threads)
 
 
 @_documented
-def slpfield(coordinates, elements, chi, z, eta=0.5, *, threads=None):
+def slpfield(coordinates: _MeshOrPoints, elements: _Optional[_ArrayLike], chi: _ArrayLike,
+             z: _ArrayLike, eta: _Optional[float] = 0.5, *,
+             threads: _Optional[int] = None) -> _np.ndarray:
     """Single-layer potential of a piecewise-constant density.
 
     At the points z, for the density chi that is constant on every element::
@@ -503,7 +525,9 @@ def slpfield(coordinates, elements, chi, z, eta=0.5, *, threads=None):
 
 
 @_documented
-def dlpfield(coordinates, elements, gh, x, eta=0.5, *, threads=None):
+def dlpfield(coordinates: _MeshOrPoints, elements: _Optional[_ArrayLike], gh: _ArrayLike,
+             x: _ArrayLike, eta: _Optional[float] = 0.5, *,
+             threads: _Optional[int] = None) -> _np.ndarray:
     """Double-layer potential of a continuous piecewise-linear density.
 
     At the points x, for the function g that is linear on every element and
@@ -566,7 +590,9 @@ def dlpfield(coordinates, elements, gh, x, eta=0.5, *, threads=None):
 
 
 @_documented
-def dlpgradfield(coordinates, elements, gh, x, eta=0.5, *, threads=None):
+def dlpgradfield(coordinates: _MeshOrPoints, elements: _Optional[_ArrayLike], gh: _ArrayLike,
+                 x: _ArrayLike, eta: _Optional[float] = 0.5, *,
+                 threads: _Optional[int] = None) -> _np.ndarray:
     """Gradient of the double-layer potential at points off the boundary.
 
     At the points x, for the function g that is linear on every element and
@@ -638,7 +664,9 @@ def dlpgradfield(coordinates, elements, gh, x, eta=0.5, *, threads=None):
 
 
 @_documented
-def tdlfield(coordinates, elements, gh, x, n_x, eta=0.5, *, threads=None):
+def tdlfield(coordinates: _MeshOrPoints, elements: _Optional[_ArrayLike], gh: _ArrayLike,
+             x: _ArrayLike, n_x: _ArrayLike, eta: _Optional[float] = 0.5, *,
+             threads: _Optional[int] = None) -> _np.ndarray:
     """Adjoint double-layer operator of a piecewise-constant density.
 
     At the points x with the given vectors n_x, for the density phi = gh[j]
@@ -716,7 +744,9 @@ def tdlfield(coordinates, elements, gh, x, n_x, eta=0.5, *, threads=None):
 
 
 @_documented
-def hypfield(coordinates, elements, gh, x, n_x, eta=0.5, *, threads=None):
+def hypfield(coordinates: _MeshOrPoints, elements: _Optional[_ArrayLike], gh: _ArrayLike,
+             x: _ArrayLike, n_x: _ArrayLike, eta: _Optional[float] = 0.5, *,
+             threads: _Optional[int] = None) -> _np.ndarray:
     """Hypersingular operator of a continuous piecewise-linear function.
 
     At points x on the boundary, for the function g that is linear on every
@@ -803,7 +833,8 @@ def hypfield(coordinates, elements, gh, x, n_x, eta=0.5, *, threads=None):
 
 
 @_documented
-def domfield(vertices, volumes, f, x, *, threads=None):
+def domfield(vertices: _ArrayLike, volumes: _ArrayLike, f: _ArrayLike, x: _ArrayLike, *,
+             threads: _Optional[int] = None) -> _np.ndarray:
     """Newton (volume) potential of a piecewise-constant density.
 
     At the points x, for the density f that is constant on every triangle of
