@@ -125,4 +125,10 @@ for k = 1:rows (cases)
   run_example (name, text);
   checked{end+1} = name;
 end
-printf ("test_help: help of %s checked\n", strjoin (checked, ", "));
+% `help bem2d`: the overview names every module.
+text = evalc ("help bem2d");
+missing = checked(cellfun (@(name) isempty (strfind (text, [" " name " "])), checked));
+if (! isempty (missing))
+  error ("help bem2d does not name %s:\n%s", strjoin (missing, ", "), text);
+end
+printf ("test_help: help of %s and of bem2d checked\n", strjoin (checked, ", "));
