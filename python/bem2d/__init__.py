@@ -29,12 +29,17 @@ Every function that takes ``coordinates, elements`` also takes a
 ``bem2d.Mesh(coordinates, elements)`` in their place, checked and prepared
 once for any number of calls (``bem2d.slpmatrix_tile(mesh, rows, cols)``).
 Every function takes float64 arrays in C or Fortran order (or any strided
-view of one) without copying them, node numbers from 0 in any integer dtype,
+view of one) without copying them, node numbers from 0 in any integer dtype
+likewise, and anything else that numpy.asarray turns into numbers (lists,
+integers, float32, ...) as a float64 copy (node numbers of integers: int64);
 and a keyword ``threads``; it releases the GIL while it computes, and Ctrl-C
 raises KeyboardInterrupt within milliseconds. Arguments are checked first:
-an array of a wrong dtype raises TypeError, a wrong shape, count or node
-number ValueError, each with a message that names the argument. The module
-``bem2d.dask`` offers the same functions over Dask arrays.
+what numpy.asarray turns into no numbers (complex, strings, ragged lists)
+raises TypeError, a wrong shape, count or node number ValueError, each with
+a message that names the argument, after the function's name as Octave
+shows it ("slpmatrix: elements[3, 1] = 4 is not a row number of
+coordinates (0 to 3)."). The module ``bem2d.dask`` offers the same functions
+over Dask arrays.
 """
 
 import functools as _functools
@@ -54,17 +59,18 @@ _MeshOrPoints = _Union[Mesh, _ArrayLike]
 _IndexSet = _Union[_ArrayLike, range, slice]
 
 __all__ = ["__version__", "Mesh", "slpmatrix", "dlpmatrix", "hypmatrix", "slpmatrix_tile",
-           "dlpmatrix_tile",
-           "hypmatrix_tile", "slpfield", "dlpfield", "dlpgradfield", "tdlfield", "hypfield",
+           "dlpmatrix_tile", "hypmatrix_tile", "slpfield", "dlpfield", "dlpgradfield", "tdlfield", "hypfield",
            "domfield"]
 
 # Paragraphs that several docstrings share, filled in by _documented.
 _PARTS = {
     "mesh": """\
-    coordinates : ndarray of float64, shape (nC, 2)
+    coordinates : array_like of float64, shape (nC, 2)
         Node k lies at (coordinates[k, 0], coordinates[k, 1]). Further
-        columns are ignored.
-    elements : ndarray of any integer dtype (int8 ... uint64) or float64, shape (nE, 2)
+        columns are ignored. A float64 array is read in place; anything else
+        that numpy.asarray turns into numbers, as a float64 copy (so for
+        every array_like of float64 below).
+    elements : array_like of any integer dtype (int8 ... uint64) or float64, shape (nE, 2)
         Element j is the straight segment from node elements[j, 0] to node
         elements[j, 1] (0-based node numbers; a float64 number is truncated
         toward zero, so 2.7 names node 2). A bem2d.Mesh may stand for
@@ -95,13 +101,12 @@ _PARTS = {
     such pair by the 16-point Gauss-Legendre rule.""",
     "raises": """\
     TypeError
-        An array argument that is not a numpy array of its dtype (the message
-        names the dtype received and the conversion to use); an eta or
-        threads that is no number.
+        An array argument that numpy.asarray turns into no array of numbers
+        (the message names what it is); an eta or threads that is no number.
     ValueError
         An array of other than two dimensions or of too few columns, a node
         number that names no row, a density shorter than the mesh needs, a
-        negative eta or threads < 1.
+        negative eta or threads outside 1 to 1024.
     MemoryError
         The scratch memory of a kernel could not be allocated.
     KeyboardInterrupt
@@ -480,10 +485,10 @@ def slpfield(coordinates: _MeshOrPoints, elements: _Optional[_ArrayLike], chi: _
     Parameters
     ----------
 {mesh}
-    chi : ndarray of float64, at least nE values
+    chi : array_like of float64, at least nE values
         chi[j] is the density on element j (any shape, read in the order of
         ravel()).
-    z : ndarray of float64, shape (nz, 2)
+    z : array_like of float64, shape (nz, 2)
         The evaluation points.
 {eta}
 {threads}
@@ -545,10 +550,10 @@ def dlpfield(coordinates: _MeshOrPoints, elements: _Optional[_ArrayLike], gh: _A
     Parameters
     ----------
 {mesh}
-    gh : ndarray of float64
+    gh : array_like of float64
         gh[k] = g at node k (any shape, read in the order of ravel()); it must
         reach the largest node number that elements uses.
-    x : ndarray of float64, shape (nx, 2)
+    x : array_like of float64, shape (nx, 2)
         The evaluation points.
 {eta}
 {threads}
@@ -609,10 +614,10 @@ def dlpgradfield(coordinates: _MeshOrPoints, elements: _Optional[_ArrayLike], gh
     Parameters
     ----------
 {mesh}
-    gh : ndarray of float64
+    gh : array_like of float64
         gh[k] = g at node k (any shape, read in the order of ravel()); it must
         reach the largest node number that elements uses.
-    x : ndarray of float64, shape (nx, 2)
+    x : array_like of float64, shape (nx, 2)
         The points, off the boundary.
 {eta}
 {threads}
@@ -627,9 +632,11 @@ def dlpgradfield(coordinates: _MeshOrPoints, elements: _Optional[_ArrayLike], gh
     Warns
     -----
     RuntimeWarning
-        One per point on an element: "The evaluation point (x1,x2) lies on
-        the boundary! The i-th row of the return matrix is set to NaN!", i
-        counting from 0.
+        One per call with points on an element: "The evaluation point
+        (x1,x2) lies on the boundary! The i-th row of the return matrix is
+        set to NaN!" for the first of them (i counting from 0) and, when
+        there are more, a second line "N evaluation points in all lie on the
+        boundary; their rows are NaN.".
 
     Notes
     -----
@@ -685,11 +692,11 @@ def tdlfield(coordinates: _MeshOrPoints, elements: _Optional[_ArrayLike], gh: _A
     Parameters
     ----------
 {mesh}
-    gh : ndarray of float64, at least nE values
+    gh : array_like of float64, at least nE values
         gh[j] is phi on element j (any shape, read in the order of ravel()).
-    x : ndarray of float64, shape (nx, 2)
+    x : array_like of float64, shape (nx, 2)
         The evaluation points.
-    n_x : ndarray of float64, shape (nx, 2)
+    n_x : array_like of float64, shape (nx, 2)
         The vector at each point, used as given (the result is linear in it).
 {eta}
 {threads}
@@ -763,12 +770,12 @@ def hypfield(coordinates: _MeshOrPoints, elements: _Optional[_ArrayLike], gh: _A
     Parameters
     ----------
 {mesh}
-    gh : ndarray of float64, shape (nC,) or (nC, 1)
+    gh : array_like of float64, shape (nC,) or (nC, 1)
         g at every node.
-    x : ndarray of float64, shape (nx, 2)
+    x : array_like of float64, shape (nx, 2)
         Points on the boundary, each within 1e-12 element lengths of an
         element and away from its nodes.
-    n_x : ndarray of float64, shape (nx, 2)
+    n_x : array_like of float64, shape (nx, 2)
         The normal vector at each point, used as given (not normalised) by
         the elements that do not contain the point; the finite-part term of
         the element that contains it does not depend on any normal.
@@ -784,11 +791,13 @@ def hypfield(coordinates: _MeshOrPoints, elements: _Optional[_ArrayLike], gh: _A
     Warns
     -----
     RuntimeWarning
-        One per point on no element ("The evaluation point (x1,x2) is not
-        even close to an element! The i-th entry of the return vector is set
-        to NaN!") and per point at a node ("The evaluation point (x1,x2) is
-        too close to the end point of an element. The i-th value of the
-        return vector is probably wrong!"), i counting from 0.
+        At most one per call and kind: for points on no element "The
+        evaluation point (x1,x2) is not even close to an element! The i-th
+        entry of the return vector is set to NaN!", for points at a node
+        "The evaluation point (x1,x2) is too close to the end point of an
+        element. The i-th value of the return vector is probably wrong!",
+        each for the first such point (i counting from 0) and, when there
+        are more, with a second line that gives their count.
 
     Notes
     -----
@@ -849,16 +858,16 @@ def domfield(vertices: _ArrayLike, volumes: _ArrayLike, f: _ArrayLike, x: _Array
 
     Parameters
     ----------
-    vertices : ndarray of float64, shape (nV, 2)
+    vertices : array_like of float64, shape (nV, 2)
         Vertex k lies at (vertices[k, 0], vertices[k, 1]).
-    volumes : ndarray of any integer dtype or float64, shape (nT, 3)
+    volumes : array_like of any integer dtype or float64, shape (nT, 3)
         Triangle j has the corners vertices[volumes[j, 0]],
         vertices[volumes[j, 1]] and vertices[volumes[j, 2]] (0-based, float64
         numbers truncated toward zero; either orientation).
-    f : ndarray of float64, at least nT values
+    f : array_like of float64, at least nT values
         f[j] is the density on triangle j (any shape, read in the order of
         ravel()).
-    x : ndarray of float64, shape (nx, 2)
+    x : array_like of float64, shape (nx, 2)
         The evaluation points (anywhere).
 {threads}
 
