@@ -11,6 +11,17 @@
 
 namespace {
 
+// The host's report functions take a format: the finished text goes in with
+// every '%' doubled, truncated to fit `capacity` characters.
+void escapePercent(const char* text, char* format, size_t capacity) {
+  size_t n = 0;
+  for (const char* p = text; *p != '\0' && n + 2 < capacity; ++p) {
+    if (*p == '%') format[n++] = '%';
+    format[n++] = *p;
+  }
+  format[n] = '\0';
+}
+
 void reportV(int capacity, Module module, Message message, va_list args) {
   char text[kMessageCapacity];
   if (capacity <= 0 || capacity > kMessageCapacity) capacity = kMessageCapacity;
@@ -19,16 +30,10 @@ void reportV(int capacity, Module module, Message message, va_list args) {
   if (std::vsnprintf(text, static_cast<size_t>(capacity), message.format, args) < 0) text[0] = '\0';
   char id[128];
   if (std::snprintf(id, sizeof id, "bem2d:%s:%s", module.id, message.what) < 0) id[0] = '\0';
-  // mexErrMsgIdAndTxt takes a format: the finished text goes in with every
-  // '%' doubled. Passed as the format itself (not through "%s"), a trailing
-  // newline is dropped by the host exactly as mexErrMsgTxt drops it.
-  char format[2 * kMessageCapacity];
-  int n = 0;
-  for (const char* p = text; *p != '\0'; ++p) {
-    if (*p == '%') format[n++] = '%';
-    format[n++] = *p;
-  }
-  format[n] = '\0';
+  // Passed as the format itself (not through "%s"), a trailing newline is
+  // dropped by the host exactly as mexErrMsgTxt drops it.
+  char format[2 * kMessageCapacity + 1];
+  escapePercent(text, format, sizeof format);
   mexErrMsgIdAndTxt(id, format);
 }
 
@@ -192,20 +197,6 @@ bem2d::Indices hostIndices(const mxArray* a) {
 Points hostPoints(const mxArray* a) {
   return columnMajor(mxGetPr(a), static_cast<std::ptrdiff_t>(mxGetM(a)));
 }
-
-namespace {
-
-// A host format of the finished text: every '%' doubled.
-void escapePercent(const char* text, char* format, size_t capacity) {
-  size_t n = 0;
-  for (const char* p = text; *p != '\0' && n + 2 < capacity; ++p) {
-    if (*p == '%') format[n++] = '%';
-    format[n++] = *p;
-  }
-  format[n] = '\0';
-}
-
-}  // namespace
 
 void warnPoints(Module module, const PointWarning& warning, const unsigned char* codes,
                 unsigned char code, const Points& x) {
