@@ -74,6 +74,14 @@ function bem2d_demo (outdir)
 
   fprintf ('bem2d demo on the L-shaped domain (-1,1)^2 \\ [0,1]x[-1,0]: uniform meshes of 8k\n');
   fprintf ('elements of length h = 1/k, halved from level to level; rate = log2(error ratio).\n');
+  % The dense solves (V \ b) run on the BLAS that the host links: Debian's
+  % reference BLAS is an order of magnitude slower than OpenBLAS
+  % (libopenblas0-pthread, which scripts/setup.sh installs).
+  blas = version ('-blas');
+  fprintf ('Dense solves run on: %s\n', blas);
+  if (~isempty (strfind (lower (blas), 'reference')))
+    fprintf ('(the reference BLAS: install OpenBLAS, libopenblas0-pthread, for fast solves)\n');
+  end
   tstart = tic ();
 
   % ---------------------------------------------------------------------------

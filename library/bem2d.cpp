@@ -1,6 +1,8 @@
 #include "bem2d.h"
 
 #include <cmath>
+#include <cstdio>
+#include <type_traits>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -28,6 +30,40 @@ double numberAt(const void* data, std::ptrdiff_t k) {
   return static_cast<double>(static_cast<const T*>(data)[k]);
 }
 
+template <class T>
+void integerText(const void* data, std::ptrdiff_t k, char* text, size_t size) {
+  const T v = static_cast<const T*>(data)[k];
+  if (std::is_signed<T>::value) {
+    std::snprintf(text, size, "%lld", static_cast<long long>(v));
+  } else {
+    std::snprintf(text, size, "%llu", static_cast<unsigned long long>(v));
+  }
+}
+
+// Entry (r, c) of m as the matrix holds it (see IndexFault::text).
+void entryText(const Indices& m, std::ptrdiff_t r, int c, char* text, size_t size) {
+  const std::ptrdiff_t k = r * m.rowStride + c * m.columnStride;
+  switch (m.type) {
+    case IndexType::Float64: {
+      const double v = static_cast<const double*>(m.data)[k];
+      if (v == std::trunc(v) && std::fabs(v) < 9007199254740992.0) {
+        std::snprintf(text, size, "%.0f", v);
+      } else {
+        std::snprintf(text, size, "%g", v);
+      }
+      break;
+    }
+    case IndexType::Int8: integerText<std::int8_t>(m.data, k, text, size); break;
+    case IndexType::UInt8: integerText<std::uint8_t>(m.data, k, text, size); break;
+    case IndexType::Int16: integerText<std::int16_t>(m.data, k, text, size); break;
+    case IndexType::UInt16: integerText<std::uint16_t>(m.data, k, text, size); break;
+    case IndexType::Int32: integerText<std::int32_t>(m.data, k, text, size); break;
+    case IndexType::UInt32: integerText<std::uint32_t>(m.data, k, text, size); break;
+    case IndexType::Int64: integerText<std::int64_t>(m.data, k, text, size); break;
+    case IndexType::UInt64: integerText<std::uint64_t>(m.data, k, text, size); break;
+  }
+}
+
 // Reads the first `columns` columns of m once each, in column-major order,
 // as 0-based row numbers of a matrix of targetRows rows into numbers[c]
 // (row r at numbers[c][r]); false at the first that names no row.
@@ -41,7 +77,10 @@ bool readIndices(const Indices& m, int columns, std::ptrdiff_t targetRows,
     for (std::ptrdiff_t r = 0; r < m.rows; ++r) {
       const double v = indexAt(m, r, c);
       if (!(v >= 1.0 && v < upper)) {
-        *fault = {r, c, v - (1 - m.base)};
+        fault->row = r;
+        fault->column = c;
+        fault->value = v - (1 - m.base);
+        entryText(m, r, c, fault->text, sizeof fault->text);
         return false;
       }
       numbers[c][static_cast<size_t>(r)] = static_cast<int>(v) - 1;
@@ -52,7 +91,7 @@ bool readIndices(const Indices& m, int columns, std::ptrdiff_t targetRows,
 
 std::string faultText(const char* what, const IndexFault& f) {
   return std::string(what) + " (" + std::to_string(f.row) + ", " + std::to_string(f.column) +
-         ") = " + std::to_string(f.value) + " names no row";
+         ") = " + f.text + " names no row";
 }
 
 }  // namespace

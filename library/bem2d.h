@@ -68,6 +68,10 @@ struct IndexFault {
   std::ptrdiff_t row = 0;
   int column = 0;
   double value = 0;
+  // The same value as the matrix holds it, for messages: every integer in
+  // full (int64 and uint64 included, which a double may round) and a double
+  // as printf's %g shows it, unless it is a whole number below 2^53.
+  char text[32] = "";
 };
 
 // Whether every entry of the first `columns` columns names a row of a matrix

@@ -1,10 +1,14 @@
 // The messages that both hosts report with the same text, each with the last
 // part of its identifier: a report of module M carries the identifier
 // bem2d:M:<what> in Octave and MATLAB, and Python raises it with the exception
-// its host names. The first `%s` of each is the module's name. The texts of
-// the warnings of hypfield and dlpgradfield, which both hosts report their
+// its host names. The texts do not name the module: every host shows the name
+// before them (Octave "M: <text>", MATLAB "Error using M", Python "M: <text>"
+// from its own host code), so that a message never says it twice. The texts
+// of the warnings of hypfield and dlpgradfield, which both hosts report their
 // own way, are here too.
 #pragma once
+
+#include <cstdio>
 
 struct Message {
   const char* what;    // last part of the identifier
@@ -12,70 +16,94 @@ struct Message {
 };
 
 // ---- shared by every module that takes eta ---------------------------------
-// (module, eta)
+// (eta)
 constexpr Message kEtaNegative = {"etaNegative",
-                                  "In %s, ETA is less than zero (ETA=%f).\n"
+                                  "ETA is less than zero (ETA=%f).\n"
                                   "Please choose a value that is greater than or equal to 0.\n"};
-// (module, class of eta)
-constexpr Message kEtaClass = {"etaClass", "In %s, ETA must be a number, not a %s.\n"};
+// (class of eta)
+constexpr Message kEtaClass = {"etaClass", "ETA must be a number, not a %s.\n"};
 
 // ---- shared by every module ---------------------------------------------------
-// (module, argument, columns)
-constexpr Message kTooFewColumns = {"tooFewColumns", "In %s, %s must have at least %d columns.\n"};
-// (module, argument)
+// (argument, columns)
+constexpr Message kTooFewColumns = {"tooFewColumns", "%s must have at least %d columns.\n"};
+// (argument)
 constexpr Message kTooManyRows = {"tooManyRows",
-                                  "In %s, %s has more rows than a module can index.\n"};
-// (module, argument, entries needed, entries given)
+                                  "%s has more rows than a module can index.\n"};
+// (argument, entries needed, entries given)
 constexpr Message kTooFewEntries = {"tooFewEntries",
-                                    "In %s, %s must have at least %lld entries (it has %lld).\n"};
+                                    "%s must have at least %lld entries (it has %lld).\n"};
 
-// (module)
+// ()
 constexpr Message kOutOfMemory = {"outOfMemory",
-                                  "In %s, there is not enough memory for the computation.\n"};
-// (module): the user interrupted the call (Ctrl-C) and the host did not take
+                                  "There is not enough memory for the computation.\n"};
+// (): the user interrupted the call (Ctrl-C) and the host did not take
 // over; no result is returned.
-constexpr Message kInterrupted = {"interrupted", "In %s, the computation was interrupted.\n"};
+constexpr Message kInterrupted = {"interrupted", "The computation was interrupted.\n"};
 
 
-// (module, rows of x, rows of n_x); tdlfield and hypfield check the same
+// (rows of x, rows of n_x); tdlfield and hypfield check the same
 // thing. The counts are 64-bit: a host matrix may have 2^31 rows or more.
 constexpr Message kNormalsCount = {"normalsCount",
-                                   "In %s, the number of evaluation points (%lld)\n"
+                                   "The number of evaluation points (%lld)\n"
                                    "must correspond to the number of normal vectors (%lld).\n"};
 
 // ---- the warnings of the modules that report points ------------------------------
-// Each a printf format of the point's coordinates (two %g) and its number
-// (%lld), as the host counts points.
+// A host reports each kind once per call, under the identifier
+// bem2d:<module>:<what>: the text of the first point of that kind, and, when
+// there are more, a second line with their count. The point's text is a
+// printf format of its coordinates (two %g) and its number (%lld), as the
+// host counts points; the count line takes the number of points (%lld).
+struct PointWarning {
+  const char* what;   // last part of the identifier
+  const char* point;  // the first point
+  const char* count;  // how many in all
+};
 // hypfield: a point on no element (its value is NaN) ...
-constexpr const char* kHypfieldOffBoundaryText =
+constexpr PointWarning kHypfieldOffBoundary = {
+    "offBoundary",
     "The evaluation point (%g,%g) is not even close to an element! "
-    "The %lld-th entry of the return vector is set to NaN!";
+    "The %lld-th entry of the return vector is set to NaN!",
+    "%lld evaluation points in all are not even close to an element; their entries are NaN."};
 // ... and a point at a vertex of the element it lies on.
-constexpr const char* kHypfieldAtVertexText =
+constexpr PointWarning kHypfieldNearVertex = {
+    "nearVertex",
     "The evaluation point (%g,%g) is too close to the end point of an element. "
-    "The %lld-th value of the return vector is probably wrong!";
+    "The %lld-th value of the return vector is probably wrong!",
+    "%lld evaluation points in all are too close to the end point of an element."};
 // dlpgradfield: a point on an element (its row is NaN).
-constexpr const char* kDlpgradfieldOnBoundaryText =
+constexpr PointWarning kDlpgradfieldOnBoundary = {
+    "onBoundary",
     "The evaluation point (%g,%g) lies on the boundary! "
-    "The %lld-th row of the return matrix is set to NaN!";
+    "The %lld-th row of the return matrix is set to NaN!",
+    "%lld evaluation points in all lie on the boundary; their rows are NaN."};
+
+// The text of a warning: the first point's line (x1, x2 its coordinates,
+// number its number as the host counts) and, for count > 1, the count line,
+// written into text (capacity characters, truncated to fit).
+inline void pointWarningText(const PointWarning& w, double x1, double x2, long long number,
+                             long long count, char* text, int capacity) {
+  int n = std::snprintf(text, static_cast<size_t>(capacity), w.point, x1, x2, number);
+  if (n < 0) n = 0;
+  if (count > 1 && n + 1 < capacity) {
+    text[n] = '\n';
+    std::snprintf(text + n + 1, static_cast<size_t>(capacity - n - 1), w.count, count);
+  }
+}
 
 // ---- the compressed operators (hmatrix) -------------------------------------------
-// (module, tol)
-constexpr Message kHmatrixTolerance = {"tol", "In %s, tol must lie between 0 and 1 (tol=%g).\n"};
-// (module)
+// (tol)
+constexpr Message kHmatrixTolerance = {"tol", "tol must lie between 0 and 1 (tol=%g).\n"};
+// ()
 constexpr Message kHmatrixNotFinite = {
-    "notFinite", "In %s, the nodes of the elements must have finite coordinates.\n"};
-constexpr Message kHmatrixNoLength = {"noLength", "In %s, no element has a positive length.\n"};
-// (module, count)
+    "notFinite", "The nodes of the elements must have finite coordinates.\n"};
+constexpr Message kHmatrixNoLength = {"noLength", "No element has a positive length.\n"};
+// (count)
 constexpr Message kHmatrixCoincident = {
-    "coincident", "In %s, more than %d elements or nodes lie on one another.\n"};
+    "coincident", "More than %d elements or nodes lie on one another.\n"};
 constexpr Message kHmatrixNoSolve = {
-    "noSolve", "In %s, K has no solve: it is not square (elements by nodes).\n"};
-// (module, what the engine said)
-constexpr Message kHmatrixEngine = {"engine", "In %s, the compression engine failed: %s.\n"};
+    "noSolve", "K has no solve: it is not square (elements by nodes).\n"};
+// (what the engine said)
+constexpr Message kHmatrixEngine = {"engine", "The compression engine failed: %s.\n"};
 constexpr Message kHmatrixNotBuilt = {
-    "notBuilt", "In %s, this build of bem2d has no compressed operators (built without hmat-oss).\n"};
-constexpr Message kHmatrixKind = {"kind", "In %s, kind must be 'slp', 'dlp' or 'hyp'.\n"};
-// (module, entries, most entries)
-constexpr Message kHmatrixTooLarge = {
-    "tooLarge", "In %s, the matrix has %lld entries, more than a dense copy may have (%lld).\n"};
+    "notBuilt", "This build of bem2d has no compressed operators (built without hmat-oss).\n"};
+constexpr Message kHmatrixKind = {"kind", "kind must be 'slp', 'dlp' or 'hyp'.\n"};

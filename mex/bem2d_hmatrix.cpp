@@ -60,7 +60,7 @@ HMatrix* matrixOf(const mxArray* a) {
   }
   const auto it = held().find(id);
   if (it == held().end()) {
-    reportError(kModule, kHmatrixHandle, kModule.name);
+    reportError(kModule, kHmatrixHandle);
     return nullptr;
   }
   return it->second.matrix.get();
@@ -94,7 +94,6 @@ HMatrixOptions optionsOf(bool progress, Progress* shown) {
 // Reports a status other than Done (which it leaves); an interrupt goes to
 // the host.
 void reportStatus(HStatus status, double tol, const std::string& message) {
-  const char* name = kModule.name;
   switch (status) {
     case HStatus::Done:
       return;
@@ -102,31 +101,31 @@ void reportStatus(HStatus status, double tol, const std::string& message) {
       hostRaiseInterrupt(kModule);
       return;
     case HStatus::Tolerance:
-      return reportError(kModule, kHmatrixTolerance, name, tol);
+      return reportError(kModule, kHmatrixTolerance, tol);
     case HStatus::NotFinite:
-      return reportError(kModule, kHmatrixNotFinite, name);
+      return reportError(kModule, kHmatrixNotFinite);
     case HStatus::NoLength:
-      return reportError(kModule, kHmatrixNoLength, name);
+      return reportError(kModule, kHmatrixNoLength);
     case HStatus::Coincident:
-      return reportError(kModule, kHmatrixCoincident, name, kHmatrixMostCoincident);
+      return reportError(kModule, kHmatrixCoincident, kHmatrixMostCoincident);
     case HStatus::NoSolve:
-      return reportError(kModule, kHmatrixNoSolve, name);
+      return reportError(kModule, kHmatrixNoSolve);
     case HStatus::EngineFailed:
-      return reportError(kModule, kHmatrixEngine, name, message.c_str());
+      return reportError(kModule, kHmatrixEngine, message.c_str());
   }
 }
 
 void build(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
   if (nrhs != 7) {
-    reportError(kModule, kHmatrixCall, kModule.name);
+    reportError(kModule, kHmatrixCall);
     return;
   }
   const std::string k = stringOf(prhs[1]);
   const HKind kind = k == "slp" ? HKind::SingleLayer : k == "dlp" ? HKind::DoubleLayer
                                                                   : HKind::Hypersingular;
-  if (k != "slp" && k != "dlp" && k != "hyp") return reportError(kModule, kHmatrixKind, kModule.name);
+  if (k != "slp" && k != "dlp" && k != "hyp") return reportError(kModule, kHmatrixKind);
   if (!bem2d::compressedOperatorsBuilt()) {
-    return reportError(kModule, kHmatrixNotBuilt, kModule.name);
+    return reportError(kModule, kHmatrixNotBuilt);
   }
   auto mesh = std::make_shared<bem2d::PreparedMesh>();
   if (!checkBoundaryMesh(kModule, prhs[2], prhs[3], mesh.get())) return;
@@ -152,11 +151,11 @@ void build(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
 // A dense real double matrix of `rows` rows (any number of columns).
 bool checkColumns(const mxArray* a, std::ptrdiff_t rows, const char* name) {
   if (!mxIsDouble(a) || mxIsComplex(a) || mxIsSparse(a)) {
-    reportError(kModule, kArgumentClass, kModule.name, name, "double", "");
+    reportError(kModule, kArgumentClass, name, "double", "");
     return false;
   }
   if (static_cast<std::ptrdiff_t>(mxGetM(a)) != rows) {
-    reportError(kModule, kHmatrixRows, kModule.name, name, static_cast<long long>(rows),
+    reportError(kModule, kHmatrixRows, name, static_cast<long long>(rows),
                 static_cast<long long>(mxGetM(a)));
     return false;
   }
@@ -216,7 +215,7 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
   const int expected = command == "apply" ? 4 : command == "solve" ? 4 : 2;
   if (nrhs != expected || (command != "apply" && command != "solve" && command != "info" &&
                            command != "retain" && command != "release")) {
-    return reportError(kModule, kHmatrixCall, kModule.name);
+    return reportError(kModule, kHmatrixCall);
   }
   if (command == "release") {
     const std::uint64_t id =

@@ -6,7 +6,8 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
   const Module module = {"dlpfield", mexFunctionName()};
   const char* name = module.name;
   double eta = 0.5;
-  if (nlhs != 1) {
+  // Without an output the result goes to ans (slot 1 exists then too).
+  if (nlhs > 1) {
     reportError(module, kDlpfieldOutputCount, name);
     return;
   }
@@ -35,7 +36,7 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
   // largest of those numbers (not necessarily nC).
   if (!checkEntryCount(module, gh, "gh", mesh.mesh.nodesNamed)) return;
 
-  mxArray* result = mxCreateDoubleMatrix(static_cast<mwSize>(nx), 1, mxREAL);
+  mxArray* result = newMatrix(nx, 1);
   double* out = mxGetPr(result);
   runKernel(module, result, &plhs[0], [&](const RunOptions& options) {
     return bem2d::dlpfield(mesh, mxGetPr(gh), hostPoints(x), eta, out, options);

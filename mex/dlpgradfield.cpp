@@ -6,7 +6,8 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
   const Module module = {"dlpgradfield", mexFunctionName()};
   const char* name = module.name;
   double eta = 0.5;
-  if (nlhs != 1) {
+  // Without an output the result goes to ans (slot 1 exists then too).
+  if (nlhs > 1) {
     reportError(module, kDlpgradfieldOutputCount, name);
     return;
   }
@@ -35,15 +36,12 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
   // largest of those numbers (not necessarily nC).
   if (!checkEntryCount(module, gh, "gh", mesh.mesh.nodesNamed)) return;
 
-  mxArray* result = mxCreateDoubleMatrix(static_cast<mwSize>(nx), 2, mxREAL);
+  mxArray* result = newMatrix(nx, 2);
   double* out = mxGetPr(result);
   std::vector<unsigned char> onBoundary(static_cast<size_t>(nx));
   runKernel(module, result, &plhs[0], [&](const RunOptions& options) {
     return bem2d::dlpgradfield(mesh, mxGetPr(gh), hostPoints(x), eta, out, onBoundary.data(),
                                options);
   });
-  const Points p = hostPoints(x);
-  for (std::ptrdiff_t i = 0; i < nx; ++i) {
-    if (onBoundary[i]) printPointWarning(module, kDlpgradfieldOnBoundaryText, p.x(i), p.y(i), i);
-  }
+  warnPoints(module, kDlpgradfieldOnBoundary, onBoundary.data(), 1, hostPoints(x));
 }

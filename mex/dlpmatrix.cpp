@@ -6,7 +6,8 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
   const Module module = {"dlpmatrix", mexFunctionName()};
   const char* name = module.name;
   double eta = 0.5;
-  if (nlhs != 1) {
+  // Without an output the result goes to ans (slot 1 exists then too).
+  if (nlhs > 1) {
     reportError(module, kDlpmatrixOutputCount, name, name);
     return;
   }
@@ -25,9 +26,11 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
   if (!checkBoundaryMesh(module, coordinates, elements, &mesh)) return;
   const int nC = rowCount(coordinates), nE = rowCount(elements);
 
-  mxArray* result = mxCreateDoubleMatrix(static_cast<mwSize>(nE), static_cast<mwSize>(nC), mxREAL);
+  mxArray* result = newMatrix(nE, nC);
   double* out = mxGetPr(result);
   runKernel(module, result, &plhs[0], [&](const RunOptions& options) {
-    return bem2d::dlpmatrix(mesh, eta, out, options);
+    // The pages are mapped first, between polls for Ctrl-C (see slpmatrix).
+    return zeroFill(out, static_cast<std::int64_t>(nE) * nC, options) &&
+           bem2d::dlpmatrix(mesh, eta, out, options);
   });
 }

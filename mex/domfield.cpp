@@ -5,7 +5,8 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
                                          const mxArray* prhs[]) {
   const Module module = {"domfield", mexFunctionName()};
   const char* name = module.name;
-  if (nlhs != 1) {
+  // Without an output the result goes to ans (slot 1 exists then too).
+  if (nlhs > 1) {
     reportErrorBounded(kDomfieldCapacity, module, kDomfieldOutputCount, name);
     return;
   }
@@ -28,7 +29,7 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
   if (!prepareTriangulation(module, vertices, volumes, &mesh)) return;
   if (!checkEntryCount(module, f, "f", nT)) return;
 
-  mxArray* result = mxCreateDoubleMatrix(static_cast<mwSize>(nx), 1, mxREAL);
+  mxArray* result = newMatrix(nx, 1);
   double* out = mxGetPr(result);
   runKernel(module, result, &plhs[0], [&](const RunOptions& options) {
     return bem2d::domfield(mesh, mxGetPr(f), hostPoints(x), out, options);

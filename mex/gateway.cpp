@@ -11,6 +11,17 @@
 
 namespace {
 
+// The host's report functions take a format: the finished text goes in with
+// every '%' doubled, truncated to fit `capacity` characters.
+void escapePercent(const char* text, char* format, size_t capacity) {
+  size_t n = 0;
+  for (const char* p = text; *p != '\0' && n + 2 < capacity; ++p) {
+    if (*p == '%') format[n++] = '%';
+    format[n++] = *p;
+  }
+  format[n] = '\0';
+}
+
 void reportV(int capacity, Module module, Message message, va_list args) {
   char text[kMessageCapacity];
   if (capacity <= 0 || capacity > kMessageCapacity) capacity = kMessageCapacity;
@@ -19,16 +30,10 @@ void reportV(int capacity, Module module, Message message, va_list args) {
   if (std::vsnprintf(text, static_cast<size_t>(capacity), message.format, args) < 0) text[0] = '\0';
   char id[128];
   if (std::snprintf(id, sizeof id, "bem2d:%s:%s", module.id, message.what) < 0) id[0] = '\0';
-  // mexErrMsgIdAndTxt takes a format: the finished text goes in with every
-  // '%' doubled. Passed as the format itself (not through "%s"), a trailing
-  // newline is dropped by the host exactly as mexErrMsgTxt drops it.
-  char format[2 * kMessageCapacity];
-  int n = 0;
-  for (const char* p = text; *p != '\0'; ++p) {
-    if (*p == '%') format[n++] = '%';
-    format[n++] = *p;
-  }
-  format[n] = '\0';
+  // Passed as the format itself (not through "%s"), a trailing newline is
+  // dropped by the host exactly as mexErrMsgTxt drops it.
+  char format[2 * kMessageCapacity + 1];
+  escapePercent(text, format, sizeof format);
   mexErrMsgIdAndTxt(id, format);
 }
 
@@ -53,7 +58,7 @@ void reportError(Module module, Message message, ...) {
 
 bool checkEtaClass(Module module, const mxArray* eta) {
   if (mxIsNumeric(eta) || mxIsLogical(eta) || mxIsChar(eta)) return true;
-  reportError(module, kEtaClass, module.name, mxGetClassName(eta));
+  reportError(module, kEtaClass, mxGetClassName(eta));
   return false;
 }
 
@@ -76,7 +81,7 @@ double scalarOrDefault(const mxArray* a, double fallback) {
 
 bool checkEtaNotNegative(Module module, double eta) {
   if (eta < 0) {
-    reportError(module, kEtaNegative, module.name, eta);
+    reportError(module, kEtaNegative, eta);
     return false;
   }
   return true;
@@ -96,15 +101,15 @@ bool checkMatrix(Module module, const MatrixArgument& arg) {
     } else if (!classAccepted) {
       std::snprintf(classLine, sizeof classLine, kOtherClassLine, mxGetClassName(a));
     }
-    reportError(module, kArgumentClass, module.name, arg.name, kind, classLine);
+    reportError(module, kArgumentClass, arg.name, kind, classLine);
     return false;
   }
   if (mxGetM(a) > static_cast<size_t>(INT_MAX)) {
-    reportError(module, kTooManyRows, module.name, arg.name);
+    reportError(module, kTooManyRows, arg.name);
     return false;
   }
   if (arg.columns > 0 && mxGetM(a) > 0 && mxGetN(a) < static_cast<size_t>(arg.columns)) {
-    reportError(module, kTooFewColumns, module.name, arg.name, arg.columns);
+    reportError(module, kTooFewColumns, arg.name, arg.columns);
     return false;
   }
   return true;
@@ -135,9 +140,8 @@ bool prepareOrReport(Module module, const char* indexName, const char* targetNam
     outcome = 2;
   }
   if (outcome == 1) {
-    reportError(module, kBadVertexNumber, module.name, indexName,
-                static_cast<long long>(fault.row + 1), fault.column + 1, fault.value, targetName,
-                targetRows);
+    reportError(module, kBadVertexNumber, indexName, static_cast<long long>(fault.row + 1),
+                fault.column + 1, fault.text, targetName, targetRows);
   } else if (outcome == 2) {
     reportOutOfMemory(module);
   }
@@ -194,24 +198,42 @@ Points hostPoints(const mxArray* a) {
   return columnMajor(mxGetPr(a), static_cast<std::ptrdiff_t>(mxGetM(a)));
 }
 
-void printPointWarning(Module module, const char* format, double x1, double x2,
-                       std::ptrdiff_t i) {
-  std::fprintf(stderr, "Warning (%s): ", module.id);
-  std::fprintf(stderr, format, x1, x2, static_cast<long long>(i));
-  std::fputc('\n', stderr);
+void warnPoints(Module module, const PointWarning& warning, const unsigned char* codes,
+                unsigned char code, const Points& x) {
+  std::ptrdiff_t first = -1;
+  long long count = 0;
+  for (std::ptrdiff_t i = 0; i < x.count; ++i) {
+    if (codes[i] != code) continue;
+    if (first < 0) first = i;
+    ++count;
+  }
+  if (count == 0) return;
+  char text[2 * kMessageCapacity];
+  pointWarningText(warning, x.x(first), x.y(first), static_cast<long long>(first + 1), count, text,
+                   static_cast<int>(sizeof text));
+  char id[128];
+  if (std::snprintf(id, sizeof id, "bem2d:%s:%s", module.id, warning.what) < 0) id[0] = '\0';
+  char format[4 * kMessageCapacity];
+  escapePercent(text, format, sizeof format);
+  mexWarnMsgIdAndTxt(id, format);
+}
+
+mxArray* newMatrix(std::ptrdiff_t rows, std::ptrdiff_t cols) {
+  return mxCreateUninitNumericMatrix(static_cast<size_t>(rows), static_cast<size_t>(cols),
+                                     mxDOUBLE_CLASS, mxREAL);
 }
 
 bool checkEntryCount(Module module, const mxArray* a, const char* argName, std::ptrdiff_t needed) {
   const std::ptrdiff_t given = static_cast<std::ptrdiff_t>(mxGetNumberOfElements(a));
   if (given < needed) {
-    reportError(module, kTooFewEntries, module.name, argName, static_cast<long long>(needed),
+    reportError(module, kTooFewEntries, argName, static_cast<long long>(needed),
                 static_cast<long long>(given));
     return false;
   }
   return true;
 }
 
-void reportOutOfMemory(Module module) { reportError(module, kOutOfMemory, module.name); }
+void reportOutOfMemory(Module module) { reportError(module, kOutOfMemory); }
 
 // The one host-specific place of the toolkit: how a running call notices
 // Ctrl-C and hands it back to the host.
@@ -222,16 +244,16 @@ void reportOutOfMemory(Module module) { reportError(module, kOutOfMemory, module
 bool hostInterruptPending(void*) { return octave_signal_caught != 0; }
 void hostRaiseInterrupt(Module module) {
   octave_quit();
-  reportError(module, kInterrupted, module.name);
+  reportError(module, kInterrupted);
 }
 #elif defined(MATLAB_MEX_FILE)
 // MATLAB's (undocumented) query of a pending Ctrl-C, from libut.
 extern "C" bool utIsInterruptPending(void);
 bool hostInterruptPending(void*) { return utIsInterruptPending(); }
-void hostRaiseInterrupt(Module module) { reportError(module, kInterrupted, module.name); }
+void hostRaiseInterrupt(Module module) { reportError(module, kInterrupted); }
 #else
 bool hostInterruptPending(void*) { return false; }
-void hostRaiseInterrupt(Module module) { reportError(module, kInterrupted, module.name); }
+void hostRaiseInterrupt(Module module) { reportError(module, kInterrupted); }
 #endif
 
 RunOptions hostRunOptions() {

@@ -105,11 +105,18 @@ bool checkBoundaryMesh(Module module, const mxArray* coordinates, const mxArray*
 bem2d::Indices hostIndices(const mxArray* a);
 Points hostPoints(const mxArray* a);
 
-// Writes a warning of a module about its point i (0-based) at (x1, x2) to the
-// standard error stream: "Warning (<module id>): " and the text of `format`
-// (messages.h), one line.
-void printPointWarning(Module module, const char* format, double x1, double x2,
-                       std::ptrdiff_t i);
+// Reports the points of x whose code is `code` as one warning of the host
+// (mexWarnMsgIdAndTxt, identifier bem2d:<module.id>:<warning.what>, which
+// warning('off', id) silences and lastwarn shows): the first of them with its
+// row counted from 1 and, when there are more, their count. Nothing when no
+// point has the code.
+void warnPoints(Module module, const PointWarning& warning, const unsigned char* codes,
+                unsigned char code, const Points& x);
+
+// A rows-by-cols double matrix whose entries are not set: for results whose
+// every entry the kernel writes (the host's zeroed matrix would be written
+// twice, and zeroed by a single thread deaf to Ctrl-C).
+mxArray* newMatrix(std::ptrdiff_t rows, std::ptrdiff_t cols);
 
 // Reports that a kernel could not allocate its scratch memory.
 void reportOutOfMemory(Module module);

@@ -63,9 +63,9 @@
 %
 %   Errors (each with its identifier, err.identifier in a catch block):
 %     bem2d:hmatrix:kind         kind is not 'slp', 'dlp' or 'hyp'
-%       In hmatrix, kind must be 'slp', 'dlp' or 'hyp'.
+%       hmatrix: kind must be 'slp', 'dlp' or 'hyp'.
 %     bem2d:hmatrix:tol          tol not between 0 and 1
-%       In hmatrix, tol must lie between 0 and 1 (tol=T).
+%       hmatrix: tol must lie between 0 and 1 (tol=T).
 %     bem2d:hmatrix:notFinite, bem2d:hmatrix:noLength, bem2d:hmatrix:coincident
 %       a node of an element that is not finite, no element of positive
 %       length, more than 32 elements (or nodes) on one another
@@ -123,7 +123,7 @@ classdef hmatrix < handle
       end
       for k = 1:2:numel(rest)
         if (k == numel(rest) || ~ischar(rest{k}))
-          error('bem2d:hmatrix:option', 'In hmatrix, options come as name-value pairs.');
+          error('bem2d:hmatrix:option', 'hmatrix: options come as name-value pairs.');
         end
         switch (lower(rest{k}))
           case 'eta'
@@ -131,14 +131,14 @@ classdef hmatrix < handle
           case 'progress'
             progress = logical(rest{k + 1});
           otherwise
-            error('bem2d:hmatrix:option', 'In hmatrix, %s is no option (eta, progress).', rest{k});
+            error('bem2d:hmatrix:option', 'hmatrix: %s is no option (eta, progress).', rest{k});
         end
       end
       if (~ischar(kind) || ~any(strcmp(kind, {'slp', 'dlp', 'hyp'})))
-        error('bem2d:hmatrix:kind', 'In hmatrix, kind must be ''slp'', ''dlp'' or ''hyp''.');
+        error('bem2d:hmatrix:kind', 'hmatrix: kind must be ''slp'', ''dlp'' or ''hyp''.');
       end
       if (~isnumeric(tol) || ~isreal(tol) || ~isscalar(tol))
-        error('bem2d:hmatrix:tol', 'In hmatrix, tol must be a real number.');
+        error('bem2d:hmatrix:tol', 'hmatrix: tol must be a real number.');
       end
       H.id = hmatrix.engine('build', kind, coordinates, elements, double(tol), double(eta), ...
                             double(progress));
@@ -187,13 +187,13 @@ classdef hmatrix < handle
         % x' * H = (H' * x)'
         y = hmatrix.engine('apply', b.id, double(~b.transposed), full(double(a))')';
       else
-        error('bem2d:hmatrix:mtimes', 'In hmatrix, H * x takes a numeric x.');
+        error('bem2d:hmatrix:mtimes', 'hmatrix: H * x takes a numeric x.');
       end
     end
 
     function x = mldivide(H, b)
       if (~isnumeric(b))
-        error('bem2d:hmatrix:mldivide', 'In hmatrix, H \\ b takes a numeric b.');
+        error('bem2d:hmatrix:mldivide', 'hmatrix: H \\ b takes a numeric b.');
       end
       x = hmatrix.engine('solve', H.id, full(double(b)), 0);
     end
@@ -203,7 +203,7 @@ classdef hmatrix < handle
       most = 2^27;
       if (prod(s) > most)
         error('bem2d:hmatrix:tooLarge', ...
-              'In hmatrix, the matrix has %d entries, more than a dense copy may have (%d).', ...
+              'hmatrix: the matrix has %d entries, more than a dense copy may have (%d).', ...
               prod(s), most);
       end
       A = zeros(s);
@@ -228,7 +228,7 @@ classdef hmatrix < handle
     end
 
     function s = saveobj(H)
-      error('bem2d:hmatrix:save', ['In hmatrix, a compressed matrix lives outside the ' ...
+      error('bem2d:hmatrix:save', ['hmatrix: a compressed matrix lives outside the ' ...
             'session and cannot be saved: save its mesh and tol and build it again.']);
     end
   end
@@ -239,7 +239,7 @@ classdef hmatrix < handle
       try
         [varargout{1:max(nargout, 1)}] = bem2d_hmatrix(varargin{:});
       catch err
-        error(err.identifier, '%s', regexprep(err.message, '^bem2d_hmatrix: ', ''));
+        error(err.identifier, '%s', regexprep(err.message, '^bem2d_hmatrix: ', 'hmatrix: '));
       end
     end
 

@@ -24,11 +24,11 @@ extern "C" BEM2D_EXPORT void mexFunction(int /*nlhs*/, mxArray* plhs[], int nrhs
   const mxArray* x = prhs[3];
   const mxArray* n_x = prhs[4];
   if (mxGetM(gh) != mxGetM(coordinates) || mxGetN(gh) != 1) {
-    reportError(module, kHypfieldGhShape, module.name);
+    reportError(module, kHypfieldGhShape);
     return;
   }
   if (mxGetM(n_x) != mxGetM(x)) {
-    reportError(module, kNormalsCount, module.name, static_cast<long long>(mxGetM(x)),
+    reportError(module, kNormalsCount, static_cast<long long>(mxGetM(x)),
                 static_cast<long long>(mxGetM(n_x)));
     return;
   }
@@ -45,7 +45,7 @@ extern "C" BEM2D_EXPORT void mexFunction(int /*nlhs*/, mxArray* plhs[], int nrhs
   bem2d::PreparedMesh mesh;
   if (!prepareMesh(module, coordinates, elements, &mesh)) return;
 
-  mxArray* result = mxCreateDoubleMatrix(static_cast<mwSize>(nx), 1, mxREAL);
+  mxArray* result = newMatrix(nx, 1);
   double* out = mxGetPr(result);
   std::vector<unsigned char> status(static_cast<size_t>(nx));
   runKernel(module, result, &plhs[0], [&](const RunOptions& options) {
@@ -53,10 +53,6 @@ extern "C" BEM2D_EXPORT void mexFunction(int /*nlhs*/, mxArray* plhs[], int nrhs
                            status.data(), options);
   });
   const Points p = hostPoints(x);
-  for (std::ptrdiff_t i = 0; i < nx; ++i) {
-    const char* text = status[i] == bem2d::kHypfieldOffBoundary ? kHypfieldOffBoundaryText
-                       : status[i] == bem2d::kHypfieldAtVertex  ? kHypfieldAtVertexText
-                                                                : nullptr;
-    if (text != nullptr) printPointWarning(module, text, p.x(i), p.y(i), i);
-  }
+  warnPoints(module, kHypfieldOffBoundary, status.data(), bem2d::kHypfieldOffBoundary, p);
+  warnPoints(module, kHypfieldNearVertex, status.data(), bem2d::kHypfieldAtVertex, p);
 }

@@ -1,7 +1,8 @@
 // The messages that only the Octave/MATLAB host reports (the others are in
 // library/messages.h): its usage texts, and the checks that speak of its
-// classes and its 1-based numbering. Each format is used by one caller; `%s`
-// naming the module is filled with mexFunctionName().
+// classes and its 1-based numbering. Each format is used by one caller; a
+// `%s` in a usage form is filled with mexFunctionName(). As in messages.h,
+// no text begins with the module's name: the host shows it before them.
 #pragma once
 
 #include "messages.h"
@@ -11,16 +12,17 @@
 // data and "double or integer" for vertex numbers; `class line` is empty for
 // a complex or sparse matrix of an accepted class, else one of the two lines
 // below, naming the class received.
-// (module, argument, kind, class line)
+// (argument, kind, class line)
 constexpr Message kArgumentClass = {"argumentClass",
-                                    "In %s, %s must be a real, full (not sparse) %s matrix.\n%s"};
+                                    "%s must be a real, full (not sparse) %s matrix.\n%s"};
 // (class, argument): numeric, logical or char data
 constexpr const char* kConvertibleClassLine = "It is of class %s; double(%s) converts it.\n";
 // (class): a cell, struct, function handle or object
 constexpr const char* kOtherClassLine = "It is of class %s.\n";
-// (module, index matrix, row, column, value, indexed matrix, its rows)
+// (index matrix, row, column, value as the matrix holds it (IndexFault's
+// text), indexed matrix, its rows)
 constexpr Message kBadVertexNumber = {
-    "vertexNumber", "In %s, %s(%lld,%d) = %g is not a row number of %s (1 to %d).\n"};
+    "vertexNumber", "%s(%lld,%d) = %s is not a row number of %s (1 to %d).\n"};
 
 // ---- slpfield ----------------------------------------------------------------
 constexpr Message kSlpfieldOutputCount = {
@@ -54,8 +56,8 @@ constexpr Message kHypfieldInputCount = {
     "Invalid number of arguments: Usage\nWphi_x=%s(coordinates,elements,gh,x,n_x[,eta])\n"};
 constexpr Message kHypfieldGhShape = {
     "ghShape",
-    "In %s, the third parameter (gh) has to be an nCx1 matrix, where nC denotes the number of "
-    "vertices, i.e. the number of rows of the first element."};
+    "The third parameter (gh) has to be an nCx1 matrix, where nC denotes the number of "
+    "vertices, i.e. the number of rows of the first argument."};
 
 // ---- domfield (its messages are formatted into kDomfieldCapacity characters) ----
 constexpr int kDomfieldCapacity = 152;
@@ -87,16 +89,16 @@ constexpr Message kDlpmatrixInputCount = {
 // ---- hypmatrix -------------------------------------------------------------------
 constexpr Message kHypmatrixOutputCount = {
     "nargout",
-    "%s expects exactly one left-hand side argument.\n"
+    "At most one left-hand side argument is expected.\n"
     "Use either W = %s(coordinates, elements) or \nW = %s(coordinates, elements, eta)."};
 constexpr Message kHypmatrixInputCount = {
     "nargin",
-    "%s expects either two or three right-hand side arguments.\n"
+    "Either two or three right-hand side arguments are expected.\n"
     "Use either W = %s(coordinates, elements) or \nW = %s(coordinates, elements, eta)."};
 
 // ---- hmatrix (the class and its engine room bem2d_hmatrix) ------------------------
-// (module)
-constexpr Message kHmatrixHandle = {"handle", "In %s, the matrix is gone (it was cleared).\n"};
-constexpr Message kHmatrixCall = {"call", "In %s, the engine room was called wrongly.\n"};
-// (module, argument, rows needed, rows given)
-constexpr Message kHmatrixRows = {"size", "In %s, %s must have %lld rows (it has %lld).\n"};
+// ()
+constexpr Message kHmatrixHandle = {"handle", "The matrix is gone (it was cleared).\n"};
+constexpr Message kHmatrixCall = {"call", "The engine room was called wrongly.\n"};
+// (argument, rows needed, rows given)
+constexpr Message kHmatrixRows = {"size", "%s must have %lld rows (it has %lld).\n"};

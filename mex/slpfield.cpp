@@ -6,7 +6,8 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
   const Module module = {"slpfield", mexFunctionName()};
   const char* name = module.name;
   double eta = 0.5;
-  if (nlhs != 1) {
+  // Without an output the result goes to ans (slot 1 exists then too).
+  if (nlhs > 1) {
     reportError(module, kSlpfieldOutputCount, name);
     return;
   }
@@ -33,7 +34,7 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
   if (!prepareMesh(module, coordinates, elements, &mesh)) return;
   if (!checkEntryCount(module, chi, "chi", nE)) return;
 
-  mxArray* result = mxCreateDoubleMatrix(static_cast<mwSize>(nz), 1, mxREAL);
+  mxArray* result = newMatrix(nz, 1);
   double* out = mxGetPr(result);
   runKernel(module, result, &plhs[0], [&](const RunOptions& options) {
     return bem2d::slpfield(mesh, mxGetPr(chi), hostPoints(z), eta, out, options);

@@ -6,7 +6,8 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
   const Module module = {"slpmatrix", mexFunctionName()};
   const char* name = module.name;
   double eta = 0.5;
-  if (nlhs != 1) {
+  // Without an output the result goes to ans (slot 1 exists then too).
+  if (nlhs > 1) {
     reportError(module, kSlpmatrixOutputCount, name, name);
     return;
   }
@@ -25,9 +26,13 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
   if (!checkBoundaryMesh(module, coordinates, elements, &mesh)) return;
   const int nE = rowCount(elements);
 
-  mxArray* result = mxCreateDoubleMatrix(static_cast<mwSize>(nE), static_cast<mwSize>(nE), mxREAL);
+  mxArray* result = newMatrix(nE, nE);
   double* out = mxGetPr(result);
   runKernel(module, result, &plhs[0], [&](const RunOptions& options) {
-    return bem2d::slpmatrix(mesh, eta, out, options);
+    // The kernel writes every entry, but its first column also writes its
+    // mirror row across the whole matrix: the pages are mapped here first,
+    // in chunks between which Ctrl-C is heard (zeroFill).
+    return zeroFill(out, static_cast<std::int64_t>(nE) * nE, options) &&
+           bem2d::slpmatrix(mesh, eta, out, options);
   });
 }

@@ -22,7 +22,7 @@ extern "C" BEM2D_EXPORT void mexFunction(int /*nlhs*/, mxArray* plhs[], int nrhs
   const mxArray* n_x = prhs[4];
   if (!checkEtaNotNegative(module, eta)) return;
   if (mxGetM(x) != mxGetM(n_x)) {
-    reportError(module, kNormalsCount, module.name, static_cast<long long>(mxGetM(x)),
+    reportError(module, kNormalsCount, static_cast<long long>(mxGetM(x)),
                 static_cast<long long>(mxGetM(n_x)));
     return;
   }
@@ -38,7 +38,7 @@ extern "C" BEM2D_EXPORT void mexFunction(int /*nlhs*/, mxArray* plhs[], int nrhs
   if (!prepareMesh(module, coordinates, elements, &mesh)) return;
   if (!checkEntryCount(module, gh, "gh", nE)) return;
 
-  mxArray* result = mxCreateDoubleMatrix(static_cast<mwSize>(nx), 1, mxREAL);
+  mxArray* result = newMatrix(nx, 1);
   double* out = mxGetPr(result);
   runKernel(module, result, &plhs[0], [&](const RunOptions& options) {
     return bem2d::tdlfield(mesh, mxGetPr(gh), hostPoints(x), hostPoints(n_x), eta, out,

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
+#include <cmath>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -30,15 +31,16 @@ namespace {
 
 // ---- errors ------------------------------------------------------------------
 
-// Formats a message and raises it as `type`; one trailing newline is
-// dropped, as Octave drops it.
-[[noreturn]] void raise(PyObject* type, const char* format, ...) {
+// Formats a message of function fn and raises it as `type`, as Octave shows
+// its errors: "fn: " and the text (the texts never name the function
+// themselves); one trailing newline is dropped, as Octave drops it.
+[[noreturn]] void fail(PyObject* type, const char* fn, const char* format, ...) {
   char text[1024];
   va_list args;
   va_start(args, format);
   if (std::vsnprintf(text, sizeof text, format, args) < 0) text[0] = '\0';
   va_end(args);
-  std::string message(text);
+  std::string message = std::string(fn) + ": " + text;
   if (!message.empty() && message.back() == '\n') message.pop_back();
   PyErr_SetString(type, message.c_str());
   throw py::error_already_set();
@@ -60,37 +62,56 @@ bool isInteger(const py::dtype& d) {
          (size == 1 || size == 2 || size == 4 || size == 8) && d.attr("isnative").cast<bool>();
 }
 
-// The argument as a numpy array of an accepted dtype, or a TypeError that
-// names what it is and how to convert it.
+// The argument as a numpy array of an accepted dtype: a float64 array (for
+// node numbers also one of any integer dtype) as it is, read at its own
+// strides; anything else that numpy.asarray turns into numbers (a list,
+// integers, float32; booleans for points) as a new array, float64 (node
+// numbers of integers: int64). Anything else raises a TypeError that names
+// what it is.
 py::array arrayArgument(const char* fn, py::handle o, const char* name, Accepts accepts) {
   const bool indices = accepts == Accepts::IndexOrFloat64;
-  const char* dtypes = indices ? kPyIndexDtypes : kPyFloatDtypes;
-  const char* target = indices ? "int64" : "float64";
+  const char* kinds = indices ? kPyIndexKinds : kPyPointKinds;
+  const bool given = py::isinstance<py::array>(o);
+  py::module_ numpy = py::module_::import("numpy");
+  py::array a;
   char line[256];
-  if (!py::isinstance<py::array>(o)) {
-    std::snprintf(line, sizeof line, kPyNotArrayLine, typeName(o).c_str(), name, target);
-    raise(PyExc_TypeError, kPyArgumentType, fn, name, dtypes, line);
+  if (given) {
+    a = py::reinterpret_borrow<py::array>(o);
+  } else {
+    bool converted = true;
+    try {
+      a = numpy.attr("asarray")(o);
+    } catch (const py::error_already_set&) {
+      converted = false;  // a ragged list, an object without numbers, ...
+    }
+    if (!converted) {
+      std::snprintf(line, sizeof line, kPyNoArrayLine, typeName(o).c_str());
+      fail(PyExc_TypeError, fn, kPyArgumentType, name, kinds, line);
+    }
   }
-  py::array a = py::reinterpret_borrow<py::array>(o);
   const py::dtype d = a.dtype();
   if (isFloat64(d) || (indices && isInteger(d))) return a;
-  const std::string dtypeName = py::str(py::handle(d)).cast<std::string>();
   const char kind = d.kind();
-  if (kind == 'b' || kind == 'i' || kind == 'u' || kind == 'f') {
-    std::snprintf(line, sizeof line, kPyConvertibleLine, dtypeName.c_str(), name, target);
-  } else {
-    std::snprintf(line, sizeof line, kPyOtherDtypeLine, dtypeName.c_str());
+  const bool integers = kind == 'i' || kind == 'u';
+  if (integers || kind == 'f' || (kind == 'b' && !indices)) {
+    return numpy.attr("asarray")(a, indices && integers ? "int64" : "float64");
   }
-  raise(PyExc_TypeError, kPyArgumentType, fn, name, dtypes, line);
+  const std::string dtypeName = py::str(py::handle(d)).cast<std::string>();
+  if (given) {
+    std::snprintf(line, sizeof line, kPyDtypeLine, dtypeName.c_str());
+  } else {
+    std::snprintf(line, sizeof line, kPyConvertedLine, typeName(o).c_str(), dtypeName.c_str());
+  }
+  fail(PyExc_TypeError, fn, kPyArgumentType, name, kinds, line);
 }
 
 // A 2-d array of at least `columns` columns when it has rows, whose row count
 // fits the kernels' int.
 void checkMatrixShape(const char* fn, const py::array& a, const char* name, int columns) {
-  if (a.ndim() != 2) raise(PyExc_ValueError, kPyDimensions, fn, name, columns, int(a.ndim()));
-  if (a.shape(0) > INT_MAX) raise(PyExc_ValueError, kTooManyRows.format, fn, name);
+  if (a.ndim() != 2) fail(PyExc_ValueError, fn, kPyDimensions, name, columns, int(a.ndim()));
+  if (a.shape(0) > INT_MAX) fail(PyExc_ValueError, fn, kTooManyRows.format, name);
   if (a.shape(0) > 0 && a.shape(1) < columns) {
-    raise(PyExc_ValueError, kTooFewColumns.format, fn, name, columns);
+    fail(PyExc_ValueError, fn, kTooFewColumns.format, name, columns);
   }
 }
 
@@ -156,25 +177,9 @@ py::array_t<double> densityArgument(const char* fn, py::handle o, const char* na
 void checkEntryCount(const char* fn, const py::array& a, const char* name, std::ptrdiff_t needed) {
   const auto given = static_cast<std::ptrdiff_t>(a.size());
   if (given < needed) {
-    raise(PyExc_ValueError, kTooFewEntries.format, fn, name, static_cast<long long>(needed),
+    fail(PyExc_ValueError, fn, kTooFewEntries.format, name, static_cast<long long>(needed),
           static_cast<long long>(given));
   }
-}
-
-// Every number in the first `columns` columns of `indices` names a row of
-// `target` (rows 0..targetRows-1); returns the count of rows the numbers
-// reach (the largest plus one, 0 for none).
-std::ptrdiff_t checkNodeNumbers(const char* fn, const py::array& indices, const char* name,
-                                int columns, std::ptrdiff_t targetRows, const char* target) {
-  std::ptrdiff_t row = 0, largest = 0;
-  int column = 0;
-  double value = 0;
-  if (!bem2d::indicesInRange(indicesOf(indices), columns, targetRows, &row, &column, &value,
-                             &largest)) {
-    raise(PyExc_ValueError, kPyVertexNumber, fn, name, static_cast<long long>(row), column, value,
-          target, static_cast<long long>(targetRows - 1));
-  }
-  return largest;
 }
 
 // A boundary mesh, prepared once: the object behind bem2d.Mesh, and what a
@@ -203,7 +208,7 @@ struct MeshArgument {
 MeshArgument meshArguments(const char* fn, py::handle coordinates, py::handle elements) {
   MeshArgument m;
   if (py::isinstance<PyMesh>(coordinates)) {
-    if (!elements.is_none()) raise(PyExc_TypeError, kPyMeshAndElements, fn);
+    if (!elements.is_none()) fail(PyExc_TypeError, fn, kPyMeshAndElements);
     m.prepared = coordinates.cast<const PyMesh&>().prepared;
     return m;
   }
@@ -221,8 +226,8 @@ std::ptrdiff_t checkMesh(const char* fn, MeshArgument& m) {
     bem2d::IndexFault f;
     const bem2d::Mesh arrays = {pointsOf(m.coordinates), indicesOf(m.elements)};
     if (!bem2d::prepare(arrays, prepared.get(), &f)) {
-      raise(PyExc_ValueError, kPyVertexNumber, fn, "elements", static_cast<long long>(f.row),
-            f.column, f.value, "coordinates", static_cast<long long>(m.nodes() - 1));
+      fail(PyExc_ValueError, fn, kPyVertexNumber, "elements", static_cast<long long>(f.row),
+           f.column, f.text, "coordinates", static_cast<long long>(m.nodes() - 1));
     }
     m.prepared = std::move(prepared);
   }
@@ -260,7 +265,13 @@ py::array elementsOf(const PyMesh& mesh) {
 bool readNumber(py::handle o, double* value) {
   if (PyBool_Check(o.ptr()) || PyLong_Check(o.ptr()) || PyFloat_Check(o.ptr())) {
     *value = PyFloat_AsDouble(o.ptr());
-    if (*value == -1.0 && PyErr_Occurred()) throw py::error_already_set();
+    if (*value == -1.0 && PyErr_Occurred()) {
+      // An int beyond the range of a double is beyond every eta as well.
+      if (!PyErr_ExceptionMatches(PyExc_OverflowError)) throw py::error_already_set();
+      PyErr_Clear();
+      const bool negative = PyObject_RichCompareBool(o.ptr(), py::int_(0).ptr(), Py_LT) == 1;
+      *value = negative ? -HUGE_VAL : HUGE_VAL;
+    }
     return true;
   }
   const bool numpyScalar = py::isinstance(o, py::module_::import("numpy").attr("generic"));
@@ -279,21 +290,25 @@ bool readNumber(py::handle o, double* value) {
 double etaArgument(const char* fn, py::handle o, bool checkNotNegative) {
   if (o.is_none()) return 0.5;
   double eta = 0;
-  if (!readNumber(o, &eta)) raise(PyExc_TypeError, kEtaClass.format, fn, typeName(o).c_str());
-  if (checkNotNegative && eta < 0) raise(PyExc_ValueError, kEtaNegative.format, fn, eta);
+  if (!readNumber(o, &eta)) fail(PyExc_TypeError, fn, kEtaClass.format, typeName(o).c_str());
+  if (checkNotNegative && eta < 0) fail(PyExc_ValueError, fn, kEtaNegative.format, eta);
   return eta;
 }
 
-// threads: None for the default (BEM2D_NUM_THREADS, else every core), or a
-// positive integer.
+// threads: None for the default (BEM2D_NUM_THREADS, else every core), or an
+// integer from 1 to 1024 (of any size: the message shows it as Python does).
 int threadsArgument(const char* fn, py::handle o) {
   if (o.is_none()) return 0;
   const bool integer = (PyLong_Check(o.ptr()) && !PyBool_Check(o.ptr())) ||
                        py::isinstance(o, py::module_::import("numpy").attr("integer"));
-  if (!integer) raise(PyExc_TypeError, kPyThreadsType, fn, typeName(o).c_str());
-  const long long n = py::reinterpret_steal<py::object>(PyNumber_Index(o.ptr())).cast<long long>();
-  if (n < 1) raise(PyExc_ValueError, kPyThreadsValue, fn, n);
-  return n > 1024 ? 1024 : static_cast<int>(n);
+  if (!integer) fail(PyExc_TypeError, fn, kPyThreadsType, typeName(o).c_str());
+  const py::int_ number = py::reinterpret_steal<py::int_>(PyNumber_Index(o.ptr()));
+  int overflow = 0;
+  const long long n = PyLong_AsLongLongAndOverflow(number.ptr(), &overflow);
+  if (overflow != 0 || n < 1 || n > 1024) {
+    fail(PyExc_ValueError, fn, kPyThreadsValue, py::str(py::handle(number)).cast<std::string>().c_str());
+  }
+  return static_cast<int>(n);
 }
 
 // ---- running a call -------------------------------------------------------------
@@ -342,9 +357,9 @@ void run(const char* fn, int threads, Kernel&& kernel) {
   }
   if (outcome == 1) {
     if (PyErr_Occurred()) throw py::error_already_set();
-    raise(PyExc_KeyboardInterrupt, kInterrupted.format, fn);
+    fail(PyExc_KeyboardInterrupt, fn, kInterrupted.format);
   }
-  if (outcome == 2) raise(PyExc_MemoryError, kOutOfMemory.format, fn);
+  if (outcome == 2) fail(PyExc_MemoryError, fn, kOutOfMemory.format);
 }
 
 // One value per point (or `columns` values: a Fortran-order matrix), computed
@@ -411,7 +426,7 @@ py::array dlpfield(py::handle coordinates, py::handle elements, py::handle gh, p
 
 void checkNormalsCount(const char* fn, const py::array& x, const py::array& n_x) {
   if (x.shape(0) != n_x.shape(0)) {
-    raise(PyExc_ValueError, kNormalsCount.format, fn, static_cast<long long>(x.shape(0)),
+    fail(PyExc_ValueError, fn, kNormalsCount.format, static_cast<long long>(x.shape(0)),
           static_cast<long long>(n_x.shape(0)));
   }
 }
@@ -435,21 +450,27 @@ py::array tdlfield(py::handle coordinates, py::handle elements, py::handle gh, p
   });
 }
 
-// A module's warnings as RuntimeWarning, one per point whose code is not 0,
-// with the text textOf(code) gives; numbered from `first` (the position of
-// the points in a larger set, for Dask's chunks).
-void warnPoints(const std::vector<unsigned char>& codes, const Points& x, long long first,
-                const char* (*textOf)(unsigned char)) {
+// The points of x whose code is `code` as one RuntimeWarning (for each kind
+// at most one per call, so that Python's registry of warnings, which keeps
+// every text it has shown, stays small): the text of the first with its
+// number counted from `first` (the position of the points in a larger set,
+// for Dask's chunks) and, when there are more, their count.
+void warnPoints(const PointWarning& warning, const std::vector<unsigned char>& codes,
+                unsigned char code, const Points& x, long long first) {
+  std::ptrdiff_t at = -1;
+  long long count = 0;
   for (std::ptrdiff_t i = 0; i < x.count; ++i) {
-    const char* format = textOf(codes[static_cast<size_t>(i)]);
-    if (format == nullptr) continue;
-    char text[256];
-    std::snprintf(text, sizeof text, format, x.x(i), x.y(i), first + i);
-    // stacklevel 3: the line that called the bem2d function, past the
-    // function itself and the wrapper that lets a bem2d.Mesh stand for the
-    // mesh's arrays.
-    if (PyErr_WarnEx(PyExc_RuntimeWarning, text, 3) < 0) throw py::error_already_set();
+    if (codes[static_cast<size_t>(i)] != code) continue;
+    if (at < 0) at = i;
+    ++count;
   }
+  if (count == 0) return;
+  char text[512];
+  pointWarningText(warning, x.x(at), x.y(at), first + at, count, text, sizeof text);
+  // stacklevel 3: the line that called the bem2d function, past the
+  // function itself and the wrapper that lets a bem2d.Mesh stand for the
+  // mesh's arrays.
+  if (PyErr_WarnEx(PyExc_RuntimeWarning, text, 3) < 0) throw py::error_already_set();
 }
 
 py::array hypfield(py::handle coordinates, py::handle elements, py::handle gh, py::handle x,
@@ -465,7 +486,7 @@ py::array hypfield(py::handle coordinates, py::handle elements, py::handle gh, p
   // gh too.
   const bool column = values.ndim() == 1 || (values.ndim() == 2 && values.shape(1) == 1);
   if (!column || values.shape(0) != m.nodes()) {
-    raise(PyExc_ValueError, kPyGhShape, fn, static_cast<long long>(m.nodes()),
+    fail(PyExc_ValueError, fn, kPyGhShape, static_cast<long long>(m.nodes()),
           py::str(values.attr("shape")).cast<std::string>().c_str());
   }
   checkNormalsCount(fn, points, normals);
@@ -476,11 +497,8 @@ py::array hypfield(py::handle coordinates, py::handle elements, py::handle gh, p
   auto out = perPoint(fn, threads, p, [&](double* o, const RunOptions& options) {
     return bem2d::hypfield(mesh, values.data(), p, q, eta, o, codes.data(), options);
   });
-  warnPoints(codes, p, first, [](unsigned char code) {
-    return code == bem2d::kHypfieldOffBoundary ? kHypfieldOffBoundaryText
-           : code == bem2d::kHypfieldAtVertex  ? kHypfieldAtVertexText
-                                               : nullptr;
-  });
+  warnPoints(kHypfieldOffBoundary, codes, bem2d::kHypfieldOffBoundary, p, first);
+  warnPoints(kHypfieldNearVertex, codes, bem2d::kHypfieldAtVertex, p, first);
   return out;
 }
 
@@ -496,9 +514,7 @@ py::array dlpgradfield(py::handle coordinates, py::handle elements, py::handle g
         return bem2d::dlpgradfield(mesh, a.gh.data(), p, a.eta, o, onBoundary.data(), options);
       },
       2);
-  warnPoints(onBoundary, p, first, [](unsigned char code) {
-    return code ? kDlpgradfieldOnBoundaryText : nullptr;
-  });
+  warnPoints(kDlpgradfieldOnBoundary, onBoundary, 1, p, first);
   return out;
 }
 
@@ -510,9 +526,15 @@ py::array domfield(py::handle vertices, py::handle volumes, py::handle f, py::ha
   const py::array t = matrixArgument(fn, volumes, "volumes", 3, Accepts::IndexOrFloat64);
   const auto density = densityArgument(fn, f, "f");
   const py::array points = matrixArgument(fn, x, "x", 2);
-  checkNodeNumbers(fn, t, "volumes", 3, v.shape(0), "vertices");
+  // Prepared with the GIL held: the kernel reads only the private copy,
+  // whatever another thread writes into volumes meanwhile.
+  bem2d::PreparedTriangulation mesh;
+  bem2d::IndexFault fault;
+  if (!bem2d::prepare(bem2d::Triangulation{pointsOf(v), indicesOf(t)}, &mesh, &fault)) {
+    fail(PyExc_ValueError, fn, kPyVertexNumber, "volumes", static_cast<long long>(fault.row),
+         fault.column, fault.text, "vertices", static_cast<long long>(v.shape(0) - 1));
+  }
   checkEntryCount(fn, density, "f", t.shape(0));
-  const bem2d::Triangulation mesh = {pointsOf(v), indicesOf(t)};
   const Points p = pointsOf(points);
   return perPoint(fn, threads, p, [&](double* o, const RunOptions& options) {
     return bem2d::domfield(mesh, density.data(), p, o, options);
@@ -578,15 +600,15 @@ Matrix whole(const char* fn, MatrixKind kind, WholeCall call, py::handle coordin
 py::array_t<std::int64_t> indexSet(const char* fn, py::handle o, const char* name, std::ptrdiff_t n,
                                    const char* what) {
   if (!py::isinstance<py::array>(o)) {
-    raise(PyExc_TypeError, kPyIndexSetType, fn, name, typeName(o).c_str());
+    fail(PyExc_TypeError, fn, kPyIndexSetType, name, typeName(o).c_str());
   }
   py::array a = py::reinterpret_borrow<py::array>(o);
   if (!isInteger(a.dtype())) {
     const std::string dtype =
         "an array of dtype " + py::str(py::handle(a.dtype())).cast<std::string>();
-    raise(PyExc_TypeError, kPyIndexSetType, fn, name, dtype.c_str());
+    fail(PyExc_TypeError, fn, kPyIndexSetType, name, dtype.c_str());
   }
-  if (a.ndim() != 1) raise(PyExc_ValueError, kPyIndexSetDimensions, fn, name, int(a.ndim()));
+  if (a.ndim() != 1) fail(PyExc_ValueError, fn, kPyIndexSetDimensions, name, int(a.ndim()));
   // A copy of our own, checked and then read while the GIL is released: what
   // another thread writes into the caller's array meanwhile cannot reach it.
   py::array_t<std::int64_t> own = py::array_t<std::int64_t>(a.shape(0));
@@ -595,8 +617,8 @@ py::array_t<std::int64_t> indexSet(const char* fn, py::handle o, const char* nam
   int column = 0;
   double value = 0;
   if (!bem2d::indicesInRange(indicesOf(own), 1, n, &position, &column, &value, &largest)) {
-    raise(PyExc_ValueError, kPyIndexSetNumber, fn, name, static_cast<long long>(position), value,
-          what, static_cast<long long>(n - 1));
+    fail(PyExc_ValueError, fn, kPyIndexSetNumber, name, static_cast<long long>(position),
+         static_cast<long long>(own.data()[position]), what, static_cast<long long>(n - 1));
   }
   return own;
 }
@@ -640,19 +662,19 @@ void raiseStatus(const char* fn, HStatus status, double tol, const std::string& 
       return;
     case HStatus::Interrupted:
       if (PyErr_Occurred()) throw py::error_already_set();
-      raise(PyExc_KeyboardInterrupt, kInterrupted.format, fn);
+      fail(PyExc_KeyboardInterrupt, fn, kInterrupted.format);
     case HStatus::Tolerance:
-      raise(PyExc_ValueError, kHmatrixTolerance.format, fn, tol);
+      fail(PyExc_ValueError, fn, kHmatrixTolerance.format, tol);
     case HStatus::NotFinite:
-      raise(PyExc_ValueError, kHmatrixNotFinite.format, fn);
+      fail(PyExc_ValueError, fn, kHmatrixNotFinite.format);
     case HStatus::NoLength:
-      raise(PyExc_ValueError, kHmatrixNoLength.format, fn);
+      fail(PyExc_ValueError, fn, kHmatrixNoLength.format);
     case HStatus::Coincident:
-      raise(PyExc_ValueError, kHmatrixCoincident.format, fn, kHmatrixMostCoincident);
+      fail(PyExc_ValueError, fn, kHmatrixCoincident.format, kHmatrixMostCoincident);
     case HStatus::NoSolve:
-      raise(PyExc_ValueError, kHmatrixNoSolve.format, fn);
+      fail(PyExc_ValueError, fn, kHmatrixNoSolve.format);
     case HStatus::EngineFailed:
-      raise(PyExc_RuntimeError, kHmatrixEngine.format, fn, message.c_str());
+      fail(PyExc_RuntimeError, fn, kHmatrixEngine.format, message.c_str());
   }
 }
 
@@ -695,14 +717,14 @@ PyHMatrix hmatrixOf(py::handle kindArg, py::handle coordinates, py::handle eleme
                     py::handle tolArg, py::handle etaArg, py::handle threadsArg, bool progress) {
   const char* fn = "hmatrix";
   const std::string k = py::isinstance<py::str>(kindArg) ? kindArg.cast<std::string>() : "";
-  if (k != "slp" && k != "dlp" && k != "hyp") raise(PyExc_ValueError, kHmatrixKind.format, fn);
+  if (k != "slp" && k != "dlp" && k != "hyp") fail(PyExc_ValueError, fn, kHmatrixKind.format);
   const HKind kind = k == "slp" ? HKind::SingleLayer : k == "dlp" ? HKind::DoubleLayer
                                                                   : HKind::Hypersingular;
   double tol = 0;
-  if (!readNumber(tolArg, &tol)) raise(PyExc_TypeError, kPyTolType, fn, typeName(tolArg).c_str());
+  if (!readNumber(tolArg, &tol)) fail(PyExc_TypeError, fn, kPyTolType, typeName(tolArg).c_str());
   const double eta = etaArgument(fn, etaArg, true);
   const int threads = threadsArgument(fn, threadsArg);
-  if (!bem2d::compressedOperatorsBuilt()) raise(PyExc_RuntimeError, kHmatrixNotBuilt.format, fn);
+  if (!bem2d::compressedOperatorsBuilt()) fail(PyExc_RuntimeError, fn, kHmatrixNotBuilt.format);
   MeshArgument m = meshArguments(fn, coordinates, elements);
   checkMesh(fn, m);
   PyHMatrix out;
@@ -721,9 +743,9 @@ py::array productOf(const PyHMatrix& H, py::handle xArg, bool solve) {
   const char* fn = solve ? "HMatrix.solve" : "HMatrix.__matmul__";
   py::array x = py::array_t<double, py::array::f_style | py::array::forcecast>::ensure(
       py::module_::import("numpy").attr("asarray")(xArg, "dtype"_a = "float64"));
-  if (!x || x.ndim() < 1 || x.ndim() > 2) raise(PyExc_ValueError, kPyOperand, fn, H.cols());
   const std::ptrdiff_t n = solve ? H.rows() : H.cols();
-  if (x.shape(0) != n) raise(PyExc_ValueError, kPyOperand, fn, static_cast<long long>(n));
+  if (!x || x.ndim() < 1 || x.ndim() > 2) fail(PyExc_ValueError, fn, kPyOperand, static_cast<long long>(n));
+  if (x.shape(0) != n) fail(PyExc_ValueError, fn, kPyOperand, static_cast<long long>(n));
   const std::ptrdiff_t columns = x.ndim() == 2 ? x.shape(1) : 1;
   const std::ptrdiff_t m = solve ? n : H.rows();
   py::array_t<double, py::array::f_style> out(x.ndim() == 2 ? std::vector<py::ssize_t>{m, columns}
@@ -745,6 +767,8 @@ py::array productOf(const PyHMatrix& H, py::handle xArg, bool solve) {
 
 PYBIND11_MODULE(_core, m) {
   m.doc() = "The kernels of bem2d over numpy arrays; use the documented functions of bem2d.";
+  // The release, from the project's version in CMakeLists.txt.
+  m.attr("__version__") = BEM2D_VERSION;
   py::class_<PyMesh>(m, "Mesh", kPyMeshDoc)
       .def(py::init([](py::handle coordinates, py::handle elements) {
              MeshArgument a = meshArguments("Mesh", coordinates, elements);
@@ -863,7 +887,7 @@ PYBIND11_MODULE(_core, m) {
       })
       .def(py::pickle(
           [](const PyHMatrix&) -> py::tuple {
-            raise(PyExc_TypeError, "%s", kPyHMatrixPickle);
+            fail(PyExc_TypeError, "HMatrix", "%s", kPyHMatrixPickle);
           },
           [](const py::tuple&) -> PyHMatrix { return PyHMatrix(); }));
   m.def("hmatrix", &hmatrixOf, arg("kind"), arg("coordinates"), arg("elements"), arg("tol"),

@@ -2,6 +2,7 @@
 # packs it into TARBALL. Layout (as pkg install expects it):
 #   DESCRIPTION COPYING INDEX post_install.m
 #   inst/NAME.m             help text and self-tests of every module (from HELP_DIR)
+#   inst/bem2d.m            `help bem2d`: the overview
 #   inst/bem2d_demo.m, inst/private/*.m   the demo and its helpers
 #   src/Makefile            builds NAME.mex with mkoctfile
 #   src/{core,library,evaluation,assembly,compression,mex}/   the C++ sources, with the
@@ -33,7 +34,7 @@ endforeach()
 # The help texts of the modules, as the build assembled them, and the class
 # of the compressed matrices.
 string(REPLACE "," ";" _modules "${MODULES}")
-foreach(_name ${_modules} hmatrix)
+foreach(_name ${_modules} hmatrix bem2d)
   file(COPY ${HELP_DIR}/${_name}.m DESTINATION ${_root}/inst)
 endforeach()
 

@@ -21,7 +21,7 @@ endforeach()
 foreach(_file COPYING INDEX post_install.m Makefile make_package.cmake)
   list(APPEND _package_inputs ${CMAKE_CURRENT_LIST_DIR}/${_file})
 endforeach()
-foreach(_name ${BEM2D_MODULES})
+foreach(_name ${BEM2D_MODULES} bem2d)
   list(APPEND _package_inputs ${BEM2D_MEX_DIR}/${_name}.m)
 endforeach()
 

@@ -29,33 +29,48 @@ Every function that takes ``coordinates, elements`` also takes a
 ``bem2d.Mesh(coordinates, elements)`` in their place, checked and prepared
 once for any number of calls (``bem2d.slpmatrix_tile(mesh, rows, cols)``).
 Every function takes float64 arrays in C or Fortran order (or any strided
-view of one) without copying them, node numbers from 0 in any integer dtype,
+view of one) without copying them, node numbers from 0 in any integer dtype
+likewise, and anything else that numpy.asarray turns into numbers (lists,
+integers, float32, ...) as a float64 copy (node numbers of integers: int64);
 and a keyword ``threads``; it releases the GIL while it computes, and Ctrl-C
 raises KeyboardInterrupt within milliseconds. Arguments are checked first:
-an array of a wrong dtype raises TypeError, a wrong shape, count or node
-number ValueError, each with a message that names the argument. The module
-``bem2d.dask`` offers the same functions over Dask arrays.
+what numpy.asarray turns into no numbers (complex, strings, ragged lists)
+raises TypeError, a wrong shape, count or node number ValueError, each with
+a message that names the argument, after the function's name as Octave
+shows it ("slpmatrix: elements[3, 1] = 4 is not a row number of
+coordinates (0 to 3)."). The module ``bem2d.dask`` offers the same functions
+over Dask arrays.
 """
 
 import functools as _functools
 import inspect as _inspect
+from typing import Optional as _Optional, Union as _Union
 
 import numpy as _np
+from numpy.typing import ArrayLike as _ArrayLike
 
 from . import _core
-from ._core import HMatrix, Mesh
+from ._core import HMatrix, Mesh, __version__
 
-__all__ = ["Mesh", "hmatrix", "HMatrix", "slpmatrix", "dlpmatrix", "hypmatrix", "slpmatrix_tile", "dlpmatrix_tile",
-           "hypmatrix_tile", "slpfield", "dlpfield", "dlpgradfield", "tdlfield", "hypfield",
+# What the signatures accept: points and node numbers as anything
+# numpy.asarray turns into numbers, a bem2d.Mesh for coordinates and
+# elements, index sets of tiles as arrays, lists, ranges or slices.
+_MeshOrPoints = _Union[Mesh, _ArrayLike]
+_IndexSet = _Union[_ArrayLike, range, slice]
+
+__all__ = ["__version__", "Mesh", "hmatrix", "HMatrix", "slpmatrix", "dlpmatrix", "hypmatrix", "slpmatrix_tile",
+           "dlpmatrix_tile", "hypmatrix_tile", "slpfield", "dlpfield", "dlpgradfield", "tdlfield", "hypfield",
            "domfield"]
 
 # Paragraphs that several docstrings share, filled in by _documented.
 _PARTS = {
     "mesh": """\
-    coordinates : ndarray of float64, shape (nC, 2)
+    coordinates : array_like of float64, shape (nC, 2)
         Node k lies at (coordinates[k, 0], coordinates[k, 1]). Further
-        columns are ignored.
-    elements : ndarray of any integer dtype (int8 ... uint64) or float64, shape (nE, 2)
+        columns are ignored. A float64 array is read in place; anything else
+        that numpy.asarray turns into numbers, as a float64 copy (so for
+        every array_like of float64 below).
+    elements : array_like of any integer dtype (int8 ... uint64) or float64, shape (nE, 2)
         Element j is the straight segment from node elements[j, 0] to node
         elements[j, 1] (0-based node numbers; a float64 number is truncated
         toward zero, so 2.7 names node 2). A bem2d.Mesh may stand for
@@ -86,13 +101,12 @@ _PARTS = {
     such pair by the 16-point Gauss-Legendre rule.""",
     "raises": """\
     TypeError
-        An array argument that is not a numpy array of its dtype (the message
-        names the dtype received and the conversion to use); an eta or
-        threads that is no number.
+        An array argument that numpy.asarray turns into no array of numbers
+        (the message names what it is); an eta or threads that is no number.
     ValueError
         An array of other than two dimensions or of too few columns, a node
         number that names no row, a density shorter than the mesh needs, a
-        negative eta or threads < 1.
+        negative eta or threads outside 1 to 1024.
     MemoryError
         The scratch memory of a kernel could not be allocated.
     KeyboardInterrupt
@@ -135,7 +149,8 @@ def _documented(function):
 
 
 @_documented
-def slpmatrix(coordinates, elements, eta=0.5, *, threads=None):
+def slpmatrix(coordinates: _MeshOrPoints, elements: _Optional[_ArrayLike],
+              eta: _Optional[float] = 0.5, *, threads: _Optional[int] = None) -> _np.ndarray:
     """Single-layer Galerkin matrix for piecewise-constant functions.
 
     The dense nE-by-nE matrix of the single-layer operator for the basis of
@@ -206,7 +221,8 @@ def slpmatrix(coordinates, elements, eta=0.5, *, threads=None):
 
 
 @_documented
-def dlpmatrix(coordinates, elements, eta=0.5, *, threads=None):
+def dlpmatrix(coordinates: _MeshOrPoints, elements: _Optional[_ArrayLike],
+              eta: _Optional[float] = 0.5, *, threads: _Optional[int] = None) -> _np.ndarray:
     """Double-layer Galerkin matrix, piecewise constants against hats.
 
     The dense nE-by-nC matrix of the double-layer operator tested with the
@@ -273,7 +289,8 @@ def dlpmatrix(coordinates, elements, eta=0.5, *, threads=None):
 
 
 @_documented
-def hypmatrix(coordinates, elements, eta=0.5, *, threads=None):
+def hypmatrix(coordinates: _MeshOrPoints, elements: _Optional[_ArrayLike],
+              eta: _Optional[float] = 0.5, *, threads: _Optional[int] = None) -> _np.ndarray:
     """Hypersingular Galerkin matrix for continuous piecewise-linear functions.
 
     The dense nC-by-nC matrix of the hypersingular operator
@@ -356,6 +373,8 @@ def _index_set(numbers, count):
 
 def _rows(array):
     shape = getattr(array, "shape", None)
+    if shape is None and isinstance(array, (list, tuple)):
+        return len(array)
     return shape[0] if shape else 0
 
 
@@ -419,7 +438,9 @@ def _tile(tile, coordinates, elements, rows, row_count, cols, col_count, eta, th
 
 @_tile_documented(M="V", kind="single-layer", whole="slpmatrix",
                   numbers="Element numbers (0 to nE-1)", note="")
-def slpmatrix_tile(coordinates, elements, rows, cols, eta=0.5, *, threads=None):
+def slpmatrix_tile(coordinates: _MeshOrPoints, elements: _Optional[_ArrayLike], rows: _IndexSet,
+                   cols: _IndexSet, eta: _Optional[float] = 0.5, *,
+                   threads: _Optional[int] = None) -> _np.ndarray:
     count = _counts(coordinates, elements)[1]
     return _tile(_core.slpmatrix_tile, coordinates, elements, rows, count, cols, count, eta,
                  threads)
@@ -428,7 +449,9 @@ def slpmatrix_tile(coordinates, elements, rows, cols, eta=0.5, *, threads=None):
 @_tile_documented(M="K", kind="double-layer", whole="dlpmatrix",
                   numbers="Element numbers (0 to nE-1) in rows, node numbers (0 to nC-1) in cols",
                   note="")
-def dlpmatrix_tile(coordinates, elements, rows, cols, eta=0.5, *, threads=None):
+def dlpmatrix_tile(coordinates: _MeshOrPoints, elements: _Optional[_ArrayLike], rows: _IndexSet,
+                   cols: _IndexSet, eta: _Optional[float] = 0.5, *,
+                   threads: _Optional[int] = None) -> _np.ndarray:
     nodes, count = _counts(coordinates, elements)
     return _tile(_core.dlpmatrix_tile, coordinates, elements, rows, count, cols, nodes, eta,
                  threads)
@@ -438,14 +461,18 @@ def dlpmatrix_tile(coordinates, elements, rows, cols, eta=0.5, *, threads=None):
                   numbers="Node numbers (0 to nC-1)",
                   note=" Each entry sums its element\n    pairs in the order in which the whole"
                        " matrix adds them.")
-def hypmatrix_tile(coordinates, elements, rows, cols, eta=0.5, *, threads=None):
+def hypmatrix_tile(coordinates: _MeshOrPoints, elements: _Optional[_ArrayLike], rows: _IndexSet,
+                   cols: _IndexSet, eta: _Optional[float] = 0.5, *,
+                   threads: _Optional[int] = None) -> _np.ndarray:
     count = _counts(coordinates, elements)[0]
     return _tile(_core.hypmatrix_tile, coordinates, elements, rows, count, cols, count, eta,
                  threads)
 
 
 @_documented
-def slpfield(coordinates, elements, chi, z, eta=0.5, *, threads=None):
+def slpfield(coordinates: _MeshOrPoints, elements: _Optional[_ArrayLike], chi: _ArrayLike,
+             z: _ArrayLike, eta: _Optional[float] = 0.5, *,
+             threads: _Optional[int] = None) -> _np.ndarray:
     """Single-layer potential of a piecewise-constant density.
 
     At the points z, for the density chi that is constant on every element::
@@ -458,10 +485,10 @@ def slpfield(coordinates, elements, chi, z, eta=0.5, *, threads=None):
     Parameters
     ----------
 {mesh}
-    chi : ndarray of float64, at least nE values
+    chi : array_like of float64, at least nE values
         chi[j] is the density on element j (any shape, read in the order of
         ravel()).
-    z : ndarray of float64, shape (nz, 2)
+    z : array_like of float64, shape (nz, 2)
         The evaluation points.
 {eta}
 {threads}
@@ -503,7 +530,9 @@ def slpfield(coordinates, elements, chi, z, eta=0.5, *, threads=None):
 
 
 @_documented
-def dlpfield(coordinates, elements, gh, x, eta=0.5, *, threads=None):
+def dlpfield(coordinates: _MeshOrPoints, elements: _Optional[_ArrayLike], gh: _ArrayLike,
+             x: _ArrayLike, eta: _Optional[float] = 0.5, *,
+             threads: _Optional[int] = None) -> _np.ndarray:
     """Double-layer potential of a continuous piecewise-linear density.
 
     At the points x, for the function g that is linear on every element and
@@ -521,10 +550,10 @@ def dlpfield(coordinates, elements, gh, x, eta=0.5, *, threads=None):
     Parameters
     ----------
 {mesh}
-    gh : ndarray of float64
+    gh : array_like of float64
         gh[k] = g at node k (any shape, read in the order of ravel()); it must
         reach the largest node number that elements uses.
-    x : ndarray of float64, shape (nx, 2)
+    x : array_like of float64, shape (nx, 2)
         The evaluation points.
 {eta}
 {threads}
@@ -566,7 +595,9 @@ def dlpfield(coordinates, elements, gh, x, eta=0.5, *, threads=None):
 
 
 @_documented
-def dlpgradfield(coordinates, elements, gh, x, eta=0.5, *, threads=None):
+def dlpgradfield(coordinates: _MeshOrPoints, elements: _Optional[_ArrayLike], gh: _ArrayLike,
+                 x: _ArrayLike, eta: _Optional[float] = 0.5, *,
+                 threads: _Optional[int] = None) -> _np.ndarray:
     """Gradient of the double-layer potential at points off the boundary.
 
     At the points x, for the function g that is linear on every element and
@@ -583,10 +614,10 @@ def dlpgradfield(coordinates, elements, gh, x, eta=0.5, *, threads=None):
     Parameters
     ----------
 {mesh}
-    gh : ndarray of float64
+    gh : array_like of float64
         gh[k] = g at node k (any shape, read in the order of ravel()); it must
         reach the largest node number that elements uses.
-    x : ndarray of float64, shape (nx, 2)
+    x : array_like of float64, shape (nx, 2)
         The points, off the boundary.
 {eta}
 {threads}
@@ -601,9 +632,11 @@ def dlpgradfield(coordinates, elements, gh, x, eta=0.5, *, threads=None):
     Warns
     -----
     RuntimeWarning
-        One per point on an element: "The evaluation point (x1,x2) lies on
-        the boundary! The i-th row of the return matrix is set to NaN!", i
-        counting from 0.
+        One per call with points on an element: "The evaluation point
+        (x1,x2) lies on the boundary! The i-th row of the return matrix is
+        set to NaN!" for the first of them (i counting from 0) and, when
+        there are more, a second line "N evaluation points in all lie on the
+        boundary; their rows are NaN.".
 
     Notes
     -----
@@ -638,7 +671,9 @@ def dlpgradfield(coordinates, elements, gh, x, eta=0.5, *, threads=None):
 
 
 @_documented
-def tdlfield(coordinates, elements, gh, x, n_x, eta=0.5, *, threads=None):
+def tdlfield(coordinates: _MeshOrPoints, elements: _Optional[_ArrayLike], gh: _ArrayLike,
+             x: _ArrayLike, n_x: _ArrayLike, eta: _Optional[float] = 0.5, *,
+             threads: _Optional[int] = None) -> _np.ndarray:
     """Adjoint double-layer operator of a piecewise-constant density.
 
     At the points x with the given vectors n_x, for the density phi = gh[j]
@@ -657,11 +692,11 @@ def tdlfield(coordinates, elements, gh, x, n_x, eta=0.5, *, threads=None):
     Parameters
     ----------
 {mesh}
-    gh : ndarray of float64, at least nE values
+    gh : array_like of float64, at least nE values
         gh[j] is phi on element j (any shape, read in the order of ravel()).
-    x : ndarray of float64, shape (nx, 2)
+    x : array_like of float64, shape (nx, 2)
         The evaluation points.
-    n_x : ndarray of float64, shape (nx, 2)
+    n_x : array_like of float64, shape (nx, 2)
         The vector at each point, used as given (the result is linear in it).
 {eta}
 {threads}
@@ -716,7 +751,9 @@ def tdlfield(coordinates, elements, gh, x, n_x, eta=0.5, *, threads=None):
 
 
 @_documented
-def hypfield(coordinates, elements, gh, x, n_x, eta=0.5, *, threads=None):
+def hypfield(coordinates: _MeshOrPoints, elements: _Optional[_ArrayLike], gh: _ArrayLike,
+             x: _ArrayLike, n_x: _ArrayLike, eta: _Optional[float] = 0.5, *,
+             threads: _Optional[int] = None) -> _np.ndarray:
     """Hypersingular operator of a continuous piecewise-linear function.
 
     At points x on the boundary, for the function g that is linear on every
@@ -733,12 +770,12 @@ def hypfield(coordinates, elements, gh, x, n_x, eta=0.5, *, threads=None):
     Parameters
     ----------
 {mesh}
-    gh : ndarray of float64, shape (nC,) or (nC, 1)
+    gh : array_like of float64, shape (nC,) or (nC, 1)
         g at every node.
-    x : ndarray of float64, shape (nx, 2)
+    x : array_like of float64, shape (nx, 2)
         Points on the boundary, each within 1e-12 element lengths of an
         element and away from its nodes.
-    n_x : ndarray of float64, shape (nx, 2)
+    n_x : array_like of float64, shape (nx, 2)
         The normal vector at each point, used as given (not normalised) by
         the elements that do not contain the point; the finite-part term of
         the element that contains it does not depend on any normal.
@@ -754,11 +791,13 @@ def hypfield(coordinates, elements, gh, x, n_x, eta=0.5, *, threads=None):
     Warns
     -----
     RuntimeWarning
-        One per point on no element ("The evaluation point (x1,x2) is not
-        even close to an element! The i-th entry of the return vector is set
-        to NaN!") and per point at a node ("The evaluation point (x1,x2) is
-        too close to the end point of an element. The i-th value of the
-        return vector is probably wrong!"), i counting from 0.
+        At most one per call and kind: for points on no element "The
+        evaluation point (x1,x2) is not even close to an element! The i-th
+        entry of the return vector is set to NaN!", for points at a node
+        "The evaluation point (x1,x2) is too close to the end point of an
+        element. The i-th value of the return vector is probably wrong!",
+        each for the first such point (i counting from 0) and, when there
+        are more, with a second line that gives their count.
 
     Notes
     -----
@@ -803,7 +842,8 @@ def hypfield(coordinates, elements, gh, x, n_x, eta=0.5, *, threads=None):
 
 
 @_documented
-def domfield(vertices, volumes, f, x, *, threads=None):
+def domfield(vertices: _ArrayLike, volumes: _ArrayLike, f: _ArrayLike, x: _ArrayLike, *,
+             threads: _Optional[int] = None) -> _np.ndarray:
     """Newton (volume) potential of a piecewise-constant density.
 
     At the points x, for the density f that is constant on every triangle of
@@ -818,16 +858,16 @@ def domfield(vertices, volumes, f, x, *, threads=None):
 
     Parameters
     ----------
-    vertices : ndarray of float64, shape (nV, 2)
+    vertices : array_like of float64, shape (nV, 2)
         Vertex k lies at (vertices[k, 0], vertices[k, 1]).
-    volumes : ndarray of any integer dtype or float64, shape (nT, 3)
+    volumes : array_like of any integer dtype or float64, shape (nT, 3)
         Triangle j has the corners vertices[volumes[j, 0]],
         vertices[volumes[j, 1]] and vertices[volumes[j, 2]] (0-based, float64
         numbers truncated toward zero; either orientation).
-    f : ndarray of float64, at least nT values
+    f : array_like of float64, at least nT values
         f[j] is the density on triangle j (any shape, read in the order of
         ravel()).
-    x : ndarray of float64, shape (nx, 2)
+    x : array_like of float64, shape (nx, 2)
         The evaluation points (anywhere).
 {threads}
 

@@ -71,10 +71,18 @@ def _probe(points):
     return np.zeros(shape, dtype=points.dtype)
 
 
+def _known_chunks(name, argument, points):
+    """Refuses points whose row chunks Dask does not know (as after boolean
+    indexing): each task numbers its points from the rows before it."""
+    if isinstance(points, da.Array) and any(np.isnan(n) for n in points.chunks[0]):
+        raise ValueError("%s: the row chunks of %s have unknown sizes (NaN); "
+                         "%s.compute_chunk_sizes() finds them." % (name, argument, argument))
+
+
 def _by_rows(points, chunks="auto"):
     """Checked points as a Dask array chunked by rows only."""
     if not isinstance(points, da.Array):
-        points = da.from_array(points, chunks=chunks)
+        points = da.from_array(np.asarray(points), chunks=chunks)
     if points.numblocks[1] > 1:
         points = points.rechunk({1: -1})
     return points
@@ -144,6 +152,7 @@ def slpfield(coordinates, elements, chi, z, eta=0.5, *, threads=1):
     arguments are those of bem2d.slpfield (numpy arrays); ``threads`` is per
     task (default 1).
     """
+    _known_chunks("slpfield", "z", z)
     bem2d.slpfield(coordinates, elements, chi, _probe(z), eta, threads=threads)
     z = _by_rows(z)
     return _field(_slpfield_chunk, "slpfield", (_prepared(coordinates, elements), chi), [z], eta, threads)
@@ -156,6 +165,7 @@ def dlpfield(coordinates, elements, gh, x, eta=0.5, *, threads=1):
     Returns a Dask array of len(x) values in the row chunks of x; ``threads``
     is per task (default 1).
     """
+    _known_chunks("dlpfield", "x", x)
     bem2d.dlpfield(coordinates, elements, gh, _probe(x), eta, threads=threads)
     x = _by_rows(x)
     return _field(_dlpfield_chunk, "dlpfield", (_prepared(coordinates, elements), gh), [x], eta, threads)
@@ -170,6 +180,7 @@ def dlpgradfield(coordinates, elements, gh, x, eta=0.5, *, threads=1):
     boundary are issued where the chunk is computed, numbered by the point's
     row in x.
     """
+    _known_chunks("dlpgradfield", "x", x)
     with warnings.catch_warnings():
         # The probe point (0, 0) may lie on an element.
         warnings.simplefilter("ignore", RuntimeWarning)
@@ -186,6 +197,8 @@ def tdlfield(coordinates, elements, gh, x, n_x, eta=0.5, *, threads=1):
     n_x is rechunked to the row chunks of x. Returns a Dask array of len(x)
     values in the row chunks of x; ``threads`` is per task (default 1).
     """
+    _known_chunks("tdlfield", "x", x)
+    _known_chunks("tdlfield", "n_x", n_x)
     bem2d.tdlfield(coordinates, elements, gh, _probe(x), _probe(n_x), eta, threads=threads)
     _same_rows(lambda a, b: bem2d.tdlfield(coordinates, elements, gh, a, b, eta), x, n_x)
     x = _by_rows(x)
@@ -204,6 +217,8 @@ def hypfield(coordinates, elements, gh, x, n_x, eta=0.5, *, threads=1):
     is computed (on a worker: in its log), numbered by the point's row in x;
     such points are NaN or not finite in the result.
     """
+    _known_chunks("hypfield", "x", x)
+    _known_chunks("hypfield", "n_x", n_x)
     with warnings.catch_warnings():
         # The probe point (0, 0) may lie on no element.
         warnings.simplefilter("ignore", RuntimeWarning)
@@ -221,19 +236,40 @@ def domfield(vertices, volumes, f, x, *, threads=1):
     Returns a Dask array of len(x) values in the row chunks of x; ``threads``
     is per task (default 1).
     """
+    _known_chunks("domfield", "x", x)
     bem2d.domfield(vertices, volumes, f, _probe(x), threads=threads)
     x = _by_rows(x)
     return _field(_domfield_chunk, "domfield", (vertices, volumes, f), [x], threads)
 
 
+# The default blocks of the matrices. Dask spends about a millisecond on every
+# task besides moving its result (python/bench/dask_scaling.py: 0.7 ms per
+# task at blocks of 50, 1.2 ms at 100), so a task should compute for 100 ms
+# or more to keep that below 1%: a block of b x b entries at the measured
+# cost per entry on one thread (a tile of 2000 x 2000 of a mesh of 8000
+# elements, on the shared machine of the README's figures), rounded down to a
+# multiple of 256 and at most 4096 (128 MB, Dask's own default size of a
+# chunk).
+_TASK_SECONDS = 0.1
+_ENTRY_SECONDS = {"slpmatrix": 10e-9, "dlpmatrix": 18e-9, "hypmatrix": 25e-9}
+
+
+def _default_block(name):
+    side = int((_TASK_SECONDS / _ENTRY_SECONDS[name]) ** 0.5)
+    return max(256, min(4096, side // 256 * 256))
+
+
 def _matrix(tile, name, mesh, shape, block, eta, threads, symmetric):
     """The matrix of tiles block x block; of a symmetric one the blocks on and
-    above the diagonal are tile calls, those below their transposes."""
+    above the diagonal are tile calls, those below their transposes. An empty
+    matrix is one empty block."""
+    if block is None:
+        block = _default_block(name)
     if isinstance(block, bool) or not isinstance(block, (int, np.integer)) or block < 1:
-        raise ValueError("In %s, block must be a positive integer (block=%r)." % (name, block))
+        raise ValueError("%s: block must be a positive integer (block=%r)." % (name, block))
     mesh = _shared(mesh)
     out = "bem2d-%s-%s" % (name, tokenize(mesh.key, shape, block, eta, threads))
-    rows, cols = (list(range(0, n, block)) + [n] for n in shape)
+    rows, cols = (list(range(0, n, block)) + [n] if n > 0 else [0, 0] for n in shape)
     layer = {}
     for i in range(len(rows) - 1):
         for j in range(len(cols) - 1):
@@ -267,11 +303,12 @@ def _hypmatrix_tile(mesh, rows, cols, eta, threads):
 
 
 @bem2d._mesh_first
-def slpmatrix(coordinates, elements, eta=0.5, *, block=2048, threads=1):
+def slpmatrix(coordinates, elements, eta=0.5, *, block=None, threads=1):
     """V of bem2d.slpmatrix as a Dask array of block-by-block tiles.
 
     Each block on or above the diagonal is one bem2d.slpmatrix_tile call
     (``threads`` threads, default 1); the blocks below are their transposes.
+    ``block`` defaults to 3072 (about 100 ms of one thread per block).
     """
     bem2d.slpmatrix_tile(coordinates, elements, [], [], eta, threads=threads)
     mesh = _prepared(coordinates, elements)
@@ -280,11 +317,12 @@ def slpmatrix(coordinates, elements, eta=0.5, *, block=2048, threads=1):
 
 
 @bem2d._mesh_first
-def dlpmatrix(coordinates, elements, eta=0.5, *, block=2048, threads=1):
+def dlpmatrix(coordinates, elements, eta=0.5, *, block=None, threads=1):
     """K of bem2d.dlpmatrix as a Dask array of block-by-block tiles.
 
     Each block is one bem2d.dlpmatrix_tile call (``threads`` threads,
-    default 1).
+    default 1). ``block`` defaults to 2304 (about 100 ms of one thread per
+    block).
     """
     bem2d.dlpmatrix_tile(coordinates, elements, [], [], eta, threads=threads)
     mesh = _prepared(coordinates, elements)
@@ -293,11 +331,12 @@ def dlpmatrix(coordinates, elements, eta=0.5, *, block=2048, threads=1):
 
 
 @bem2d._mesh_first
-def hypmatrix(coordinates, elements, eta=0.5, *, block=2048, threads=1):
+def hypmatrix(coordinates, elements, eta=0.5, *, block=None, threads=1):
     """W of bem2d.hypmatrix as a Dask array of block-by-block tiles.
 
     Each block on or above the diagonal is one bem2d.hypmatrix_tile call
     (``threads`` threads, default 1); the blocks below are their transposes.
+    ``block`` defaults to 1792 (about 100 ms of one thread per block).
     """
     bem2d.hypmatrix_tile(coordinates, elements, [], [], eta, threads=threads)
     mesh = _prepared(coordinates, elements)

@@ -42,6 +42,9 @@ def test_results_equal_the_local_ones_bit_for_bit(client):
         assert lazy.shape == local.shape
         np.testing.assert_array_equal(value, local)
     assert cases[0][0].chunks == (points.chunks[0],)
+    # An empty mesh is one empty block, as bem2d gives an empty matrix.
+    empty = bd.slpmatrix(np.zeros((0, 2)), np.zeros((0, 2), np.int64))
+    assert empty.shape == (0, 0) and client.compute(empty, sync=True).shape == (0, 0)
     assert len(client.scheduler_info()["workers"]) == 2
 
 
@@ -50,12 +53,15 @@ def test_bad_input_is_refused_before_a_graph_is_built():
     x = da.zeros((10, 2), chunks=5)
     for call, exception, message in [
         (lambda: bd.slpfield(c, e + 1, np.ones(8), x), ValueError, "elements[7, 0] = 8 is not"),
-        (lambda: bd.dlpfield(c, e, np.ones(8), x.astype(np.float32)), TypeError, "x must be"),
+        (lambda: bd.dlpfield(c, e, np.ones(8), x.astype(np.complex128)), TypeError, "x must be"),
         (lambda: bd.tdlfield(c, e, np.ones(8), x, np.zeros((9, 2))), ValueError,
-         "the number of evaluation points (10)\nmust correspond to the number of normal vectors (9)"),
+         "The number of evaluation points (10)\nmust correspond to the number of normal vectors (9)"),
         (lambda: bd.hypfield(c, e, np.ones(7), x, x), ValueError, "gh must have shape"),
         (lambda: bd.slpmatrix(c, e, -1), ValueError, "ETA is less than zero"),
         (lambda: bd.hypmatrix(c, e, block=0), ValueError, "block must be a positive integer"),
+        (lambda: bd.slpfield(c, e, np.ones(8), x[x[:, 0] > 0]), ValueError,
+         "slpfield: the row chunks of z have unknown sizes (NaN); z.compute_chunk_sizes() finds them."),
+        (lambda: bd.dlpmatrix(c, e, threads=10**30), ValueError, "threads must be from 1 to 1024"),
     ]:
         with pytest.raises(exception) as raised:
             call()

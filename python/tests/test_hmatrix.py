@@ -98,7 +98,7 @@ def test_bad_input():
             (("slp", c, e, "small"), {}, TypeError, "tol must be a number"),
             (("slp", c, np.array([[0, 1200]])), {}, ValueError, "not a row number"),
             (("hyp", np.zeros((3, 2)), np.array([[0, 1], [1, 2]])), {}, ValueError,
-             "no element has a positive length"),
+             "No element has a positive length"),
             (("slp", np.vstack([c[:-1], [np.inf, 0]]), e), {}, ValueError, "finite")):
         with pytest.raises(error, match=text):
             bem2d.hmatrix(*args, **kwargs)

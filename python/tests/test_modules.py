@@ -108,7 +108,7 @@ def test_layouts_dtypes_and_threads_change_no_bit():
                 bem2d.dlpfield(c, e, g, x, threads=threads),
                 bem2d.tdlfield(c, e, g, x, q, threads=threads),
                 bem2d.hypfield(c, e, g, xb, nb, threads=threads),
-                bem2d.domfield(c, e[:3, :1] + tri, g, x, threads=threads)]
+                bem2d.domfield(c, np.asarray(e)[:3, :1] + tri, g, x, threads=threads)]
 
     def strided(a):                       # every other row and column of a larger array
         big = np.zeros((2 * a.shape[0], 2 * a.shape[1]), a.dtype)
@@ -120,26 +120,36 @@ def test_layouts_dtypes_and_threads_change_no_bit():
     dtypes = [np.int8, np.uint8, np.int16, np.uint16, np.int32, np.uint32, np.uint64]
     variants = [(lay(c), lay(e), lay(x), lay(q), 1) for lay in layouts]
     variants += [(c, e.astype(t), x, q, 2) for t in dtypes] + [(c, e + 0.5, x, q, 3)]
+    # Array-likes: lists of the same numbers (read as float64 and int64 copies).
+    variants += [(c.tolist(), e.tolist(), x.tolist(), q.tolist(), 2)]
     for variant in variants:
         for got, expected in zip(results(*variant), reference):
             np.testing.assert_array_equal(got, expected)
 
 
 def test_warnings_of_points_off_or_on_the_boundary():
-    x = np.array([[0.5, 0], [3, 3], [1, 0]])
+    # One RuntimeWarning per call and kind: the first point (0-based) and,
+    # when there are more, their count.
+    x = np.array([[0.5, 0], [3, 3], [1, 0], [4, 4]])
+    off = ("The evaluation point (%s) is not even close to an element! The %d-th entry of the"
+           " return vector is set to NaN!")
+    near = ("The evaluation point (%s) is too close to the end point of an element. The %d-th value"
+            " of the return vector is probably wrong!")
+    on = "The evaluation point (%s) lies on the boundary! The %d-th row of the return matrix is set to NaN!"
     with warnings.catch_warnings(record=True) as caught:
         warnings.simplefilter("always")
-        w = bem2d.hypfield(c4, e4, np.ones(4), x, np.ones((3, 2)))
-        G = bem2d.dlpgradfield(c4, e4, np.ones(4), x[::-1])
-    assert np.isnan(w[1]) and not np.isnan(w[0])
+        w = bem2d.hypfield(c4, e4, np.ones(4), x, np.ones((4, 2)))
+        G = bem2d.dlpgradfield(c4, e4, np.ones(4), x[2::-1])
+        bem2d.dlpgradfield(c4, e4, np.ones(4), x[:1])
+    assert np.isnan(w[[1, 3]]).all() and not np.isnan(w[0])
     assert np.isnan(G[[0, 2]]).all() and not np.isnan(G[1]).any()
     assert [(str(m.message), m.category, m.filename) for m in caught] == [
-        ("The evaluation point (3,3) is not even close to an element! The 1-th entry of the"
-         " return vector is set to NaN!", RuntimeWarning, __file__),
-        ("The evaluation point (1,0) is too close to the end point of an element. The 2-th value"
-         " of the return vector is probably wrong!", RuntimeWarning, __file__)] + [
-        ("The evaluation point (%s) lies on the boundary! The %d-th row of the return matrix is"
-         " set to NaN!" % (p, i), RuntimeWarning, __file__) for p, i in (("1,0", 0), ("0.5,0", 2))]
+        (off % ("3,3", 1) + "\n2 evaluation points in all are not even close to an element; their"
+         " entries are NaN.", RuntimeWarning, __file__),
+        (near % ("1,0", 2), RuntimeWarning, __file__),
+        (on % ("1,0", 0) + "\n2 evaluation points in all lie on the boundary; their rows are NaN.",
+         RuntimeWarning, __file__),
+        (on % ("0.5,0", 0), RuntimeWarning, __file__)]
 
 
 def test_the_examples_of_the_docstrings():

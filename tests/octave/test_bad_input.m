@@ -25,7 +25,7 @@ function e = class_error (name, arg, indices, cls)
   % for being complex or sparse when cls is "".
   kind = "double";
   if (indices), kind = "double or integer"; end
-  text = sprintf ("In %s, %s must be a real, full (not sparse) %s matrix.\n", name, arg, kind);
+  text = sprintf ("%s must be a real, full (not sparse) %s matrix.\n", arg, kind);
   if (any (strcmp (cls, {"cell", "struct"})))
     text = [text, sprintf("It is of class %s.\n", cls)];
   elseif (! isempty (cls))
@@ -69,10 +69,10 @@ wrong_class = {@single, "single"; @int32, "int32"; @uint8, "uint8"; @logical, "l
                @(a) repmat("a", size (a)), "char"; @(a) a + 1i, ""; @sparse, ""; @num2cell, "cell";
                @(a) repmat(struct ("v", 0), size (a)), "struct"};
 integer_classes = {"int8", "uint8", "int16", "uint16", "int32", "uint32", "int64", "uint64"};
-too_few_columns = "In %s, %s must have at least %d columns.\n";
-bad_number = "In %s, %s(%d,%d) = %s is not a row number of %s (1 to %d).\n";
-too_few_entries = "In %s, %s must have at least %d entries (it has %d).\n";
-eta_class = "In %s, ETA must be a number, not a %s.\n";
+too_few_columns = "%s must have at least %d columns.\n";
+bad_number = "%s(%d,%d) = %s is not a row number of %s (1 to %d).\n";
+too_few_entries = "%s must have at least %d entries (it has %d).\n";
+eta_class = "ETA must be a number, not a %s.\n";
 
 for m = modules'
   name = func2str (m.fn);
@@ -112,39 +112,42 @@ for m = modules'
   % ---- one column too few ---------------------------------------------------------
   for k = find (m.columns > 0)
     a = args; a{k} = a{k}(:, 1:m.columns(k) - 1);
-    expect_error ({columns_id, sprintf(too_few_columns, name, m.names{k}, m.columns(k))}, 1, m.fn, a{:});
+    expect_error ({columns_id, sprintf(too_few_columns, m.names{k}, m.columns(k))}, 1, m.fn, a{:});
   end
 
   % ---- vertex numbers -----------------------------------------------------------------
-  % C's %g prints non-finite values in lower case and 2^40 with six digits.
+  % Integers are shown in full (a double up to 2^53, the 64-bit classes
+  % beyond the reach of a double); other doubles as C's %g, which prints
+  % non-finite values in lower case.
   rows_t = rows (args{m.target});
   index_name = m.names{m.index};
   target_name = m.names{m.target};
   % The integer classes hold the same numbers exactly.
   values = {0, "0", "double"; 0.5, "0.5", "double"; -0.5, "-0.5", "double"; -1, "-1", "double";
             NaN, "nan", "double"; Inf, "inf", "double"; -Inf, "-inf", "double";
-            rows_t + 1, sprintf("%d", rows_t + 1), "double"; 2^40, "1.09951e+12", "double";
+            rows_t + 1, sprintf("%d", rows_t + 1), "double"; 2^40, "1099511627776", "double"; 2^60 + 0.5, "1.15292e+18", "double";
             -1, "-1", "int8"; 0, "0", "uint16"; rows_t + 1, sprintf("%d", rows_t + 1), "int32";
-            2^40, "1.09951e+12", "int64"; 2^40, "1.09951e+12", "uint64"};
+            2^40, "1099511627776", "int64"; intmax("int64"), "9223372036854775807", "int64";
+            intmax("uint64"), "18446744073709551615", "uint64"};
   for v = 1:rows (values)
     p = m.at(mod (v - 1, rows (m.at)) + 1, :);
     a = args; a{m.index} = cast (a{m.index}, values{v,3});
     a{m.index}(p(1), p(2)) = values{v,1};
-    expect_error ({number_id, sprintf(bad_number, name, index_name, p(1), p(2), values{v,2}, target_name, rows_t)}, ...
+    expect_error ({number_id, sprintf(bad_number, index_name, p(1), p(2), values{v,2}, target_name, rows_t)}, ...
                   1, m.fn, a{:});
   end
   % The vertex numbers are checked after the class and columns of every
   % argument, and before the entries of the density.
   p = m.at(1,:);
   bad = args; bad{m.index}(p(1), p(2)) = 0;
-  bad_msg = sprintf (bad_number, name, index_name, p(1), p(2), "0", target_name, rows_t);
+  bad_msg = sprintf (bad_number, index_name, p(1), p(2), "0", target_name, rows_t);
   for k = 1:n
     a = bad; a{k} = single (a{k});
     expect_error (class_error (name, m.names{k}, k == m.index, "single"), 1, m.fn, a{:});
   end
   for k = find (m.columns > 0 & (1:n) != m.index)
     a = bad; a{k} = a{k}(:, 1:m.columns(k) - 1);
-    expect_error ({columns_id, sprintf(too_few_columns, name, m.names{k}, m.columns(k))}, 1, m.fn, a{:});
+    expect_error ({columns_id, sprintf(too_few_columns, m.names{k}, m.columns(k))}, 1, m.fn, a{:});
   end
   if (m.density > 0)
     a = bad; a{m.density} = [];
@@ -171,17 +174,17 @@ for m = modules'
     end
     entries_id = sprintf ("bem2d:%s:tooFewEntries", name);
     a = args; a{m.density} = a{m.density}(1:m.needed - 1);
-    expect_error ({entries_id, sprintf(too_few_entries, name, density_name, m.needed, m.needed - 1)}, ...
+    expect_error ({entries_id, sprintf(too_few_entries, density_name, m.needed, m.needed - 1)}, ...
                   1, m.fn, a{:});
     a{m.density} = [];
-    expect_error ({entries_id, sprintf(too_few_entries, name, density_name, m.needed, 0)}, 1, m.fn, a{:});
+    expect_error ({entries_id, sprintf(too_few_entries, density_name, m.needed, 0)}, 1, m.fn, a{:});
   end
 
   % ---- eta of a class that holds no number, whatever its shape ------------------------
   if (m.eta)
     etas = {{0.5}, "cell"; {}, "cell"; struct("v", 0.5), "struct"; @sin, "function_handle"};
     for k = 1:rows (etas)
-      expect_error ({sprintf("bem2d:%s:etaClass", name), sprintf(eta_class, name, etas{k,2})}, ...
+      expect_error ({sprintf("bem2d:%s:etaClass", name), sprintf(eta_class, etas{k,2})}, ...
                     1, m.fn, args{:}, etas{k,1});
     end
   end
@@ -191,10 +194,10 @@ end
 % tdlfield and hypfield compare the point counts of x and n_x before the
 % classes, so a sparse x of 2^31 rows (no memory to speak of) reaches the
 % message, which must print the count in full.
-count_msg = "In %s, the number of evaluation points (%d)\nmust correspond to the number of normal vectors (%d).\n";
+count_msg = "The number of evaluation points (%d)\nmust correspond to the number of normal vectors (%d).\n";
 for fn = {@tdlfield, @hypfield}
   name = func2str (fn{1});
-  expect_error ({sprintf("bem2d:%s:normalsCount", name), sprintf(count_msg, name, 2^31, 1)}, ...
+  expect_error ({sprintf("bem2d:%s:normalsCount", name), sprintf(count_msg, 2^31, 1)}, ...
                 1, fn{1}, sq, sqe, [1; 2; 3; 4], sparse (2^31, 2), [0 1]);
 end
 

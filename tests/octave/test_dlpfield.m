@@ -122,7 +122,7 @@ end
 if (! isequal (dlpfield (cc, ec, cos (1:64)', xc, [1 2]), vh) || ! isequal (dlpfield (cc, ec, cos (1:64)', xc, []), vh))
   error ("eta that is not 1x1 must act as 0.5");
 end
-eta_msg = "In dlpfield, ETA is less than zero (ETA=%f).\nPlease choose a value that is greater than or equal to 0.\n";
+eta_msg = "ETA is less than zero (ETA=%f).\nPlease choose a value that is greater than or equal to 0.\n";
 expect_error (sprintf (eta_msg, -0.1), 1, @dlpfield, cc, ec, ones (64, 1), xc, -0.1);
 
 % ---- messages word for word --------------------------------------------------

@@ -205,7 +205,7 @@ if (! isequal (dlpmatrix (c, e, [1 2]), Kh) || ! isequal (dlpmatrix (c, e, []), 
 end
 if (isequal (Kh, K0)), error ("eta = 0.5 must send separated pairs to quadrature"); end
 expect_near (Kh, K0, 1e-14, "default eta against closed form");
-eta_msg = "In dlpmatrix, ETA is less than zero (ETA=%f).\nPlease choose a value that is greater than or equal to 0.\n";
+eta_msg = "ETA is less than zero (ETA=%f).\nPlease choose a value that is greater than or equal to 0.\n";
 expect_error ({"bem2d:dlpmatrix:etaNegative", sprintf(eta_msg, -0.1)}, 1, @dlpmatrix, c, e, -0.1);
 
 % ---- messages word for word --------------------------------------------------------

@@ -1,5 +1,5 @@
 % Host tests of hypfield: the finite-part term, the operator on a circle, eta,
-% the two warnings on the standard error stream, messages, empty input.
+% its two warnings, messages, empty input.
 1;
 
 function v = far_element_reference (x, nx, A, B, gA, gB)
@@ -162,7 +162,7 @@ if (isequal (w0, w5)), error ("eta = 0 and 0.5 must take different branches some
 expect_near (w5, w0, 1e-13 * max (fp), "eta = 0.5 against eta = 0");
 wn = hypfield (cc, ee, gg, x, nn, NaN);
 if (! isequal (wn, hypfield (cc, ee, gg, x, nn, 1e300))), error ("NaN eta must take the 16-point rule"); end
-eta_msg = "In hypfield, ETA is less than zero (ETA=%f).\nPlease choose a value that is greater than or equal to 0.\n";
+eta_msg = "ETA is less than zero (ETA=%f).\nPlease choose a value that is greater than or equal to 0.\n";
 expect_error (sprintf (eta_msg, -0.1), 1, @hypfield, cc, ee, gg, x, nn, -0.1);
 expect_error (sprintf (eta_msg, -2), 1, @hypfield, cc, ee, gg, x, nn, [-2 5]);
 % The number of outputs is not checked.
@@ -172,8 +172,8 @@ expect_error (sprintf (eta_msg, -1), 0, @hypfield, cc, ee, gg, x, nn, -1);
 c = [0 0; 1 0; 1 1; 0 1]; e = [1 2; 2 3; 3 4; 4 1]; g = [1; 2; 3; 4];
 x = [0.5 0]; nx = [0 -1];
 in_msg = sprintf ("Invalid number of arguments: Usage\nWphi_x=hypfield(coordinates,elements,gh,x,n_x[,eta])\n");
-gh_msg = "In hypfield, the third parameter (gh) has to be an nCx1 matrix, where nC denotes the number of vertices, i.e. the number of rows of the first element.";
-nx_msg = "In hypfield, the number of evaluation points (%d)\nmust correspond to the number of normal vectors (%d).\n";
+gh_msg = "The third parameter (gh) has to be an nCx1 matrix, where nC denotes the number of vertices, i.e. the number of rows of the first argument.";
+nx_msg = "The number of evaluation points (%d)\nmust correspond to the number of normal vectors (%d).\n";
 expect_error (in_msg, 1, @hypfield, c, e, g, x);
 expect_error (in_msg, 1, @hypfield, c, e, g, x, nx, 0.5, 1);
 expect_error (in_msg, 0, @hypfield);
@@ -194,31 +194,42 @@ if (! isequal (size (w), [0 1])), error ("nx = 0 must give a 0x1 result"); end
 w = hypfield (zeros (0, 2), zeros (0, 2), zeros (0, 1), zeros (0, 2), zeros (0, 2));
 if (! isequal (size (w), [0 1])), error ("all empty must give a 0x1 result"); end
 
-% ---- warnings on the standard error stream --------------------------------------------
-% The unit square, counter-clockwise. Calls, each preceded by the marker line:
-%  1. points on edges (no warning), 1e-3 off the boundary (entries 1 and 2, 0-based),
-%     and 2e-12 from a vertex along an edge (beyond the 1e-12 of the end-point test);
+% ---- warnings of the host --------------------------------------------------------------
+% The unit square, counter-clockwise. Each kind is one warning per call under
+% its identifier: the first point of the kind with its row counted from 1,
+% and the count when there are more; warning ("off", id) silences it.
+%  1. points on edges (no warning), 1e-3 off the boundary (rows 2 and 3), and
+%     2e-12 from a vertex along an edge (beyond the 1e-12 of the end-point test);
 %  2. no elements: every point is NaN and warned about;
-%  3. a point on the shared vertex (0,0): one end-point warning, a non-finite entry;
+%  3. points off the boundary and points on the vertices (0,0) and (1,0):
+%     both kinds, each with its count; the end-point warning is the last;
 %  4. nx = 0: no output at all.
-not_close = "Warning (hypfield): The evaluation point (%g,%g) is not even close to an element! The %d-th entry of the return vector is set to NaN!\n";
-end_point = "Warning (hypfield): The evaluation point (%g,%g) is too close to the end point of an element. The %d-th value of the return vector is probably wrong!\n";
+not_close = "warning: hypfield: The evaluation point (%g,%g) is not even close to an element! The %d-th entry of the return vector is set to NaN!\n";
+not_close_count = "%d evaluation points in all are not even close to an element; their entries are NaN.\n";
+end_point = "warning: hypfield: The evaluation point (%g,%g) is too close to the end point of an element. The %d-th value of the return vector is probably wrong!\n";
+end_point_count = "%d evaluation points in all are too close to the end point of an element.\n";
+off_id = "bem2d:hypfield:offBoundary"; vertex_id = "bem2d:hypfield:nearVertex";
 x1 = [0.5 0; 0.5 1e-3; 0.25 -0.5; 1 0.75; 2e-12 0];
 n1 = [0 -1; 0 -1; 0 -1; 1 0; 0 -1];
-calls = {{c, e, g, x1, n1}, ...
-         {c, zeros(0, 2), g, [0.5 0; 3 4], [0 -1; 1 0]}, ...
-         {c, e, g, [0.5 0; 0 0; 1 0.5], [0 -1; -1 -1; 1 0], 0}, ...
-         {c, e, g, zeros(0, 2), zeros(0, 2)}};
-[status, errtext, values] = module_in_child ("hypfield", calls);
-if (status != 0)
-  error ("the child octave-cli failed (status %d); its error stream:\n%s", status, errtext);
+x3 = [0.5 0; 0 0; 3 3; 1 0; 4 4; 5 5];
+cases = {{c, e, g, x1, n1}, [sprintf(not_close, 0.5, 1e-3, 2), sprintf(not_close_count, 2)], off_id;
+         {c, zeros(0, 2), g, [0.5 0; 3 4], [0 -1; 1 0]}, [sprintf(not_close, 0.5, 0, 1), sprintf(not_close_count, 2)], off_id;
+         {c, e, g, x3, ones(6, 2), 0}, [sprintf(not_close, 3, 3, 3), sprintf(not_close_count, 3), ...
+                                      sprintf(end_point, 0, 0, 2), sprintf(end_point_count, 2)], vertex_id;
+         {c, e, g, zeros(0, 2), zeros(0, 2)}, "", ""};
+values = cell (rows (cases), 1);
+for k = 1:rows (cases)
+  [values{k}, printed, got] = warned_call (@hypfield, cases{k,1}{:});
+  if (! strcmp (printed, cases{k,2}) || ! strcmp (got, cases{k,3}))
+    error ("case %d printed\n<<%s>> (identifier <<%s>>), expected\n<<%s>> (<<%s>>)", k, printed, ...
+           got, cases{k,2}, cases{k,3});
+  end
 end
-expected = [sprintf("call 1\n"), sprintf(not_close, 0.5, 1e-3, 1), sprintf(not_close, 0.25, -0.5, 2), ...
-            sprintf("call 2\n"), sprintf(not_close, 0.5, 0, 0), sprintf(not_close, 3, 4, 1), ...
-            sprintf("call 3\n"), sprintf(end_point, 0, 0, 1), ...
-            sprintf("call 4\n")];
-if (! strcmp (errtext, expected))
-  error ("standard error stream:\n<<%s>>\nexpected:\n<<%s>>", errtext, expected);
+state = warning ("off", off_id);
+[~, printed] = warned_call (@hypfield, cases{3,1}{:});
+warning (state);
+if (! strcmp (printed, [sprintf(end_point, 0, 0, 2), sprintf(end_point_count, 2)]))
+  error ("warning ('off', %s) must silence that kind alone: <<%s>>", off_id, printed);
 end
 v = values{1};
 % (The entry 2e-12 from the vertex is whatever the formulas give there: the
@@ -229,8 +240,8 @@ end
 expect_near (v([1 4]), hypfield (c, e, g, x1([1 4],:), n1([1 4],:)), 0, "values next to warned points");
 if (! all (isnan (values{2}))), error ("no elements must give NaN: %s", mat2str (values{2})); end
 v = values{3};
-if (isfinite (v(2)) || ! all (isfinite (v([1 3]))))
-  error ("a point at a vertex must give a non-finite entry and leave the others: %s", mat2str (v));
+if (any (isfinite (v([2 4]))) || ! all (isnan (v([3 5 6]))) || ! isfinite (v(1)))
+  error ("points at a vertex must give non-finite entries, those off the boundary NaN: %s", mat2str (v));
 end
 if (! isequal (size (values{4}), [0 1])), error ("nx = 0 must give a 0x1 result"); end
 

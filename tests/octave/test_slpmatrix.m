@@ -74,14 +74,14 @@ end
 if (isequal (Vh, V0)), error ("eta = 0.5 must send separated pairs to the 16-point rule"); end
 % Far pairs: 16-point rule and closed form agree to about 1e-12 relative.
 expect_near (Vh, V0, 1e-10 * max (abs (V0(:))), "default eta against closed form");
-eta_msg = "In slpmatrix, ETA is less than zero (ETA=%f).\nPlease choose a value that is greater than or equal to 0.\n";
+eta_msg = "ETA is less than zero (ETA=%f).\nPlease choose a value that is greater than or equal to 0.\n";
 expect_error (sprintf (eta_msg, -0.1), 1, @slpmatrix, cc, ee, -0.1);
 % A very negative eta prints hundreds of digits: cut, never overrun.
 try
   V = slpmatrix (cc, ee, -1e300);
   error ("eta = -1e300 was accepted");
 catch err
-  if (isempty (strfind (err.message, "In slpmatrix, ETA is less than zero (ETA=-1000000")) || numel (err.message) > 255 + numel ("slpmatrix: "))
+  if (isempty (strfind (err.message, "ETA is less than zero (ETA=-1000000")) || numel (err.message) > 255 + numel ("slpmatrix: "))
     error ("eta = -1e300 gave <<%s>>", err.message);
   end
 end
@@ -93,7 +93,7 @@ expect_count_errors (@slpmatrix, out_msg, in_msg, {c, e});
 
 % ---- input checks beyond test_bad_input.m -------------------------------------------
 % Coordinates without rows: no vertex number is valid.
-expect_error ("In slpmatrix, elements(1,1) = 1 is not a row number of coordinates (1 to 0).\n", ...
+expect_error ("elements(1,1) = 1 is not a row number of coordinates (1 to 0).\n", ...
               1, @slpmatrix, zeros (0, 2), [1 1]);
 % The module's own checks come first: a negative eta before a bad index.
 expect_error (sprintf (eta_msg, -1), 1, @slpmatrix, c, [1 5], -1);

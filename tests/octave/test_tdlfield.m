@@ -130,7 +130,7 @@ vh = tdlfield (cp, ep, ghp, xe, ne);
 if (! isequal (tdlfield (cp, ep, ghp, xe, ne, [1 2]), vh) || ! isequal (tdlfield (cp, ep, ghp, xe, ne, []), vh))
   error ("eta that is not 1x1 must act as 0.5");
 end
-eta_msg = "In tdlfield, ETA is less than zero (ETA=%f).\nPlease choose a value that is greater than or equal to 0.\n";
+eta_msg = "ETA is less than zero (ETA=%f).\nPlease choose a value that is greater than or equal to 0.\n";
 expect_error (sprintf (eta_msg, -0.1), 1, @tdlfield, cp, ep, ghp, xp, nxp, -0.1);
 
 % ---- messages and counts -----------------------------------------------------------
@@ -138,7 +138,7 @@ in_msg = "Invalid number of arguments: Usage\nVphi_x=tdlfield(coordinates,elemen
 expect_error (sprintf (in_msg), 1, @tdlfield, c1, e1, 1, x1);
 expect_error (sprintf (in_msg), 1, @tdlfield, c1, e1, 1, x1, q1, 0.5, 1);
 expect_error (sprintf (in_msg), 0, @tdlfield);
-cnt_msg = "In tdlfield, the number of evaluation points (%d)\nmust correspond to the number of normal vectors (%d).\n";
+cnt_msg = "The number of evaluation points (%d)\nmust correspond to the number of normal vectors (%d).\n";
 expect_error (sprintf (cnt_msg, 1, 2), 1, @tdlfield, c1, e1, 1, x1, [q1; q1]);
 expect_error (sprintf (cnt_msg, 0, 1), 1, @tdlfield, c1, e1, 1, zeros (0, 2), q1);
 % The count check follows the eta check and precedes the input-safety checks.

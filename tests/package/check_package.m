@@ -113,6 +113,11 @@ function check_package (tarball, modules)
     end
   end
 
+  text = evalc ("help bem2d");
+  if (isempty (strfind (text, "Boundary element kernels")) || isempty (strfind (text, "dlpgradfield")))
+    error ("check_package: help bem2d does not give the overview:\n%s", text);
+  end
+
   % pkg test and demo write into the current folder (a log, the plots).
   here = pwd ();
   unwind_protect
