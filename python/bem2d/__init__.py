@@ -35,6 +35,14 @@ raises KeyboardInterrupt within milliseconds. Arguments are checked first:
 an array of a wrong dtype raises TypeError, a wrong shape, count or node
 number ValueError, each with a message that names the argument. The module
 ``bem2d.dask`` offers the same functions over Dask arrays.
+
+The adaptive loop, from ``bem2d.adaptive`` under the names of the Octave
+functions (node and element numbers from 0): ``bisect``, ``dorfler``,
+``prolong_constants``, ``prolong_nodal``, ``element_lengths``,
+``element_normals``, ``mass_matrix``, the estimators ``symm_residual``,
+``hyp_residual``, ``symm_hh2``, ``hyp_hh2``, ``dirichlet_oscillation``,
+``neumann_oscillation``, the exact energies ``cauchy_energies`` and the model
+runs ``bem2d_adaptive``.
 """
 
 import functools as _functools
@@ -45,9 +53,14 @@ import numpy as _np
 from . import _core
 from ._core import Mesh
 
+# The adaptive loop (bem2d.adaptive: numpy and scipy.sparse), loaded on first use.
+_ADAPTIVE = ["element_lengths", "element_normals", "mass_matrix", "bisect", "prolong_constants",
+             "prolong_nodal", "dorfler", "symm_residual", "hyp_residual", "symm_hh2", "hyp_hh2",
+             "dirichlet_oscillation", "neumann_oscillation", "cauchy_energies", "bem2d_adaptive"]
+
 __all__ = ["Mesh", "slpmatrix", "dlpmatrix", "hypmatrix", "slpmatrix_tile", "dlpmatrix_tile",
            "hypmatrix_tile", "slpfield", "dlpfield", "dlpgradfield", "tdlfield", "hypfield",
-           "domfield"]
+           "domfield"] + _ADAPTIVE
 
 # Paragraphs that several docstrings share, filled in by _documented.
 _PARTS = {
@@ -866,8 +879,12 @@ def domfield(vertices, volumes, f, x, *, threads=None):
 
 
 def __getattr__(name):
-    # bem2d.dask is imported on first use: Dask takes a while to import.
-    if name == "dask":
+    # bem2d.dask is imported on first use: Dask takes a while to import; so is
+    # bem2d.adaptive, which needs scipy.
+    if name in ("dask", "adaptive"):
         import importlib
-        return importlib.import_module(".dask", __name__)
+        return importlib.import_module("." + name, __name__)
+    if name in _ADAPTIVE:
+        from . import adaptive
+        return getattr(adaptive, name)
     raise AttributeError("module 'bem2d' has no attribute %r" % name)
