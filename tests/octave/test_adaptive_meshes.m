@@ -1,8 +1,8 @@
 % Refinement and marking of the adaptive loop: bisect keeps the boundary
 % under random marking on closed, open and multi-component meshes (lengths
 % add up, orientation, parents, old nodes, the ratio bound), dorfler's sets
-% are of minimal size against brute force, and the self-tests of every
-% function of the loop pass.
+% are of minimal size against brute force, the README's loop runs, and the
+% self-tests of every function of the loop pass.
 1;
 
 function check_bisect (name, c, e, steps, seed)
@@ -85,6 +85,20 @@ for trial = 1:60
   end
 end
 
+% The README's loop (the ```matlab block of its section on adaptive
+% refinement), as it stands but for its addpath: it must refine to about
+% 500 elements with an estimate near the one its last comment shows (the
+% marking may differ by a tie from one build's lanes to another's).
+here = fileparts (mfilename ('fullpath'));
+text = fileread (fullfile (here, '..', '..', 'README.md'));
+block = regexp (text(strfind (text, '## Adaptive refinement'):end), '```matlab\n(.*?)```', ...
+                'tokens', 'once');
+report = evalc (strrep (block{1}, 'addpath build/mex', ''));
+found = sscanf (report, '%d elements, estimate %g');
+if (numel (found) ~= 2 || found(1) < 500 || found(1) > 600 || abs (found(2) / 2.05e-4 - 1) > 0.2)
+  error ('test_adaptive_meshes: the README''s adaptive loop prints <<%s>>', strtrim (report));
+end
+
 % The self-tests of the functions of the adaptive loop.
 names = {'bisect', 'dorfler', 'prolong_constants', 'prolong_nodal', 'element_lengths', ...
          'element_normals', 'mass_matrix', 'symm_residual', 'hyp_residual', 'symm_hh2', 'hyp_hh2', ...
@@ -96,4 +110,5 @@ for k = 1:numel (names)
            names{k}, passed, total);
   end
 end
-printf ('test_adaptive_meshes: bisect, dorfler and the self-tests of %d functions pass\n', numel (names));
+printf (['test_adaptive_meshes: bisect, dorfler, the README''s loop and the self-tests of %d' ...
+         ' functions pass\n'], numel (names));
