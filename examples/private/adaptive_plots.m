@@ -48,8 +48,9 @@ function adaptive_plots (outdir, runs, finals)
   save_png (f, fullfile (outdir, 'adaptive_convergence.png'), 1600, 1200);
 
   % The final mesh of Symm's equation on the L-shape near the re-entrant
-  % corner (0,0), in windows of width 2^-2, 2^-9 and 2^-16 (in units of the
-  % window, with the number of nodes in each), and the element lengths against the distance of their
+  % corner (0,0), in three windows from 2^-3 down to some 64 of its
+  % smallest elements (in units of the window, with the number of nodes in
+  % each), and the element lengths against the distance of their
   % midpoints from the corner. The elements are drawn as one line broken by
   % NaN (one graphics object, however many elements).
   m = finals(1);
@@ -59,29 +60,31 @@ function adaptive_plots (outdir, runs, finals)
   X = [c(e(:,1),1), c(e(:,2),1), nan(nE, 1)]';
   Y = [c(e(:,1),2), c(e(:,2),2), nan(nE, 1)]';
   f = figure ('visible', 'off');
-  widths = 2 .^ [-2, -9, -16];
-  labels = {'2^{-2}', '2^{-9}', '2^{-16}'};
+  h = sqrt (sum ((c(e(:,2),:) - c(e(:,1),:)).^2, 2));
+  % Windows from 2^-3 down to one some 64 smallest elements wide.
+  deepest = min (-4, ceil (log2 (64 * min (h))));
+  powers = round ([-3, (deepest - 3) / 2, deepest]);
   for k = 1:3
     subplot (2, 2, k);
-    w = widths(k);
+    w = 2^powers(k);
     near = max (abs (c), [], 2) <= w;
     plot (X(:) / w, Y(:) / w, 'k-', c(near,1) / w, c(near,2) / w, 'b.', 'markersize', 6);
     axis ([-0.5 0.5 -0.5 0.5]);
     axis square;
     set (gca, 'fontsize', 7);
-    title (sprintf ('width %s: %d nodes', labels{k}, sum (max (abs (c), [], 2) <= w / 2)), ...
+    title (sprintf ('width 2^{%d}: %d nodes', powers(k), sum (max (abs (c), [], 2) <= w / 2)), ...
            'fontsize', 8);
   end
   subplot (2, 2, 4);
   mid = (c(e(:,1),:) + c(e(:,2),:)) / 2;
-  h = sqrt (sum ((c(e(:,2),:) - c(e(:,1),:)).^2, 2));
   r = sqrt (sum (mid.^2, 2));
   loglog (r, h, 'b.', 'markersize', 4);
   hold on;
   loglog ([min(r), max(r)], 2 / nE * [1 1], 'r-');   % uniform: N elements on a boundary of length 2
   hold off;
   grid on;
-  set (gca, 'fontsize', 7);
+  decades = floor (log10 (min (r))):0;
+  set (gca, 'fontsize', 7, 'xtick', 10.^decades(mod (decades, 2) == 0));
   xlabel ('distance of its midpoint from the corner');
   ylabel ('element length');
   title (sprintf ('%d elements (red: uniform)', nE), 'fontsize', 8);

@@ -731,8 +731,10 @@ def bem2d_adaptive(problem, geometry="lshape", refinement="adaptive", estimator=
     ``refinement`` 'adaptive' (dorfler with ``theta``, bisect with ratio 2)
     or 'uniform'; ``estimator`` 'residual' or 'hh2'; the run stops after
     the first level of at least ``elements`` elements; ``solve(A, b)`` for
-    the symmetric positive definite systems (default: Cholesky), the only
-    use of the matrices besides A @ x.
+    the symmetric positive definite systems (default: Cholesky). The
+    matrices are used only through solve, A @ x and (hypersingular equation
+    on the L-shape) W + outer(m, m), and assembled in _solve_level alone,
+    so that a compressed operator offering these can stand in for them.
 
     Returns
     -------
