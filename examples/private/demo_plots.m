@@ -147,18 +147,6 @@ function two_panels (g, left, left_title, left_label, right, right_title, right_
   save_png (f, file, 1200, 460);
 end
 
-function save_png (f, file, width, height)
-  % Writes figure f as a PNG of width x height pixels and closes it.
-  if (is_octave () && strcmp (get (f, '__graphics_toolkit__'), 'gnuplot'))
-    print (f, '-dpngcairo', sprintf ('-S%d,%d', width, height), file);
-  else
-    set (f, 'PaperUnits', 'inches', 'PaperPosition', [0 0 width height] / 100);
-    print (f, '-dpng', '-r100', file);
-  end
-  close (f);
-  fprintf ('wrote %s\n', file);
-end
-
 function show_on_lshape (g, Z, label)
   % Image of Z on the grid g x g, with axis labels and a colour bar named
   % label; the square cut out of the domain (NaN in Z) is covered in white.

@@ -3,7 +3,10 @@
 #   DESCRIPTION COPYING INDEX post_install.m
 #   inst/NAME.m             help text and self-tests of every module (from HELP_DIR)
 #   inst/bem2d.m            `help bem2d`: the overview
-#   inst/bem2d_demo.m, inst/private/*.m   the demo and its helpers
+#   inst/*.m                the adaptive loop (mex/adaptive/), with its self-tests
+#   inst/bem2d_demo.m, inst/bem2d_adaptive_demo.m, inst/private/*.m
+#                           the demos and their helpers, and the adaptive
+#                           loop's private helpers
 #   src/Makefile            builds NAME.mex with mkoctfile
 #   src/{core,library,evaluation,assembly,compression,mex}/   the C++ sources, with the
 #                           lane units of every width
@@ -38,7 +41,15 @@ foreach(_name ${_modules} hmatrix bem2d)
   file(COPY ${HELP_DIR}/${_name}.m DESTINATION ${_root}/inst)
 endforeach()
 
-# The demo, run by `demo bem2d_demo`; its helpers are private to it.
+# The adaptive loop (Octave code, beside the help texts) and its private
+# helpers.
+file(GLOB _adaptive ${SOURCE_DIR}/mex/adaptive/*.m)
+file(GLOB _adaptive_private ${SOURCE_DIR}/mex/adaptive/private/*.m)
+file(COPY ${_adaptive} DESTINATION ${_root}/inst)
+file(MAKE_DIRECTORY ${_root}/inst/private)
+file(COPY ${_adaptive_private} DESTINATION ${_root}/inst/private)
+
+# The demos, run by `demo bem2d_demo`; their helpers are private to them.
 file(GLOB _demo ${SOURCE_DIR}/examples/*.m)
 file(GLOB _demo_helpers ${SOURCE_DIR}/examples/private/*.m)
 file(COPY ${_demo} DESTINATION ${_root}/inst)

@@ -10,9 +10,11 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/DESCRIPTION.in
                ${CMAKE_BINARY_DIR}/package-files/DESCRIPTION @ONLY)
 
 # What the tarball holds: the sources of the library's folders and of this
-# host, its help texts, the demo, and the package's own files.
+# host, its help texts, the functions of the adaptive loop, the demos, and
+# the package's own files.
 set(_package_inputs "")
-foreach(_dir core library evaluation assembly compression mex examples examples/private)
+foreach(_dir core library evaluation assembly compression mex mex/adaptive mex/adaptive/private examples
+        examples/private)
   file(GLOB _files CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${_dir}/*.cpp
        ${PROJECT_SOURCE_DIR}/${_dir}/*.h ${PROJECT_SOURCE_DIR}/${_dir}/*.inc
        ${PROJECT_SOURCE_DIR}/${_dir}/*.m)

@@ -40,6 +40,14 @@ a message that names the argument, after the function's name as Octave
 shows it ("slpmatrix: elements[3, 1] = 4 is not a row number of
 coordinates (0 to 3)."). The module ``bem2d.dask`` offers the same functions
 over Dask arrays.
+
+The adaptive loop, from ``bem2d.adaptive`` under the names of the Octave
+functions (node and element numbers from 0): ``bisect``, ``dorfler``,
+``prolong_constants``, ``prolong_nodal``, ``element_lengths``,
+``element_normals``, ``mass_matrix``, the estimators ``symm_residual``,
+``hyp_residual``, ``symm_hh2``, ``hyp_hh2``, ``dirichlet_oscillation``,
+``neumann_oscillation``, the exact energies ``cauchy_energies`` and the model
+runs ``bem2d_adaptive``.
 """
 
 import functools as _functools
@@ -58,9 +66,14 @@ from ._core import HMatrix, Mesh, __version__
 _MeshOrPoints = _Union[Mesh, _ArrayLike]
 _IndexSet = _Union[_ArrayLike, range, slice]
 
+# The adaptive loop (bem2d.adaptive: numpy and scipy.sparse), loaded on first use.
+_ADAPTIVE = ["element_lengths", "element_normals", "mass_matrix", "bisect", "prolong_constants",
+             "prolong_nodal", "dorfler", "symm_residual", "hyp_residual", "symm_hh2", "hyp_hh2",
+             "dirichlet_oscillation", "neumann_oscillation", "cauchy_energies", "bem2d_adaptive"]
+
 __all__ = ["__version__", "Mesh", "hmatrix", "HMatrix", "slpmatrix", "dlpmatrix", "hypmatrix", "slpmatrix_tile",
            "dlpmatrix_tile", "hypmatrix_tile", "slpfield", "dlpfield", "dlpgradfield", "tdlfield", "hypfield",
-           "domfield"]
+           "domfield"] + _ADAPTIVE
 
 # Paragraphs that several docstrings share, filled in by _documented.
 _PARTS = {
@@ -981,8 +994,12 @@ hmatrix.__doc__ = hmatrix.__doc__.format(**_PARTS)
 
 
 def __getattr__(name):
-    # bem2d.dask is imported on first use: Dask takes a while to import.
-    if name == "dask":
+    # bem2d.dask is imported on first use: Dask takes a while to import; so is
+    # bem2d.adaptive, which needs scipy.
+    if name in ("dask", "adaptive"):
         import importlib
-        return importlib.import_module(".dask", __name__)
+        return importlib.import_module("." + name, __name__)
+    if name in _ADAPTIVE:
+        from . import adaptive
+        return getattr(adaptive, name)
     raise AttributeError("module 'bem2d' has no attribute %r" % name)
