@@ -5,13 +5,20 @@
 // could be replaced by another.
 //
 // Every failure of the engine comes back as a status; nothing here ends the
-// process or prints. The engine runs on the calling thread; entries may be
-// computed on several (the callback's own affair).
+// process or prints. The engine runs on the calling thread (but for the
+// steps it runs aside, below); entries may be computed on several (the
+// callback's own affair).
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include "parallel.h"
 
@@ -21,6 +28,29 @@ struct EngineProgress {
   void (*update)(void* context, int stage, double fraction) = nullptr;
   void* context = nullptr;
 };
+
+// Some steps of the engine cannot stop midway: the trees of a build (seconds
+// at a million elements), and the copy and the updates of a factorisation.
+// Given leftovers, a call runs each such step on a thread of its own while
+// the calling thread polls the interrupt; an interrupt then ends the call at
+// once and leaves the step to finish there and throw its result away. The
+// owner of the leftovers (a host, for as long as its code is loaded) joins
+// those threads before it goes; the destructor joins them.
+struct EngineLeftovers {
+  std::mutex mutex;
+  // Each thread with the flag it sets as it ends.
+  std::vector<std::pair<std::thread, std::shared_ptr<std::atomic<bool>>>> threads;
+  EngineLeftovers() = default;
+  EngineLeftovers(const EngineLeftovers&) = delete;
+  EngineLeftovers& operator=(const EngineLeftovers&) = delete;
+  ~EngineLeftovers();
+};
+
+// Takes over a step's thread (joining those that have ended meanwhile).
+void engineLeave(EngineLeftovers* leftovers, std::thread thread,
+                 std::shared_ptr<std::atomic<bool>> ended);
+// Waits for every thread left so far.
+void engineJoinLeftovers(EngineLeftovers* leftovers);
 
 struct EngineSetup {
   std::ptrdiff_t rows = 0, cols = 0;
@@ -62,6 +92,10 @@ struct EngineSetup {
   // the calling thread only, at least every few milliseconds of a build or a
   // factorisation, and true stops it.
   RunOptions run;
+  // Where the steps that cannot stop go when the call is interrupted; none:
+  // they run on the calling thread, and an interrupt takes effect when they
+  // end.
+  EngineLeftovers* leftovers = nullptr;
 };
 
 enum class EngineStatus { Done, Interrupted, Failed };
@@ -79,7 +113,8 @@ EngineStatus engineApply(EngineMatrix* m, bool transposed, const double* x, doub
 
 // A factorised copy of A: Cholesky (positiveDefinite) or LDL' for a symmetric
 // matrix, LU otherwise; A itself stays as it was, also when the
-// factorisation fails or is interrupted.
+// factorisation fails or is interrupted. A copy of A left running by an
+// interrupt holds A: applying or releasing A waits for it to end.
 EngineStatus engineFactorize(EngineMatrix* m, bool positiveDefinite, const EngineSetup& setup,
                              EngineMatrix** factor, std::string* message);
 

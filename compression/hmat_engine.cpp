@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <exception>
 #include <mutex>
@@ -187,32 +188,99 @@ void computeBlock(void* data, int rowStart, int rowCount, int colStart, int colC
   }
 }
 
-// The factorisation's progress, in the engine's form: reports the fraction
-// and polls for an interrupt, which it answers by stopping the engine.
+// A step run aside (EngineLeftovers): what its thread and the caller share.
+// The caller waits until the step has ended, or leaves it (an interrupt);
+// the step then stops at its next chance and releases what it made.
+struct Aside {
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool ended = false;   // the step is over (guarded by mutex)
+  bool left = false;    // the caller has gone (guarded by mutex)
+  bool copied = false;  // a factorisation no longer reads its original (guarded)
+  std::atomic<bool> stop{false};
+  std::atomic<double> fraction{0};
+  std::shared_ptr<std::atomic<bool>> threadEnded = std::make_shared<std::atomic<bool>>(false);
+};
+
+// Marks the step ended; true when its caller has left (the step then
+// releases its result itself).
+bool endAside(Aside& a) {
+  std::lock_guard<std::mutex> lock(a.mutex);
+  a.ended = true;
+  a.changed.notify_all();
+  return a.left;
+}
+
+// Runs step() (which ends with endAside) on a thread of its own while the
+// calling thread polls the host and reports `stage`'s progress; false when
+// the host interrupted, the thread then left to the setup's leftovers.
+template <class Step>
+bool runAside(const EngineSetup& s, int stage, const std::shared_ptr<Aside>& a, Step step) {
+  std::shared_ptr<std::atomic<bool>> threadEnded = a->threadEnded;
+  std::thread thread([step, threadEnded]() mutable {
+    step();
+    threadEnded->store(true);
+  });
+  auto nextReport = std::chrono::steady_clock::now();
+  for (;;) {
+    {
+      // The host first (an interrupt already pending leaves at once), then a
+      // wait of kPollEvery for the step.
+      std::unique_lock<std::mutex> lock(a->mutex);
+      if (!a->ended && s.run.interrupted != nullptr &&
+          s.run.interrupted(s.run.interruptContext)) {
+        a->left = true;
+        a->stop = true;
+        lock.unlock();
+        engineLeave(s.leftovers, std::move(thread), threadEnded);
+        return false;
+      }
+      if (a->changed.wait_for(lock, kPollEvery, [&] { return a->ended; })) break;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (s.progress.update != nullptr && now >= nextReport) {
+      nextReport = now + kReportEvery;
+      s.progress.update(s.progress.context, stage, a->fraction.load());
+    }
+  }
+  thread.join();
+  return true;
+}
+
+// The factorisation's progress, in the engine's form: run on the calling
+// thread, it reports the fraction and polls for an interrupt; run aside, it
+// leaves the fraction for the caller and answers its leaving. Either way it
+// stops the engine by throwing.
 struct Progress {
   hmat_progress_t hmat;
   const EngineSetup* setup;
+  Aside* aside;  // null on the calling thread
 };
 
 void progressUpdate(hmat_progress_t* p) {
-  const EngineSetup& s = *reinterpret_cast<const Progress*>(p)->setup;
-  if (s.progress.update != nullptr && p->max > 0) {
-    s.progress.update(s.progress.context, 1, static_cast<double>(p->current) / p->max);
+  const Progress& progress = *reinterpret_cast<const Progress*>(p);
+  const double fraction = p->max > 0 ? static_cast<double>(p->current) / p->max : 0;
+  if (progress.aside != nullptr) {
+    progress.aside->fraction = fraction;
+    if (progress.aside->stop) throw Stop();
+    return;
   }
+  const EngineSetup& s = *progress.setup;
+  if (s.progress.update != nullptr && p->max > 0) s.progress.update(s.progress.context, 1, fraction);
   if (s.run.interrupted != nullptr && s.run.interrupted(s.run.interruptContext)) throw Stop();
 }
 
-hmat_cluster_tree_t* clusterTree(const EngineSetup& s, std::ptrdiff_t n, const unsigned* spans,
-                                 const unsigned* spanEnd) {
-  std::vector<double> points(s.points, s.points + 2 * s.pointCount);  // the engine takes them writable
-  std::vector<unsigned> copy(spans, spans + spanEnd[n - 1]), ends(spanEnd, spanEnd + n);
+// The cluster tree of n spans (engine.h) over the points, which the engine
+// takes writable (copies here).
+hmat_cluster_tree_t* clusterTree(std::vector<double> points, std::ptrdiff_t n,
+                                 std::vector<unsigned> copy, std::vector<unsigned> ends) {
   hmat_clustering_algorithm_t* geometric = hmat_create_clustering_geometric();
   hmat_clustering_algorithm_t* algo = hmat_create_clustering_max_dof(geometric, kLeafSize);
   hmat_cluster_tree_builder_t* builder = hmat_create_cluster_tree_builder(algo);
   hmat_cluster_tree_create_context_t context;
   std::memset(&context, 0, sizeof context);
   context.dimension = 2;
-  context.number_of_points = static_cast<unsigned>(s.pointCount);
+  context.number_of_points = static_cast<unsigned>(points.size() / 2);
   context.coordinates = points.data();
   context.number_of_dof = static_cast<unsigned>(n);
   context.span_offsets = ends.data();
@@ -294,6 +362,68 @@ std::vector<Task> buildTasks(const hmat_interface_t& hi, hmat_matrix_t* root, bo
   return tasks;
 }
 
+// The trees and the block tree of a build, and the sub-blocks that its
+// threads assemble, made from copies of what they need (they may be made
+// aside, EngineLeftovers).
+struct Structure {
+  std::vector<double> points;
+  std::vector<unsigned> rowSpans, rowEnds, colSpans, colEnds;
+  std::ptrdiff_t rows = 0, cols = 0;
+  bool symmetric = false;
+  double tol = 0;
+  int threads = 1;
+  hmat_cluster_tree_t* rowTree = nullptr;
+  hmat_cluster_tree_t* colTree = nullptr;  // the row tree for a symmetric matrix
+  hmat_matrix_t* matrix = nullptr;
+  std::vector<Task> tasks;
+  const char* failure = nullptr;
+};
+
+void releaseStructure(Structure& st) {
+  if (st.matrix != nullptr) engineInterface().destroy(st.matrix);
+  if (st.colTree != nullptr && st.colTree != st.rowTree) hmat_delete_cluster_tree(st.colTree);
+  if (st.rowTree != nullptr) hmat_delete_cluster_tree(st.rowTree);
+  st.matrix = nullptr;
+  st.rowTree = st.colTree = nullptr;
+}
+
+// Makes the structure; stops early (leaving what it made for
+// releaseStructure) once `stop` says so.
+void makeStructure(Structure& st, const std::atomic<bool>& stop) {
+  const hmat_interface_t& hi = engineInterface();
+  st.rowTree = clusterTree(st.points, st.rows, st.rowSpans, st.rowEnds);
+  if (stop) return;
+  st.colTree = st.symmetric ? st.rowTree : clusterTree(st.points, st.cols, st.colSpans, st.colEnds);
+  if (st.rowTree == nullptr || st.colTree == nullptr) {
+    st.failure = "the points could not be clustered";
+    return;
+  }
+  if (stop) return;
+  hmat_admissibility_t* admissibility = hmat_create_admissibility_standard(kAdmissibility);
+  st.matrix = hi.create_empty_hmatrix_admissibility(st.rowTree, st.colTree, st.symmetric ? 1 : 0,
+                                                    admissibility);
+  hmat_delete_admissibility(admissibility);
+  if (st.matrix == nullptr) {
+    st.failure = "the block tree could not be made";
+    return;
+  }
+  hi.set_low_rank_epsilon(st.matrix, st.tol);
+  if (stop) return;
+  st.tasks = buildTasks(hi, st.matrix, st.symmetric, st.threads);
+}
+
+// Factorises `matrix` in place; 0 when done.
+int factorise(const hmat_interface_t& hi, hmat_matrix_t* matrix, hmat_factorization_t kind,
+              Progress* progress) {
+  hmat_factorization_context_t context;
+  hmat_factorization_context_init(&context);
+  context.factorization = kind;
+  std::memset(&progress->hmat, 0, sizeof progress->hmat);
+  progress->hmat.update = progressUpdate;
+  context.progress = &progress->hmat;
+  return hi.factorize_generic(matrix, &context);
+}
+
 }  // namespace
 
 struct EngineMatrix {
@@ -303,10 +433,25 @@ struct EngineMatrix {
   std::ptrdiff_t rows = 0, cols = 0;
   bool symmetric = false;
   bool ownsTrees = true;  // a factorised copy shares its original's trees
+  // A factorisation left running by an interrupt that may still be copying
+  // this matrix: whatever reads or releases the matrix waits for its copy.
+  std::shared_ptr<Aside> reader;
 };
+
+namespace {
+
+void waitForReader(EngineMatrix* m) {
+  if (m->reader == nullptr) return;
+  Aside& a = *m->reader;
+  std::unique_lock<std::mutex> lock(a.mutex);
+  a.changed.wait(lock, [&] { return a.copied || a.ended; });
+}
+
+}  // namespace
 
 void engineRelease(EngineMatrix* m) {
   if (m == nullptr) return;
+  waitForReader(m);
   const hmat_interface_t& hi = engineInterface();
   if (m->matrix != nullptr) hi.destroy(m->matrix);
   if (m->ownsTrees) {
@@ -319,31 +464,46 @@ void engineRelease(EngineMatrix* m) {
 EngineStatus engineBuild(const EngineSetup& setup, EngineMatrix** out, std::string* message) {
   const hmat_interface_t& hi = engineInterface();
   const OneBlasThread blas;
+  auto st = std::make_shared<Structure>();
+  st->points.assign(setup.points, setup.points + 2 * setup.pointCount);
+  st->rowSpans.assign(setup.rowSpans, setup.rowSpans + setup.rowSpanEnd[setup.rows - 1]);
+  st->rowEnds.assign(setup.rowSpanEnd, setup.rowSpanEnd + setup.rows);
+  st->colSpans.assign(setup.colSpans, setup.colSpans + setup.colSpanEnd[setup.cols - 1]);
+  st->colEnds.assign(setup.colSpanEnd, setup.colSpanEnd + setup.cols);
+  st->rows = setup.rows;
+  st->cols = setup.cols;
+  st->symmetric = setup.symmetric;
+  st->tol = setup.tol;
+  const int threads = threadsFor(setup.run);
+  st->threads = threads;
+  if (setup.leftovers != nullptr) {
+    auto a = std::make_shared<Aside>();
+    const bool ended = runAside(setup, 0, a, [st, a] {
+      makeStructure(*st, a->stop);
+      if (endAside(*a)) releaseStructure(*st);
+    });
+    if (!ended) {
+      *message = "the build was interrupted";
+      return EngineStatus::Interrupted;
+    }
+  } else {
+    const std::atomic<bool> never{false};
+    makeStructure(*st, never);
+  }
+  if (st->failure != nullptr) {
+    releaseStructure(*st);
+    *message = st->failure;
+    return EngineStatus::Failed;
+  }
   EngineMatrix* m = new EngineMatrix;
   m->rows = setup.rows;
   m->cols = setup.cols;
   m->symmetric = setup.symmetric;
-  m->rowTree = clusterTree(setup, setup.rows, setup.rowSpans, setup.rowSpanEnd);
-  m->colTree = setup.symmetric ? m->rowTree
-                               : clusterTree(setup, setup.cols, setup.colSpans, setup.colSpanEnd);
-  if (m->rowTree == nullptr || m->colTree == nullptr) {
-    engineRelease(m);
-    *message = "the points could not be clustered";
-    return EngineStatus::Failed;
-  }
-  hmat_admissibility_t* admissibility = hmat_create_admissibility_standard(kAdmissibility);
-  m->matrix = hi.create_empty_hmatrix_admissibility(m->rowTree, m->colTree,
-                                                      setup.symmetric ? 1 : 0, admissibility);
-  hmat_delete_admissibility(admissibility);
-  if (m->matrix == nullptr) {
-    engineRelease(m);
-    *message = "the block tree could not be made";
-    return EngineStatus::Failed;
-  }
-  hi.set_low_rank_epsilon(m->matrix, setup.tol);
+  m->matrix = st->matrix;
+  m->rowTree = st->rowTree;
+  m->colTree = st->colTree;
+  const std::vector<Task>& tasks = st->tasks;
 
-  const int threads = threadsFor(setup.run);
-  const std::vector<Task> tasks = buildTasks(hi, m->matrix, setup.symmetric, threads);
   Build build;
   build.setup = &setup;
   build.blocks = static_cast<std::int64_t>(tasks.size());
@@ -386,6 +546,7 @@ EngineStatus engineBuild(const EngineSetup& setup, EngineMatrix** out, std::stri
 
 EngineStatus engineApply(EngineMatrix* m, bool transposed, const double* x, double* y,
                          std::ptrdiff_t nrhs, std::string* message) {
+  waitForReader(m);
   const hmat_interface_t& hi = engineInterface();
   const OneBlasThread blas;
   const std::ptrdiff_t nx = transposed ? m->rows : m->cols, ny = transposed ? m->cols : m->rows;
@@ -412,31 +573,76 @@ EngineStatus engineFactorize(EngineMatrix* m, bool positiveDefinite, const Engin
                              EngineMatrix** factor, std::string* message) {
   const hmat_interface_t& hi = engineInterface();
   const OneBlasThread blas;
-  EngineMatrix* f = new EngineMatrix(*m);
+  const hmat_factorization_t kind = !m->symmetric      ? hmat_factorization_lu
+                                    : positiveDefinite ? hmat_factorization_llt
+                                                       : hmat_factorization_ldlt;
+  hmat_matrix_t* result = nullptr;
+  if (setup.leftovers == nullptr) {
+    result = hi.copy(m->matrix);
+    if (result == nullptr) {
+      *message = "the matrix could not be copied";
+      return EngineStatus::Failed;
+    }
+    Progress progress;
+    progress.setup = &setup;
+    progress.aside = nullptr;
+    if (factorise(hi, result, kind, &progress) != 0) {
+      const bool stopped =
+          setup.run.interrupted != nullptr && setup.run.interrupted(setup.run.interruptContext);
+      hi.destroy(result);
+      *message = "the factorisation failed";
+      return stopped ? EngineStatus::Interrupted : EngineStatus::Failed;
+    }
+  } else {
+    // The copy and the factorisation aside: the copy reads m, which stays
+    // held (EngineMatrix::reader) until the copy is made.
+    waitForReader(m);
+    auto a = std::make_shared<Aside>();
+    m->reader = a;
+    hmat_matrix_t* source = m->matrix;
+    auto made = std::make_shared<std::pair<hmat_matrix_t*, int>>(nullptr, -1);
+    const bool ended = runAside(setup, 1, a, [a, source, kind, made] {
+      const hmat_interface_t& engine = engineInterface();
+      const OneBlasThread oneThread;
+      hmat_matrix_t* copy = engine.copy(source);
+      {
+        std::lock_guard<std::mutex> lock(a->mutex);
+        a->copied = true;
+        a->changed.notify_all();
+      }
+      int rc = -1;
+      if (copy != nullptr && !a->stop) {
+        Progress progress;
+        progress.setup = nullptr;
+        progress.aside = a.get();
+        rc = factorise(engine, copy, kind, &progress);
+      }
+      const bool left = endAside(*a);
+      if (left) {
+        if (copy != nullptr) engine.destroy(copy);
+        return;
+      }
+      *made = {copy, rc};
+    });
+    if (!ended) {
+      *message = "the factorisation was interrupted";
+      return EngineStatus::Interrupted;
+    }
+    result = made->first;
+    if (result == nullptr || made->second != 0) {
+      if (result != nullptr) hi.destroy(result);
+      *message = result == nullptr ? "the matrix could not be copied" : "the factorisation failed";
+      return EngineStatus::Failed;
+    }
+  }
+  EngineMatrix* f = new EngineMatrix;
+  f->matrix = result;
+  f->rowTree = m->rowTree;
+  f->colTree = m->colTree;
+  f->rows = m->rows;
+  f->cols = m->cols;
+  f->symmetric = m->symmetric;
   f->ownsTrees = false;
-  f->matrix = hi.copy(m->matrix);
-  if (f->matrix == nullptr) {
-    delete f;
-    *message = "the matrix could not be copied";
-    return EngineStatus::Failed;
-  }
-  hmat_factorization_context_t context;
-  hmat_factorization_context_init(&context);
-  context.factorization = !m->symmetric      ? hmat_factorization_lu
-                          : positiveDefinite ? hmat_factorization_llt
-                                             : hmat_factorization_ldlt;
-  Progress progress;
-  std::memset(&progress.hmat, 0, sizeof progress.hmat);
-  progress.hmat.update = progressUpdate;
-  progress.setup = &setup;
-  context.progress = &progress.hmat;
-  if (hi.factorize_generic(f->matrix, &context) != 0) {
-    const bool stopped =
-        setup.run.interrupted != nullptr && setup.run.interrupted(setup.run.interruptContext);
-    engineRelease(f);
-    *message = "the factorisation failed";
-    return stopped ? EngineStatus::Interrupted : EngineStatus::Failed;
-  }
   *factor = f;
   return EngineStatus::Done;
 }

@@ -205,6 +205,12 @@ void zerosOfK(void* context, const std::int64_t* rows, std::ptrdiff_t nRows,
 // 1/x, or 1 for x = 0.
 double inverseOr1(double x) { return x > 0 ? 1 / x : 1; }
 
+// Between the steps of a build before the engine's (a tenth of a second each
+// at a million elements): whether the host has interrupted.
+bool interrupted(const RunOptions& run) {
+  return run.interrupted != nullptr && run.interrupted(run.interruptContext);
+}
+
 }  // namespace
 
 HStatus hmatrixBuild(std::shared_ptr<const BoundaryMesh> meshPointer, HKind kind,
@@ -230,6 +236,7 @@ HStatus hmatrixBuild(std::shared_ptr<const BoundaryMesh> meshPointer, HKind kind
   if (!anyLength) return HStatus::NoLength;
   const double diameter = std::hypot(hi[0] - lo[0], hi[1] - lo[1]);
 
+  if (interrupted(options.run)) return HStatus::Interrupted;
   auto h = std::make_unique<HMatrix>();
   h->mesh = std::move(meshPointer);
   h->kind = kind;
@@ -278,6 +285,7 @@ HStatus hmatrixBuild(std::shared_ptr<const BoundaryMesh> meshPointer, HKind kind
     for (std::ptrdiff_t z : h->zero) e.isZero[static_cast<size_t>(z)] = 1;
   }
 
+  if (interrupted(options.run)) return HStatus::Interrupted;
   // The nodes as the engine's points: a node that no element uses may be
   // anything, and is put where a used one lies.
   std::vector<double> points(2 * static_cast<size_t>(nC));
@@ -288,10 +296,16 @@ HStatus hmatrixBuild(std::shared_ptr<const BoundaryMesh> meshPointer, HKind kind
   }
   const Spans rowSpans = byElement[0] ? elementSpans(mesh) : nodeSpans(mesh);
   const Spans colSpans = byElement[1] ? elementSpans(mesh) : nodeSpans(mesh);
-  if (std::max(mostEqualSpans(rowSpans, points), mostEqualSpans(colSpans, points)) >
-      kHmatrixMostCoincident) {
+  if (interrupted(options.run)) return HStatus::Interrupted;
+  // (V and W: the rows' spans are the columns'.)
+  const std::ptrdiff_t mostEqual =
+      byElement[0] == byElement[1]
+          ? mostEqualSpans(rowSpans, points)
+          : std::max(mostEqualSpans(rowSpans, points), mostEqualSpans(colSpans, points));
+  if (mostEqual > kHmatrixMostCoincident) {
     return HStatus::Coincident;
   }
+  if (interrupted(options.run)) return HStatus::Interrupted;
   EngineSetup setup;
   setup.rows = h->rows;
   setup.cols = h->cols;
@@ -308,6 +322,7 @@ HStatus hmatrixBuild(std::shared_ptr<const BoundaryMesh> meshPointer, HKind kind
   if (kind == HKind::DoubleLayer) setup.zeros = zerosOfK;
   setup.progress = options.progress;
   setup.run = options.run;
+  setup.leftovers = options.leftovers;
   switch (engineBuild(setup, &h->matrix, message)) {
     case EngineStatus::Done:
       break;
@@ -360,6 +375,7 @@ HStatus hmatrixSolve(HMatrix& h, double* b, std::ptrdiff_t nrhs, const HMatrixOp
     EngineSetup setup;
     setup.run = options.run;
     setup.progress = options.progress;
+    setup.leftovers = options.leftovers;
     switch (engineFactorize(h.matrix, h.positiveDefinite, setup, &h.factor, message)) {
       case EngineStatus::Done:
         break;
@@ -387,3 +403,31 @@ std::size_t hmatrixBytes(HMatrix& h) {
   bytes += sizeof(double) * (h.rowScale.size() + h.colScale.size() + h.m.size());
   return bytes + sizeof(std::ptrdiff_t) * h.zero.size();
 }
+
+// ---- the steps left running by an interrupt ------------------------------------
+
+void engineLeave(EngineLeftovers* leftovers, std::thread thread,
+                 std::shared_ptr<std::atomic<bool>> ended) {
+  std::lock_guard<std::mutex> lock(leftovers->mutex);
+  auto& threads = leftovers->threads;
+  for (auto it = threads.begin(); it != threads.end();) {
+    if (it->second->load()) {
+      it->first.join();
+      it = threads.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  threads.emplace_back(std::move(thread), std::move(ended));
+}
+
+void engineJoinLeftovers(EngineLeftovers* leftovers) {
+  std::vector<std::pair<std::thread, std::shared_ptr<std::atomic<bool>>>> threads;
+  {
+    std::lock_guard<std::mutex> lock(leftovers->mutex);
+    threads.swap(leftovers->threads);
+  }
+  for (auto& t : threads) t.first.join();
+}
+
+EngineLeftovers::~EngineLeftovers() { engineJoinLeftovers(this); }

@@ -50,6 +50,9 @@ struct HMatrixOptions {
   double eta = 0.5;    // the dense modules' eta, for the entries (exact either way)
   RunOptions run;      // threads, interrupt and lanes of the build and solve
   EngineProgress progress;
+  // Where the engine's steps that cannot stop midway go on when the call is
+  // interrupted (engine.h); none: the interrupt waits for them to end.
+  EngineLeftovers* leftovers = nullptr;
 };
 
 struct HMatrix {

@@ -26,10 +26,12 @@ struct Held {
 };
 
 // The matrices of the session by id: the module's own state, as a host
-// object needs one; the host calls it from one thread.
+// object needs one; the host calls it from one thread. The engine's steps
+// that an interrupt left running end before the module is unloaded.
 struct Session {
   std::map<std::uint64_t, Held> matrices;
   std::uint64_t next = 1;
+  EngineLeftovers leftovers;
 };
 
 Session& session() {
@@ -39,7 +41,10 @@ Session& session() {
 
 std::map<std::uint64_t, Held>& held() { return session().matrices; }
 
-void releaseAll() { held().clear(); }
+void releaseAll() {
+  held().clear();
+  engineJoinLeftovers(&session().leftovers);
+}
 
 constexpr Module kModule = {"hmatrix", "hmatrix"};
 
@@ -84,6 +89,7 @@ void showProgress(void* context, int stage, double fraction) {
 HMatrixOptions optionsOf(bool progress, Progress* shown) {
   HMatrixOptions o;
   o.run = hostRunOptions();
+  o.leftovers = &session().leftovers;
   if (progress) {
     o.progress.update = showProgress;
     o.progress.context = shown;

@@ -693,6 +693,13 @@ void showProgress(void* context, int stage, double fraction) {
   std::fflush(stderr);
 }
 
+// The engine's steps that an interrupt left running: they end on their own
+// threads, which the process joins as it exits.
+EngineLeftovers& leftovers() {
+  static EngineLeftovers l;
+  return l;
+}
+
 // Runs f(options) -> HStatus as run() runs a kernel, and raises what it says.
 template <class F>
 void runStatus(const char* fn, int threads, double tol, bool progress, F&& f) {
@@ -703,6 +710,7 @@ void runStatus(const char* fn, int threads, double tol, bool progress, F&& f) {
     HMatrixOptions o;
     o.run = run;
     o.tol = tol;
+    o.leftovers = &leftovers();
     if (progress) {
       o.progress.update = showProgress;
       o.progress.context = &shown;

@@ -248,25 +248,51 @@ TEST_F(Hmatrix, BadInputAndInterrupts) {
   std::fill(point.coordinates.begin(), point.coordinates.end(), 0.25);
   EXPECT_EQ(bem2d::hmatrix(HKind::Hypersingular, shared(point), HMatrixOptions(), &h, &message),
             HStatus::NoLength);
-  // An interrupt after some blocks stops the build; one during the
-  // factorisation leaves the matrix as it was for products.
+  // An interrupt stops a build before the engine's steps, during the steps
+  // that cannot stop (made aside when the call has leftovers: it leaves them
+  // running) or after some blocks; one during the factorisation leaves the
+  // matrix as it was for products, and a later solve solves. The count of
+  // polls before the interrupt: four before the engine, then (aside) one
+  // before the trees.
   struct Count {
     int left;
   };
-  Count count = {3};
-  HMatrixOptions o;
-  o.run.interrupted = [](void* c) { return --static_cast<Count*>(c)->left < 0; };
-  o.run.interruptContext = &count;
-  EXPECT_EQ(bem2d::hmatrix(HKind::SingleLayer, mesh, o, &h, &message), HStatus::Interrupted);
-  h = build(HKind::SingleLayer, mesh, 1e-10);
-  std::vector<double> x = probe(h->rows, 0), before(h->rows), after(h->rows);
-  hmatrixApply(*h, false, x.data(), before.data(), 1, &message);
-  count.left = 2;
-  EXPECT_EQ(hmatrixSolve(*h, x.data(), 1, o, &message), HStatus::Interrupted);
-  hmatrixApply(*h, false, probe(h->rows, 0).data(), after.data(), 1, &message);
-  EXPECT_EQ(after, before);
+  EngineLeftovers leftovers;
+  const struct {
+    EngineLeftovers* leftovers;
+    int buildPolls, solvePolls;
+  } cases[] = {{nullptr, 3, 2}, {nullptr, 7, 2}, {&leftovers, 4, 0}, {&leftovers, 7, 0}};
+  for (const auto& c : cases) {
+    Count count = {c.buildPolls};
+    HMatrixOptions o;
+    o.leftovers = c.leftovers;
+    o.run.interrupted = [](void* p) { return --static_cast<Count*>(p)->left < 0; };
+    o.run.interruptContext = &count;
+    EXPECT_EQ(bem2d::hmatrix(HKind::SingleLayer, mesh, o, &h, &message), HStatus::Interrupted);
+    EXPECT_LT(count.left, 0) << "the build ended before its interrupt";
+    h = build(HKind::SingleLayer, mesh, 1e-10);
+    std::vector<double> x = probe(h->rows, 0), before(h->rows), after(h->rows);
+    hmatrixApply(*h, false, x.data(), before.data(), 1, &message);
+    count.left = c.solvePolls;
+    EXPECT_EQ(hmatrixSolve(*h, x.data(), 1, o, &message), HStatus::Interrupted);
+    hmatrixApply(*h, false, probe(h->rows, 0).data(), after.data(), 1, &message);
+    EXPECT_EQ(after, before);
+    // H y = Hx solved, by its residual (tol times the condition of V, some
+    // 1e4, bounds it; a wrong solve errs by O(1)).
+    o.run.interrupted = nullptr;
+    std::vector<double> y = before, Hy(h->rows);
+    ASSERT_EQ(hmatrixSolve(*h, y.data(), 1, o, &message), HStatus::Done) << message;
+    hmatrixApply(*h, false, y.data(), Hy.data(), 1, &message);
+    double r2 = 0, b2 = 0;
+    for (std::ptrdiff_t i = 0; i < h->rows; ++i) {
+      r2 += (Hy[i] - before[i]) * (Hy[i] - before[i]);
+      b2 += before[i] * before[i];
+    }
+    EXPECT_LT(std::sqrt(r2 / b2), 1e-6);
+  }
+  engineJoinLeftovers(&leftovers);
   const auto k = build(HKind::DoubleLayer, mesh, 1e-10);
-  EXPECT_EQ(hmatrixSolve(*k, x.data(), 1, HMatrixOptions(), &message), HStatus::NoSolve);
+  EXPECT_EQ(hmatrixSolve(*k, probe(k->rows, 0).data(), 1, HMatrixOptions(), &message), HStatus::NoSolve);
 }
 
 }  // namespace
