@@ -153,4 +153,11 @@ def test_warnings_of_points_off_or_on_the_boundary():
 
 
 def test_the_examples_of_the_docstrings():
-    assert doctest.testmod(bem2d).failed == 0
+    # The compressed matrices' examples need a build that has them.
+    built = bem2d._core.compression_engine is not None
+    runner = doctest.DocTestRunner()
+    for test in doctest.DocTestFinder().find(bem2d):
+        if built or "hmatrix" not in test.name.lower():
+            runner.run(test)
+    failed, attempted = runner.summarize(verbose=False)
+    assert failed == 0 and attempted > 0
