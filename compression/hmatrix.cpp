@@ -202,6 +202,18 @@ void zerosOfK(void* context, const std::int64_t* rows, std::ptrdiff_t nRows,
   }
 }
 
+HStatus statusOf(EngineStatus status) {
+  switch (status) {
+    case EngineStatus::Done:
+      return HStatus::Done;
+    case EngineStatus::Interrupted:
+      return HStatus::Interrupted;
+    case EngineStatus::Failed:
+      break;
+  }
+  return HStatus::EngineFailed;
+}
+
 // 1/x, or 1 for x = 0.
 double inverseOr1(double x) { return x > 0 ? 1 / x : 1; }
 
@@ -323,14 +335,8 @@ HStatus hmatrixBuild(std::shared_ptr<const BoundaryMesh> meshPointer, HKind kind
   setup.progress = options.progress;
   setup.run = options.run;
   setup.leftovers = options.leftovers;
-  switch (engineBuild(setup, &h->matrix, message)) {
-    case EngineStatus::Done:
-      break;
-    case EngineStatus::Interrupted:
-      return HStatus::Interrupted;
-    case EngineStatus::Failed:
-      return HStatus::EngineFailed;
-  }
+  const HStatus status = statusOf(engineBuild(setup, &h->matrix, message));
+  if (status != HStatus::Done) return status;
   *out = std::move(h);
   return HStatus::Done;
 }
@@ -376,14 +382,9 @@ HStatus hmatrixSolve(HMatrix& h, double* b, std::ptrdiff_t nrhs, const HMatrixOp
     setup.run = options.run;
     setup.progress = options.progress;
     setup.leftovers = options.leftovers;
-    switch (engineFactorize(h.matrix, h.positiveDefinite, setup, &h.factor, message)) {
-      case EngineStatus::Done:
-        break;
-      case EngineStatus::Interrupted:
-        return HStatus::Interrupted;
-      case EngineStatus::Failed:
-        return HStatus::EngineFailed;
-    }
+    const HStatus status =
+        statusOf(engineFactorize(h.matrix, h.positiveDefinite, setup, &h.factor, message));
+    if (status != HStatus::Done) return status;
   }
   // (A + P + m m') x = b with A + P + m m' = Dr^-1 S Dc^-1: x = Dc S^-1 Dr b.
   const std::ptrdiff_t n = h.rows;

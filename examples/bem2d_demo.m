@@ -318,7 +318,7 @@ function bem2d_demo (outdir)
   err6 = nan (numel (graded_levels), 1);
   have_hmatrix = true;
   for i = 1:numel (graded_levels)
-    [c, e] = lshape_graded (graded_levels(i), 3);
+    [c, e] = lshape_boundary (graded_levels(i), 3);
     nE = size (e, 1);
     nC = size (c, 1);
     L = sqrt (sum ((c(e(:,2),:) - c(e(:,1),:)).^2, 2));
