@@ -40,8 +40,9 @@ constexpr int kLeafSize = 100;
 constexpr double kAdmissibility = 2.0;
 // A build is cut into sub-blocks until there are this many per thread (or
 // the block tree ends), so that threads taking the larger ones first keep
-// each other busy to the end.
-constexpr int kBlocksPerThread = 8;
+// each other busy to the end, and so that an interrupted build has little
+// left to run through (the sub-blocks in flight; 20 ms at 200,000 elements).
+constexpr int kBlocksPerThread = 256;
 constexpr int kMostDepth = 12;
 
 // Thrown from a callback to stop the engine (which writes what() to the
@@ -105,6 +106,7 @@ class OneBlasThread {
 struct Build {
   const EngineSetup* setup;
   std::atomic<bool> stop{false};
+  std::atomic<bool> entriesFailed{false};  // the entries callback said no (not an interrupt)
   std::atomic<std::int64_t> done{0};  // blocks assembled
   std::int64_t blocks = 1;
   std::chrono::steady_clock::time_point nextPoll, nextReport;
@@ -162,6 +164,13 @@ void prepareBlock(int rowStart, int rowCount, int colStart, int colCount, int* r
   info->user_data = b;
   info->release_user_data = [](void* p) { delete static_cast<Block*>(p); };
   const EngineSetup& s = *b->build->setup;
+  // A stopped build goes on to its end through null blocks, which cost
+  // nothing (and the blocks in flight get ones, computeBlock): an exception
+  // through the engine's assembly would leak the blocks it holds.
+  if (b->build->stop) {
+    info->block_type = hmat_block_null;
+    return;
+  }
   if (s.zeros != nullptr) {
     b->nullRows.assign(static_cast<size_t>(rowCount), 0);
     b->nullCols.assign(static_cast<size_t>(colCount), 0);
@@ -180,11 +189,15 @@ void computeBlock(void* data, int rowStart, int rowCount, int colStart, int colC
   Build& build = *b.build;
   pollHost(build);
   const EngineSetup& s = *build.setup;
-  if (build.stop ||
-      !s.entries(s.context, b.rows.data() + rowStart, rowCount, b.cols.data() + colStart, colCount,
-                 static_cast<double*>(out), rowCount)) {
+  double* entries = static_cast<double*>(out);
+  if (build.stop || !s.entries(s.context, b.rows.data() + rowStart, rowCount,
+                               b.cols.data() + colStart, colCount, entries, rowCount)) {
+    // Ones, not zeros: cross approximation of a block in flight ends at
+    // rank 1 on them, where zeros would send it looking for a pivot through
+    // every row.
+    if (!build.stop) build.entriesFailed = true;
     build.stop = true;
-    throw Stop();
+    std::fill(entries, entries + static_cast<std::ptrdiff_t>(rowCount) * colCount, 1.0);
   }
 }
 
@@ -310,9 +323,10 @@ bool isLeafCluster(const hmat_cluster_tree_t* tree) {
 
 // The sub-blocks of `block` down to `depth` more levels, where the block tree
 // goes on: a block of two split clusters has four children (three stored on
-// the diagonal of a symmetric matrix).
+// the diagonal of a symmetric matrix). The engine's handles of the children
+// go to `made`, for destroyChildren (they are views: the matrix stays).
 void collectTasks(const hmat_interface_t& hi, hmat_matrix_t* block, bool lowerSymmetric,
-                  int depth, std::vector<Task>* tasks) {
+                  int depth, std::vector<Task>* tasks, std::vector<hmat_matrix_t*>* made) {
   const hmat_cluster_tree_t* rows = nullptr;
   const hmat_cluster_tree_t* cols = nullptr;
   hi.get_cluster_trees(block, &rows, &cols);
@@ -327,6 +341,7 @@ void collectTasks(const hmat_interface_t& hi, hmat_matrix_t* block, bool lowerSy
       if (lowerSymmetric && j > i) continue;
       children[i][j] = hi.get_child(block, i, j);
       all = children[i][j] != nullptr;
+      if (all) made->push_back(children[i][j]);
     }
   }
   if (!all) {
@@ -340,7 +355,7 @@ void collectTasks(const hmat_interface_t& hi, hmat_matrix_t* block, bool lowerSy
   for (int i = 0; i < 2; ++i) {
     for (int j = 0; j < 2; ++j) {
       if (children[i][j] != nullptr) {
-        collectTasks(hi, children[i][j], lowerSymmetric && i == j, depth - 1, tasks);
+        collectTasks(hi, children[i][j], lowerSymmetric && i == j, depth - 1, tasks, made);
       }
     }
   }
@@ -349,12 +364,18 @@ void collectTasks(const hmat_interface_t& hi, hmat_matrix_t* block, bool lowerSy
 // The tasks of a build: the levels of the block tree down to the first that
 // gives every thread enough of them (the same cut for any number of threads
 // of one build, since it does not change what a block holds).
+void destroyChildren(const hmat_interface_t& hi, std::vector<hmat_matrix_t*>* made) {
+  for (hmat_matrix_t* child : *made) hi.destroy_child(child);
+  made->clear();
+}
+
 std::vector<Task> buildTasks(const hmat_interface_t& hi, hmat_matrix_t* root, bool symmetric,
-                             int threads) {
+                             int threads, std::vector<hmat_matrix_t*>* made) {
   std::vector<Task> tasks;
   for (int depth = 0; depth <= kMostDepth; ++depth) {
     tasks.clear();
-    collectTasks(hi, root, symmetric, depth, &tasks);
+    destroyChildren(hi, made);
+    collectTasks(hi, root, symmetric, depth, &tasks, made);
     if (tasks.size() >= static_cast<std::size_t>(kBlocksPerThread) * threads) break;
   }
   std::stable_sort(tasks.begin(), tasks.end(),
@@ -376,10 +397,12 @@ struct Structure {
   hmat_cluster_tree_t* colTree = nullptr;  // the row tree for a symmetric matrix
   hmat_matrix_t* matrix = nullptr;
   std::vector<Task> tasks;
+  std::vector<hmat_matrix_t*> children;  // the engine's handles of the tasks' blocks
   const char* failure = nullptr;
 };
 
 void releaseStructure(Structure& st) {
+  destroyChildren(engineInterface(), &st.children);
   if (st.matrix != nullptr) engineInterface().destroy(st.matrix);
   if (st.colTree != nullptr && st.colTree != st.rowTree) hmat_delete_cluster_tree(st.colTree);
   if (st.rowTree != nullptr) hmat_delete_cluster_tree(st.rowTree);
@@ -409,7 +432,7 @@ void makeStructure(Structure& st, const std::atomic<bool>& stop) {
   }
   hi.set_low_rank_epsilon(st.matrix, st.tol);
   if (stop) return;
-  st.tasks = buildTasks(hi, st.matrix, st.symmetric, st.threads);
+  st.tasks = buildTasks(hi, st.matrix, st.symmetric, st.threads, &st.children);
 }
 
 // Factorises `matrix` in place; 0 when done.
@@ -535,10 +558,11 @@ EngineStatus engineBuild(const EngineSetup& setup, EngineMatrix** out, std::stri
     ++build.done;
     tWorker = -1;
   });
+  destroyChildren(hi, &st->children);
   if (build.stop || failed) {
     engineRelease(m);
     *message = "the matrix could not be assembled";
-    return build.stop ? EngineStatus::Interrupted : EngineStatus::Failed;
+    return build.stop && !build.entriesFailed ? EngineStatus::Interrupted : EngineStatus::Failed;
   }
   *out = m;
   return EngineStatus::Done;
