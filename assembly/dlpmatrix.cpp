@@ -1,6 +1,7 @@
 #include "dlpmatrix.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -63,7 +64,8 @@ bool dlpmatrixKernel(const BoundaryMesh& mesh, double eta, double* out,
             for (std::int64_t t = first[q]; t < first[q + 1]; ++t) {
               sum += values[terms[static_cast<size_t>(t)]];
             }
-            block[q * kRowBlock + (i - i0)] = sum;
+            // K(s) = s K (see matrix_pairs.h).
+            block[q * kRowBlock + (i - i0)] = std::ldexp(sum, mesh.scaleExponent);
           }
         }
         for (std::ptrdiff_t q = 0; q < nC; ++q) {

@@ -87,6 +87,16 @@ bool hypmatrixKernel(const BoundaryMesh& mesh, double eta, double* out,
       });
   if (!done) return false;
   // The lower triangle mirrors the upper one: W is exactly symmetric.
-  return parallelFor((nC + kTile - 1) / kTile, options,
-                     [&](std::int64_t block, int) { mirrorTiles(out, nC, block * kTile); });
+  if (!parallelFor((nC + kTile - 1) / kTile, options,
+                   [&](std::int64_t block, int) { mirrorTiles(out, nC, block * kTile); })) {
+    return false;
+  }
+  // The scaling law (matrix_pairs.h), where some node ends an open chain.
+  const std::vector<int>& a = mesh.hatSlopeIntegral;
+  const double logScale = scaleLogOverTwoPi(mesh.scaleExponent);
+  if (logScale == 0 || std::all_of(a.begin(), a.end(), [](int v) { return v == 0; })) return true;
+  return parallelFor(nC, options, [&](std::int64_t q, int) {
+    if (a[q] == 0) return;
+    for (std::ptrdiff_t p = 0; p < nC; ++p) out[p + q * nC] = hypAtScale(out[p + q * nC], a[p], a[q], logScale);
+  });
 }

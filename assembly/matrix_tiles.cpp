@@ -9,6 +9,7 @@
 // its column number in the tile; repeated numbers are copied from there at
 // the end.
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -157,6 +158,8 @@ bool slpmatrixTileKernel(const BoundaryMesh& mesh, double eta, const std::int64_
   // (entries (i, j)) and of its rows where i is one of its columns ((j, i)).
   const Union U = unionOf(R.numbers, C.numbers, &R, &C);
   const size_t count = U.numbers.size();
+  const int scale = mesh.scaleExponent;
+  const double logScale = scaleLogOverTwoPi(scale);
   const RunOptions run =
       tileOptions(options, static_cast<double>(count) * (R.numbers.size() + C.numbers.size()));
   struct Scratch {
@@ -185,6 +188,12 @@ bool slpmatrixTileKernel(const BoundaryMesh& mesh, double eta, const std::int64_
                    lanes.slpGroup(e, i, j0, eta, group, needed, slpPairFallback, &context);
                    for (size_t n = first; n < last; ++n) s.values[n] = group[s.rows.rows[n] - j0];
                  });
+    if (scale != 0) {
+      for (size_t n = 0; n < s.rows.count; ++n) {
+        s.values[n] = slpAtScale(s.values[n], mesh.length[i], mesh.length[s.rows.rows[n]],
+                                 logScale, scale);
+      }
+    }
     for (size_t n = 0; n < s.rows.count; ++n) {
       const size_t m = s.rows.m(n);
       if (ir >= 0 && U.col[m] >= 0) out[ir + U.col[m] * ld] = s.values[n];
@@ -245,7 +254,7 @@ bool dlpmatrixTileKernel(const BoundaryMesh& mesh, double eta, const std::int64_
       for (std::int64_t t = termFirst[c]; t < termFirst[c + 1]; ++t) {
         sum += values[static_cast<size_t>(terms[static_cast<size_t>(t)])];
       }
-      out[a + C.first[c] * ld] = sum;
+      out[a + C.first[c] * ld] = std::ldexp(sum, mesh.scaleExponent);
     }
   });
   if (done) copyRepeats(out, ld, R, C, nRows, nCols);
@@ -325,6 +334,17 @@ bool hypmatrixTileKernel(const BoundaryMesh& mesh, double eta, const std::int64_
                        });
         }
       });
-  if (done) copyRepeats(out, ld, R, C, nRows, nCols);
-  return done;
+  if (!done) return false;
+  copyRepeats(out, ld, R, C, nRows, nCols);
+  // The scaling law (matrix_pairs.h), as the whole matrix applies it.
+  const double logScale = scaleLogOverTwoPi(mesh.scaleExponent);
+  if (logScale != 0) {
+    const std::vector<int>& a = mesh.hatSlopeIntegral;
+    for (std::ptrdiff_t b = 0; b < nCols; ++b) {
+      for (std::ptrdiff_t r = 0; r < nRows; ++r) {
+        out[r + b * ld] = hypAtScale(out[r + b * ld], a[rows[r]], a[cols[b]], logScale);
+      }
+    }
+  }
+  return true;
 }

@@ -193,13 +193,27 @@ bool domfieldKernel(const TriangleMesh& mesh, const double* f, const Points& x, 
   const FieldTriangles t = a.view(mesh.triangleCount);
   const FieldLanes& lanes = fieldLanes(options.lanes);
   DomContext context = {&a.edges, &a.sign, f};
+  // The points at the mesh's reference scale (core/mesh.h). With s =
+  // 2^scale, distances scale by s and areas by s^2, so
+  //   out(s x) = s^2 (out(x) - (log s / (2 pi)) sum_T f_T |T|);
+  // the difference rounds relative to the larger of its terms, as the
+  // potential at the caller's scale, whose every term carries log s, would.
+  const int scale = mesh.scaleExponent;
+  std::vector<double> scaled;
+  const Points xs = referencePoints(x, scale, &scaled);
+  double mass = 0;
+  if (scale != 0) {
+    for (std::ptrdiff_t j = 0; j < mesh.triangleCount; ++j) mass += f[j] * a.area[j];
+  }
+  const double logTerm = scaleLogOverTwoPi(scale) * mass;
   const std::ptrdiff_t perChunk = pointsPerChunk(mesh.triangleCount);
   return parallelFor((nx + perChunk - 1) / perChunk, options, [&](std::int64_t chunk, int) {
     const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nx, (chunk + 1) * perChunk);
     DomContext local = context;
     for (std::ptrdiff_t i = chunk * perChunk; i < end; ++i) {
       // G = -(1/(2 pi)) log|x - y|.
-      out[i] = lanes.dom(t, x.x(i), x.y(i), domPair, &local) / (-kTwoPi);
+      out[i] = lanes.dom(t, xs.x(i), xs.y(i), domPair, &local) / (-kTwoPi);
+      if (scale != 0) out[i] = std::ldexp(out[i] - logTerm, 2 * scale);
     }
   });
 }

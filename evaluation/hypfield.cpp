@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 #include <limits>
+#include <vector>
 
 #include "constants.h"
 #include "field_arrays.h"
@@ -97,14 +98,21 @@ bool hypfieldKernel(const BoundaryMesh& mesh, const double* gh, const Points& x,
   const FieldArrays a = linearDensity(mesh, gh, eta);
   const FieldElements e = fieldElements(mesh, a);
   const FieldLanes& lanes = fieldLanes(options.lanes);
+  // The points at the mesh's reference scale 2^-scale (core/mesh.h): W g is
+  // homogeneous of degree -1 in the geometry, so the stored mesh's value is
+  // multiplied by 2^-scale (exactly, unless the result leaves the normal
+  // range).
+  const int scale = mesh.scaleExponent;
+  std::vector<double> scaled;
+  const Points xs = referencePoints(x, scale, &scaled);
   const std::ptrdiff_t nx = x.count;
   const std::ptrdiff_t perChunk = pointsPerChunk(mesh.elementCount);
   return parallelFor((nx + perChunk - 1) / perChunk, options, [&](std::int64_t chunk, int) {
     const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nx, (chunk + 1) * perChunk);
     for (std::ptrdiff_t i = chunk * perChunk; i < end; ++i) {
       HypfieldPairs c = {&mesh, a.gA.data(), a.gB.data(), eta, n_x.x(i), n_x.y(i), 0};
-      const double sum = lanes.hyp(e, x.x(i), x.y(i), c.q1, c.q2, hypfieldPair, &c);
-      out[i] = hypfieldValue(c, sum);
+      const double sum = lanes.hyp(e, xs.x(i), xs.y(i), c.q1, c.q2, hypfieldPair, &c);
+      out[i] = std::ldexp(hypfieldValue(c, sum), -scale);
       status[i] = hypfieldStatus(c);
     }
   });
