@@ -513,7 +513,7 @@ def triangle_closed(P, x, with_scale=False):
             for a, b in zip(cuts, cuts[1:]):
                 m = (a + b) / 2
                 part = (F_log(b, d) - F_log(a, d) - (b - a) / 2) / 2
-                if m * m + d * d <= 1:
+                if m * m + d * d < 1:
                     absval += -d * (-part)
                 else:
                     absval += -d * (atan_diff(a, b, d) / (2 * d) + part)
