@@ -4,9 +4,10 @@
 Run with Debian's interpreter and python3-mpmath (apt-get install -y python3-mpmath):
     /usr/bin/python3 tests/accuracy/gen_references.py
 It writes tests/accuracy/references.txt beside this script. The random cases are
-seeded, so every run writes the same file (about 5 minutes on one core).
-dlpmatrix and dlpgradfield draw from generators of their own (reseed), so
-the cases written before them stay as they were.
+seeded, so every run writes the same file (about 10 minutes on one core).
+dlpmatrix, dlpgradfield and the near-field regimes at the end draw from
+generators of their own (reseed), so the cases written before them stay as
+they were; the near-field regimes are computed at 50 digits.
 
 Nothing here calls or follows the code under test: every value comes from the
 definitions below, integrated by mpmath.quad at 40 digits with breakpoints at
