@@ -36,7 +36,8 @@ bool supportsApart(const BoundaryMesh& mesh, std::ptrdiff_t p, std::ptrdiff_t q,
     const Segment& T = mesh.segments[mesh.nodeElements[static_cast<size_t>(t)]];
     if (!(T.L > 0)) continue;
     for (int k = 0; k < 2; ++k) {
-      if (segmentDistance(mesh.segments[mesh.supportElements[2 * p + k]], T) < longest) return false;
+      const Segment& S = mesh.segments[mesh.supportElements[2 * p + k]];
+      if (segmentDistance(S, T) < longest) return false;
     }
   }
   return true;

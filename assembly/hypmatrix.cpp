@@ -114,6 +114,8 @@ bool hypmatrixKernel(const BoundaryMesh& mesh, double eta, double* out,
   if (logScale == 0 || std::all_of(a.begin(), a.end(), [](int v) { return v == 0; })) return true;
   return parallelFor(nC, options, [&](std::int64_t q, int) {
     if (a[q] == 0) return;
-    for (std::ptrdiff_t p = 0; p < nC; ++p) out[p + q * nC] = hypAtScale(out[p + q * nC], a[p], a[q], logScale);
+    for (std::ptrdiff_t p = 0; p < nC; ++p) {
+      out[p + q * nC] = hypAtScale(out[p + q * nC], a[p], a[q], logScale);
+    }
   });
 }

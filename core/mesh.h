@@ -11,12 +11,12 @@
 // result is a finite double. A mesh whose largest coordinate (of a node that
 // an element names) lies outside [2^-kScaleWindow, 2^kScaleWindow] is
 // therefore stored scaled by 2^-scaleExponent, which brings that coordinate
-// into [1, 2) and is exact in binary floating point (a coordinate below
-// 2^-1022 of the largest one excepted: it rounds to a multiple of 2^-1074
-// of it, which is far below the rounding of the largest). The kernels
-// scale a call's points alike and apply the scaling laws of their module to
-// the results (see mesh.cpp). Within the window, where nothing under- or
-// overflows, the mesh is stored as given (scaleExponent 0) and the
+// into [1, 2) and is exact in binary floating point (but for a coordinate
+// below 2^-1022 of the largest, which rounds to a multiple of 2^-1074 of the
+// largest, far below the largest's own rounding). The kernels scale a
+// call's points alike and apply the scaling law of their module to the
+// results (each kernel states its law). Within the window, where nothing
+// under- or overflows, the mesh is stored as given (scaleExponent 0) and the
 // arithmetic is the one of the caller's coordinates.
 #pragma once
 
@@ -105,11 +105,10 @@ void buildTriangleMesh(const Points& vertices, std::vector<int> corners, Triangl
 int referenceExponent(double largest);
 
 // The points of a call at the reference scale 2^-e of its mesh: x itself
-// when e is 0, else a scaled copy in *storage (column-major). A point far
-// beyond the mesh may overflow there (more than 2^1023 of the mesh's
-// largest coordinate away) or round to a multiple of 2^-1074 of it (below
-// 2^-1022 of it): neither changes what the mesh's elements give it, which
-// is then dominated by the logarithm of its distance, or by rounding.
+// when e is 0, else a scaled copy in *storage (column-major). A coordinate
+// below 2^-1022 of the mesh's largest rounds as the mesh's do; one more than
+// 2^1023 times the mesh's largest overflows (its results are then not
+// finite, as the squared distances of such a point overflow at any scale).
 Points referencePoints(const Points& x, int e, std::vector<double>* storage);
 
 // log(2^e) / (2 pi), the coefficient of the logarithmic term in the scaling

@@ -23,6 +23,7 @@ namespace {
 // form of triangleLogIntegral, whose terms cancel by at most |x - c| / R there
 // (8 rounding units: exact) for a triangle of some height.
 const double kFarRatio = 8;
+const double kInfinity = std::numeric_limits<double>::infinity();
 
 // A thin triangle: height h over its longest edge (the base) below R / 4.
 // Seen from a point at a height v over the base's line, the terms of the
@@ -215,6 +216,8 @@ struct TriangleArrays {
     t.upX = upX.data();
     t.upY = upY.data();
     t.thinFrom = thinFrom.data();
+    t.anyThin = false;
+    for (std::ptrdiff_t j = 0; j < n; ++j) t.anyThin = t.anyThin || thinFrom[j] < kInfinity;
     t.cr = cr.data();
     t.ci = ci.data();
     for (int k = 0; k < 3; ++k) {

@@ -62,6 +62,7 @@ struct FieldTriangles {
   const double* upX;
   const double* upY;
   const double* thinFrom;
+  bool anyThin;  // some triangle has a finite thinFrom
   const double* cr;
   const double* ci;
   // The edges P1P2, P2P3, P3P1 for the closed form nearer: start point,
