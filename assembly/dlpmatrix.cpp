@@ -31,6 +31,7 @@ bool dlpmatrixKernel(const BoundaryMesh& mesh, double eta, double* out,
   const MatrixLanes& lanes = matrixLanes(options.lanes);
   const std::ptrdiff_t nE = mesh.elementCount, nC = mesh.nodeCount;
   const std::ptrdiff_t pad = paddedCount(nE);
+  const int scale = mesh.scaleExponent;
   // Column q of K sums the pairs' values of the elements at node q.
   std::vector<std::int64_t> first(static_cast<size_t>(nC) + 1, 0), terms;
   for (std::ptrdiff_t q = 0; q < nC; ++q) {
@@ -65,7 +66,7 @@ bool dlpmatrixKernel(const BoundaryMesh& mesh, double eta, double* out,
               sum += values[terms[static_cast<size_t>(t)]];
             }
             // K(s) = s K (see matrix_pairs.h).
-            block[q * kRowBlock + (i - i0)] = std::ldexp(sum, mesh.scaleExponent);
+            block[q * kRowBlock + (i - i0)] = scale != 0 ? std::ldexp(sum, scale) : sum;
           }
         }
         for (std::ptrdiff_t q = 0; q < nC; ++q) {

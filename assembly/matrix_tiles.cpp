@@ -227,6 +227,7 @@ bool dlpmatrixTileKernel(const BoundaryMesh& mesh, double eta, const std::int64_
     termFirst.push_back(static_cast<std::int64_t>(terms.size()));
   }
   const RunOptions run = tileOptions(options, static_cast<double>(R.numbers.size()) * js.size());
+  const int scale = mesh.scaleExponent;
   std::vector<std::vector<double>> scratch(static_cast<size_t>(threadsFor(run)),
                                            std::vector<double>(2 * js.size()));
   const bool done = parallelFor(static_cast<std::int64_t>(R.numbers.size()), run,
@@ -254,7 +255,7 @@ bool dlpmatrixTileKernel(const BoundaryMesh& mesh, double eta, const std::int64_
       for (std::int64_t t = termFirst[c]; t < termFirst[c + 1]; ++t) {
         sum += values[static_cast<size_t>(terms[static_cast<size_t>(t)])];
       }
-      out[a + C.first[c] * ld] = std::ldexp(sum, mesh.scaleExponent);
+      out[a + C.first[c] * ld] = scale != 0 ? std::ldexp(sum, scale) : sum;
     }
   });
   if (done) copyRepeats(out, ld, R, C, nRows, nCols);
