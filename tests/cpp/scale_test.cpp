@@ -110,8 +110,14 @@ Outputs outputs(int k, double T) {
   o.add(M, 1, 1000);
   EXPECT_TRUE(bem2d::hypmatrix(mesh, 0.5, M.data(), one));
   o.add(M, 0, 1000);
-  // The open chain's ends carry a_p = -1 (first node) and +1 (last).
-  EXPECT_TRUE(bem2d::hypmatrix(prepared(open), 0.5, M.data(), one));
+  // The open chain's ends carry a_p = -1 (first node) and +1 (last); its
+  // tile applies the law's logarithmic term as the whole matrix does.
+  const bem2d::PreparedMesh chain = prepared(open);
+  EXPECT_TRUE(bem2d::hypmatrix(chain, 0.5, M.data(), one));
+  const std::int64_t ends[2] = {kN - 1, 0};
+  double corner[4];
+  EXPECT_TRUE(bem2d::hypmatrixTile(chain, 0.5, ends, 2, ends, 2, corner, 2, one));
+  for (int b = 0; b < 4; ++b) EXPECT_EQ(corner[b], M[ends[b % 2] + kN * ends[b / 2]]);
   std::fill(C.begin(), C.end(), 0);
   C[0] = C[kN * kN - 1] = 1;
   C[kN - 1] = C[(kN - 1) * kN] = -1;
