@@ -1,6 +1,7 @@
 #include "dlpmatrix.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -30,6 +31,7 @@ bool dlpmatrixKernel(const BoundaryMesh& mesh, double eta, double* out,
   const MatrixLanes& lanes = matrixLanes(options.lanes);
   const std::ptrdiff_t nE = mesh.elementCount, nC = mesh.nodeCount;
   const std::ptrdiff_t pad = paddedCount(nE);
+  const int scale = mesh.scaleExponent;
   // Column q of K sums the pairs' values of the elements at node q.
   std::vector<std::int64_t> first(static_cast<size_t>(nC) + 1, 0), terms;
   for (std::ptrdiff_t q = 0; q < nC; ++q) {
@@ -63,7 +65,8 @@ bool dlpmatrixKernel(const BoundaryMesh& mesh, double eta, double* out,
             for (std::int64_t t = first[q]; t < first[q + 1]; ++t) {
               sum += values[terms[static_cast<size_t>(t)]];
             }
-            block[q * kRowBlock + (i - i0)] = sum;
+            // K(s) = s K (see matrix_pairs.h).
+            block[q * kRowBlock + (i - i0)] = scale != 0 ? std::ldexp(sum, scale) : sum;
           }
         }
         for (std::ptrdiff_t q = 0; q < nC; ++q) {

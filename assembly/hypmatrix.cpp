@@ -24,17 +24,34 @@ void hypPairFallback(void* context, std::ptrdiff_t j, double* v) {
   const BoundaryMesh& m = *c.mesh;
   const std::ptrdiff_t cn = m.start[j], dn = m.end[j];
   const Segment& S = m.segments[j];
-  const bool far[4] = {farEntry(m, cn, c.a), farEntry(m, dn, c.a), farEntry(m, cn, c.b),
-                       farEntry(m, dn, c.b)};
+  // Entry k of the pair: row node of j (0 its start, 1 its end) and column
+  // node of i, in the order of the four values.
+  const std::ptrdiff_t row[4] = {cn, dn, cn, dn}, col[4] = {c.a, c.a, c.b, c.b};
+  const int rowEnd[4] = {0, 1, 0, 1}, colEnd[4] = {0, 0, 1, 1};
+  bool far[4], half[4], anyFar = false, anyHalf = false, allOther = true;
+  for (int k = 0; k < 4; ++k) {
+    far[k] = farEntry(m, row[k], col[k]);
+    half[k] = !far[k] && halfFarEntry(m, row[k], col[k]);
+    anyFar = anyFar || far[k];
+    anyHalf = anyHalf || half[k];
+    allOther = allOther && (far[k] || half[k]);
+  }
   double x = 0;
-  if (!(far[0] && far[1] && far[2] && far[3])) x = slpPairNormalized(S, c.reversed, c.eta);
-  double block[2][2] = {{0, 0}, {0, 0}};
-  if (far[0] || far[1] || far[2] || far[3]) hypFarBlock(S, m.segments[c.i], block);
+  if (!allOther) x = slpPairNormalized(S, c.reversed, c.eta);
+  double block[2][2] = {{0, 0}, {0, 0}}, onS[2][2] = {{0, 0}, {0, 0}}, onT[2][2] = {{0, 0}, {0, 0}};
+  if (anyFar) hypFarBlock(S, m.segments[c.i], block);
+  if (anyHalf) hypHalfBlocks(S, m.segments[c.i], onS, onT);
   // s(j, c) = -1, s(j, d) = +1 against s(i, a) = -1, s(i, b) = +1.
-  v[0] = far[0] ? block[0][0] : x;
-  v[1] = far[1] ? block[1][0] : -x;
-  v[2] = far[2] ? block[0][1] : -x;
-  v[3] = far[3] ? block[1][1] : x;
+  for (int k = 0; k < 4; ++k) {
+    const int r = rowEnd[k], q = colEnd[k];
+    if (far[k]) {
+      v[k] = block[r][q];
+    } else if (half[k]) {
+      v[k] = m.regularNode[row[k]] ? onS[r][q] : onT[r][q];
+    } else {
+      v[k] = r == q ? x : -x;
+    }
+  }
 }
 
 namespace {
@@ -87,6 +104,18 @@ bool hypmatrixKernel(const BoundaryMesh& mesh, double eta, double* out,
       });
   if (!done) return false;
   // The lower triangle mirrors the upper one: W is exactly symmetric.
-  return parallelFor((nC + kTile - 1) / kTile, options,
-                     [&](std::int64_t block, int) { mirrorTiles(out, nC, block * kTile); });
+  if (!parallelFor((nC + kTile - 1) / kTile, options,
+                   [&](std::int64_t block, int) { mirrorTiles(out, nC, block * kTile); })) {
+    return false;
+  }
+  // The scaling law (matrix_pairs.h), where some node ends an open chain.
+  const std::vector<int>& a = mesh.hatSlopeIntegral;
+  const double logScale = scaleLogOverTwoPi(mesh.scaleExponent);
+  if (logScale == 0 || std::all_of(a.begin(), a.end(), [](int v) { return v == 0; })) return true;
+  return parallelFor(nC, options, [&](std::int64_t q, int) {
+    if (a[q] == 0) return;
+    for (std::ptrdiff_t p = 0; p < nC; ++p) {
+      out[p + q * nC] = hypAtScale(out[p + q * nC], a[p], a[q], logScale);
+    }
+  });
 }

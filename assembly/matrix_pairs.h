@@ -3,6 +3,7 @@
 // its pairs' values, and how a pair's four values enter the entries of W.
 #pragma once
 
+#include <cmath>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +16,24 @@
 
 // The mesh's per-element arrays as the lane loops read them.
 MatrixElements matrixElements(const BoundaryMesh& mesh);
+
+// The scaling laws that take an entry of the stored mesh (core/mesh.h) to
+// the caller's geometry, 2^e times it: with s = 2^e and logScale =
+// log(s) / (2 pi),
+//   V(s) = s^2 (V - logScale L_i L_j),  K(s) = s K,  W(s) = W - logScale a_p a_q,
+// L the stored lengths and a_p the mesh's hatSlopeIntegral (so W does not
+// change on a closed boundary): the logarithm of every distance gains log s,
+// and the hats' derivatives cancel the lengths in W. The differences round
+// relative to the larger of their terms, as the entry at the caller's scale,
+// whose every term carries log s, would; the power of two is exact unless
+// the entry leaves the normal range. Whole matrices and tiles apply them to
+// the same values alike.
+inline double slpAtScale(double v, double Li, double Lj, double logScale, int e) {
+  return std::ldexp(v - logScale * (Li * Lj), 2 * e);
+}
+inline double hypAtScale(double v, int ap, int aq, double logScale) {
+  return v - logScale * static_cast<double>(ap * aq);
+}
 
 // The rows js[0..count) (increasing) lane group by lane group, as a tile
 // computes only the pairs it needs: group(j0, needed, first, last) for each

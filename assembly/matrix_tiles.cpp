@@ -9,6 +9,7 @@
 // its column number in the tile; repeated numbers are copied from there at
 // the end.
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -151,6 +152,8 @@ bool slpmatrixTileKernel(const BoundaryMesh& mesh, double eta, const std::int64_
   // (entries (i, j)) and of its rows where i is one of its columns ((j, i)).
   const Union U = unionOf(R.numbers, C.numbers, &R, &C);
   const size_t count = U.numbers.size();
+  const int scale = mesh.scaleExponent;
+  const double logScale = scaleLogOverTwoPi(scale);
   const RunOptions run = tileOptions(options, static_cast<double>(nRows) * nCols);
   std::vector<std::vector<double>> scratch(static_cast<size_t>(threadsFor(run)));
   const bool done = parallelFor(static_cast<std::int64_t>(count), run, [&](std::int64_t k,
@@ -176,6 +179,12 @@ bool slpmatrixTileKernel(const BoundaryMesh& mesh, double eta, const std::int64_
                    lanes.slpGroup(e, i, j0, eta, group, needed, slpPairFallback, &context);
                    for (size_t n = first; n < last; ++n) values[n] = group[js.numbers[n] - j0];
                  });
+    if (scale != 0) {
+      for (size_t n = 0; n < js.count; ++n) {
+        values[n] = slpAtScale(values[n], mesh.length[i], mesh.length[js.numbers[n]], logScale,
+                               scale);
+      }
+    }
     for (size_t n = 0; n < js.count; ++n) {
       if (ir >= 0 && js.colAt(n) >= 0) out[ir + js.colAt(n) * ld] = values[n];
       if (ic >= 0 && js.rowAt(n) >= 0) out[js.rowAt(n) + ic * ld] = values[n];
@@ -208,6 +217,7 @@ bool dlpmatrixTileKernel(const BoundaryMesh& mesh, double eta, const std::int64_
     termFirst.push_back(static_cast<std::int64_t>(terms.size()));
   }
   const RunOptions run = tileOptions(options, static_cast<double>(R.numbers.size()) * js.size());
+  const int scale = mesh.scaleExponent;
   std::vector<std::vector<double>> scratch(static_cast<size_t>(threadsFor(run)),
                                            std::vector<double>(2 * js.size()));
   const bool done = parallelFor(static_cast<std::int64_t>(R.numbers.size()), run,
@@ -235,7 +245,7 @@ bool dlpmatrixTileKernel(const BoundaryMesh& mesh, double eta, const std::int64_
       for (std::int64_t t = termFirst[c]; t < termFirst[c + 1]; ++t) {
         sum += values[static_cast<size_t>(terms[static_cast<size_t>(t)])];
       }
-      out[a + C.first[c] * ld] = sum;
+      out[a + C.first[c] * ld] = scale != 0 ? std::ldexp(sum, scale) : sum;
     }
   });
   if (done) copyRepeats(out, ld, R, C, nRows, nCols);
@@ -330,6 +340,17 @@ bool hypmatrixTileKernel(const BoundaryMesh& mesh, double eta, const std::int64_
                        });
         }
       });
-  if (done) copyRepeats(out, ld, R, C, nRows, nCols);
-  return done;
+  if (!done) return false;
+  copyRepeats(out, ld, R, C, nRows, nCols);
+  // The scaling law (matrix_pairs.h), as the whole matrix applies it.
+  const double logScale = scaleLogOverTwoPi(mesh.scaleExponent);
+  if (logScale != 0) {
+    const std::vector<int>& a = mesh.hatSlopeIntegral;
+    for (std::ptrdiff_t b = 0; b < nCols; ++b) {
+      for (std::ptrdiff_t r = 0; r < nRows; ++r) {
+        out[r + b * ld] = hypAtScale(out[r + b * ld], a[rows[r]], a[cols[b]], logScale);
+      }
+    }
+  }
+  return true;
 }

@@ -80,17 +80,20 @@ double segmentDistance(const Segment& Ps, const Segment& Qs) {
     return 0;
   }
   // Otherwise the nearest points include an end point. A later candidate that
-  // exceeds the running value by at most 1e-12 still replaces it.
+  // exceeds the running value by at most 1e-12 of it still replaces it: the
+  // slack is relative, so that the distance scales with the geometry (an
+  // absolute one would let any candidate win once the segments lie within
+  // 1e-12 of each other).
   const double candidates[3] = {
       pointSegmentDistance(P[0], P[1], Q[0], Q[1], Q[2], Q[3]),
       pointSegmentDistance(P[2], P[3], Q[0], Q[1], Q[2], Q[3]),
       pointSegmentDistance(Q[0], Q[1], P[0], P[1], P[2], P[3]),
   };
   for (double c : candidates) {
-    if (c - r <= 1e-12) r = c;
+    if (c - r <= 1e-12 * r) r = c;
   }
   const double c = pointSegmentDistance(Q[2], Q[3], P[0], P[1], P[2], P[3]);
-  return (c - r <= 1e-12) ? c : r;
+  return (c - r <= 1e-12 * r) ? c : r;
 }
 
 double slpPairQuadrature(const Segment& P, const Segment& Q) {

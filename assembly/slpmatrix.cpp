@@ -13,6 +13,8 @@ bool slpmatrixKernel(const BoundaryMesh& mesh, double eta, double* out,
   const MatrixElements e = matrixElements(mesh);
   const MatrixLanes& lanes = matrixLanes(options.lanes);
   const std::ptrdiff_t n = mesh.elementCount;
+  const int scale = mesh.scaleExponent;
+  const double logScale = scaleLogOverTwoPi(scale);
   // Column i holds V(j, i) for j <= i (i + 1 pairs); the threads take the
   // columns from the longest down, so that the last ones are short.
   return parallelFor(n, options, [&](std::int64_t chunk, int) {
@@ -21,6 +23,11 @@ bool slpmatrixKernel(const BoundaryMesh& mesh, double eta, double* out,
     double* column = out + i * n;
     for (std::ptrdiff_t j0 = 0; j0 <= i; j0 += lanes.width) {
       lanes.slpGroup(e, i, j0, eta, column + j0, ~0u, slpPairFallback, &context);
+    }
+    if (scale != 0) {
+      for (std::ptrdiff_t j = 0; j <= i; ++j) {
+        column[j] = slpAtScale(column[j], mesh.length[i], mesh.length[j], logScale, scale);
+      }
     }
     for (std::ptrdiff_t j = 0; j < i; ++j) out[i + j * n] = column[j];
   });

@@ -246,7 +246,11 @@ HStatus hmatrixBuild(std::shared_ptr<const BoundaryMesh> meshPointer, HKind kind
     anyLength = anyLength || s.L > 0;
   }
   if (!anyLength) return HStatus::NoLength;
-  const double diameter = std::hypot(hi[0] - lo[0], hi[1] - lo[1]);
+  // Lengths in the caller's units: a mesh far from the unit of length is
+  // stored scaled by 2^scaleExponent (mesh.h), while the entries come at the
+  // caller's scale.
+  const int scale = mesh.scaleExponent;
+  const double diameter = std::ldexp(std::hypot(hi[0] - lo[0], hi[1] - lo[1]), scale);
 
   if (interrupted(options.run)) return HStatus::Interrupted;
   auto h = std::make_unique<HMatrix>();
@@ -262,8 +266,9 @@ HStatus hmatrixBuild(std::shared_ptr<const BoundaryMesh> meshPointer, HKind kind
 
   std::vector<double> support(static_cast<size_t>(nC), 0.0);  // m_p = int psi_p
   for (std::ptrdiff_t j = 0; j < nE; ++j) {
-    support[static_cast<size_t>(mesh.start[j])] += 0.5 * mesh.length[j];
-    support[static_cast<size_t>(mesh.end[j])] += 0.5 * mesh.length[j];
+    const double half = std::ldexp(0.5 * mesh.length[j], scale);
+    support[static_cast<size_t>(mesh.start[j])] += half;
+    support[static_cast<size_t>(mesh.end[j])] += half;
   }
   Entries e;
   e.h = h.get();
@@ -271,7 +276,9 @@ HStatus hmatrixBuild(std::shared_ptr<const BoundaryMesh> meshPointer, HKind kind
   e.tile.lanes = options.run.lanes;
   switch (kind) {
     case HKind::SingleLayer:
-      for (std::ptrdiff_t j = 0; j < nE; ++j) h->rowScale.push_back(inverseOr1(mesh.length[j]));
+      for (std::ptrdiff_t j = 0; j < nE; ++j) {
+        h->rowScale.push_back(inverseOr1(std::ldexp(mesh.length[j], scale)));
+      }
       h->colScale = h->rowScale;
       h->positiveDefinite = diameter < 1;
       for (std::ptrdiff_t j = 0; j < nE; ++j) {
@@ -279,7 +286,9 @@ HStatus hmatrixBuild(std::shared_ptr<const BoundaryMesh> meshPointer, HKind kind
       }
       break;
     case HKind::DoubleLayer:
-      for (std::ptrdiff_t j = 0; j < nE; ++j) h->rowScale.push_back(inverseOr1(mesh.length[j]));
+      for (std::ptrdiff_t j = 0; j < nE; ++j) {
+        h->rowScale.push_back(inverseOr1(std::ldexp(mesh.length[j], scale)));
+      }
       for (std::ptrdiff_t p = 0; p < nC; ++p) h->colScale.push_back(inverseOr1(support[p]));
       break;
     case HKind::Hypersingular:

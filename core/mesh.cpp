@@ -1,8 +1,62 @@
 #include "mesh.h"
 
 #include <cmath>
+#include <utility>
 
+#include "constants.h"
 #include "padding.h"
+
+int referenceExponent(double largest) {
+  if (!(largest > 0) || std::isinf(largest)) return 0;
+  if (largest >= std::ldexp(1.0, -kScaleWindow) && largest <= std::ldexp(1.0, kScaleWindow)) {
+    return 0;
+  }
+  return std::ilogb(largest);
+}
+
+Points referencePoints(const Points& x, int e, std::vector<double>* storage) {
+  if (e == 0) return x;
+  const std::ptrdiff_t n = x.count;
+  storage->resize(2 * static_cast<size_t>(n));
+  for (std::ptrdiff_t i = 0; i < n; ++i) {
+    (*storage)[i] = std::ldexp(x.x(i), -e);
+    (*storage)[i + n] = std::ldexp(x.y(i), -e);
+  }
+  return columnMajor(storage->data(), n);
+}
+
+double scaleLogOverTwoPi(int e) { return e * kLn2OverTwoPi; }
+
+namespace {
+
+// The largest absolute coordinate of the points numbered in `numbers`
+// (NaN coordinates left out).
+double largestCoordinate(const Points& p, const std::vector<int>& numbers) {
+  double r = 0;
+  for (int k : numbers) r = std::fmax(r, std::fmax(std::fabs(p.x(k)), std::fabs(p.y(k))));
+  return r;
+}
+
+// The coordinates of p scaled by 2^-e into x and y.
+void storeScaled(const Points& p, int e, std::vector<double>* x, std::vector<double>* y) {
+  x->resize(static_cast<size_t>(p.count));
+  y->resize(static_cast<size_t>(p.count));
+  for (std::ptrdiff_t k = 0; k < p.count; ++k) {
+    (*x)[k] = e == 0 ? p.x(k) : std::ldexp(p.x(k), -e);
+    (*y)[k] = e == 0 ? p.y(k) : std::ldexp(p.y(k), -e);
+  }
+}
+
+}  // namespace
+
+void buildTriangleMesh(const Points& vertices, std::vector<int> corners, TriangleMesh* mesh) {
+  TriangleMesh& m = *mesh;
+  m.vertexCount = vertices.count;
+  m.triangleCount = static_cast<std::ptrdiff_t>(corners.size() / 3);
+  m.scaleExponent = referenceExponent(largestCoordinate(vertices, corners));
+  storeScaled(vertices, m.scaleExponent, &m.vertexX, &m.vertexY);
+  m.corners = std::move(corners);
+}
 
 void buildBoundaryMesh(const Points& nodes, const std::vector<int>& start,
                        const std::vector<int>& end, BoundaryMesh* mesh) {
@@ -11,12 +65,9 @@ void buildBoundaryMesh(const Points& nodes, const std::vector<int>& start,
   const std::ptrdiff_t nE = static_cast<std::ptrdiff_t>(start.size());
   m.nodeCount = nC;
   m.elementCount = nE;
-  m.nodeX.resize(static_cast<size_t>(nC));
-  m.nodeY.resize(static_cast<size_t>(nC));
-  for (std::ptrdiff_t p = 0; p < nC; ++p) {
-    m.nodeX[p] = nodes.x(p);
-    m.nodeY[p] = nodes.y(p);
-  }
+  m.scaleExponent = referenceExponent(
+      std::fmax(largestCoordinate(nodes, start), largestCoordinate(nodes, end)));
+  storeScaled(nodes, m.scaleExponent, &m.nodeX, &m.nodeY);
   m.start = start;
   m.end = end;
 
@@ -73,6 +124,12 @@ void buildBoundaryMesh(const Points& nodes, const std::vector<int>& start,
     m.supportElements[2 * b + 1] = static_cast<int>(j);
     if (!(L > 0)) degenerate[a] = degenerate[b] = 1;
     for (size_t v : {a, b}) m.supportRadius[v] = std::fmax(m.supportRadius[v], L);
+  }
+  m.hatSlopeIntegral.assign(static_cast<size_t>(nC), 0);
+  for (std::ptrdiff_t j = 0; j < nE; ++j) {
+    if (!(m.segments[j].L > 0)) continue;
+    --m.hatSlopeIntegral[static_cast<size_t>(start[j])];
+    ++m.hatSlopeIntegral[static_cast<size_t>(end[j])];
   }
   m.regularNode.assign(static_cast<size_t>(nC), 0);
   for (size_t p = 0; p < static_cast<size_t>(nC); ++p) {

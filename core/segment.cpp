@@ -11,6 +11,13 @@ namespace {
 // too: the point at an end).
 double uLog(double u, double logR2) { return u == 0 ? 0.0 : u * logR2; }
 
+// Both ends at least 64 lengths from the point, where logIntegral takes the
+// end terms in product form (field_lanes.inc compares alike).
+bool endsFarAway(const Segment& s, double rA2, double rB2) {
+  const double reach = 64 * s.L;
+  return std::fmin(rA2, rB2) >= reach * reach;
+}
+
 // The value at the foot of the point (u = 0) of the linear function with end
 // values gA at uA and gB at uB, times L: gA uB - gB uA, written from the nearer
 // end so that equal end values cancel exactly however far the foot lies.
@@ -101,15 +108,19 @@ double logIntegralFromLogs(const Segment& s, const SegmentView& v, double logA, 
   // int log(u^2 + delta^2) du = u log(u^2 + delta^2) - 2u + 2 delta atan(u/delta),
   // the arctangents adding up to the angle under which the element is seen.
   double ends;
-  if (v.uA * v.uB > 0) {
-    // Foot outside the element: uB log rB2 - uA log rA2 = uB log(rB2/rA2) + L log rA2,
-    // which does not cancel as the point moves away; log(rB2/rA2) from
-    // log1p of L (uA + uB) / rA2 where the ratio is near 1.
+  if (v.uA * v.uB > 0 || endsFarAway(s, v.rA2, v.rB2)) {
+    // Foot outside the element, or both ends far: uB log rB2 - uA log rA2 =
+    // uB log(rB2/rA2) + L log rA2, which does not cancel as the point moves
+    // away; log(rB2/rA2) from log1p of L (uA + uB) / rA2 where the ratio is
+    // near 1. (With the foot on a far element, uA and uB, dot products with
+    // the ends' vectors, carry errors of eps |a| each, which the direct form
+    // below would multiply by log rA2: of eps |a| / L against the result.)
     const double diff = s.L * (v.uA + v.uB);
     const double ratio = std::fabs(diff) <= 0.5 * v.rA2 ? std::log1p(diff / v.rA2) : logB - logA;
     ends = v.uB * ratio + s.L * logA;
   } else {
-    // Foot on the element: both terms have the sign of their logarithm.
+    // Foot on the element, an end within 64 L: both terms have the sign of
+    // their logarithm.
     ends = uLog(v.uB, logB) - uLog(v.uA, logA);
   }
   return ends - 2 * s.L + 2 * std::fabs(v.delta) * subtendedAngle(s, v);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "constants.h"
 #include "field_arrays.h"
@@ -37,12 +38,16 @@ bool dlpfieldKernel(const BoundaryMesh& mesh, const double* gh, const Points& x,
   const FieldElements e = fieldElements(mesh, a);
   const FieldLanes& lanes = fieldLanes(options.lanes);
   DlpfieldPairs pairs = {&mesh, a.gA.data(), a.gB.data(), eta};
+  // The points at the mesh's reference scale (core/mesh.h): the double
+  // layer does not change when the whole geometry is scaled.
+  std::vector<double> scaled;
+  const Points xs = referencePoints(x, mesh.scaleExponent, &scaled);
   const std::ptrdiff_t nx = x.count;
   const std::ptrdiff_t perChunk = pointsPerChunk(mesh.elementCount);
   return parallelFor((nx + perChunk - 1) / perChunk, options, [&](std::int64_t chunk, int) {
     const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nx, (chunk + 1) * perChunk);
     for (std::ptrdiff_t i = chunk * perChunk; i < end; ++i) {
-      out[i] = -lanes.dlp(e, x.x(i), x.y(i), dlpfieldPair, &pairs) / kTwoPi;
+      out[i] = -lanes.dlp(e, xs.x(i), xs.y(i), dlpfieldPair, &pairs) / kTwoPi;
     }
   });
 }

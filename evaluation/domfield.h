@@ -19,5 +19,8 @@ bool domfieldKernel(const TriangleMesh& mesh, const double* f, const Points& x, 
 // distance of x from the edge's line (positive when x lies inside of it). Exact
 // to rounding for x inside, on an edge, at a corner and nearby; far away the
 // terms, of size |x| times the edge length, cancel to the size of the area, and
-// the multipole expansion of domfieldKernel takes over.
+// the multipole expansion of domfieldKernel takes over; over a thin triangle
+// they cancel by twice the height of x over its longest edge against the
+// triangle's, and domfieldKernel takes such a triangle in that edge's frame
+// from 32 heights on (domfield.cpp).
 double triangleLogIntegral(const double* P1, const double* P2, const double* P3, const double* x);

@@ -18,7 +18,8 @@
 //
 // Triangles (domfield) likewise, by their multipole series (domfield.cpp),
 // and nearer by the closed form from their three edges, several triangles at
-// a time.
+// a time; a thin triangle seen from many of its heights away goes to the
+// scalar code (the fallback), which takes it in the frame of its base.
 #pragma once
 
 #include <cstddef>
@@ -53,6 +54,15 @@ struct FieldTriangles {
   const double* area;
   const double* f;
   const double* seriesFrom2;
+  // A thin triangle: a corner of its base, the unit normal toward its apex,
+  // and the height over the base's line from which the scalar code (the
+  // fallback) takes it in the base's frame (+inf for the others).
+  const double* baseX;
+  const double* baseY;
+  const double* upX;
+  const double* upY;
+  const double* thinFrom;
+  bool anyThin;  // some triangle has a finite thinFrom
   const double* cr;
   const double* ci;
   // The edges P1P2, P2P3, P3P1 for the closed form nearer: start point,

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 #include <limits>
+#include <vector>
 
 #include "constants.h"
 #include "field_arrays.h"
@@ -46,14 +47,32 @@ void quadratureVU(const Segment& s, double x1, double x2, double nx1, double nx2
   *U = u;
 }
 
+// The distance from an element's line within which a point lies on it to the
+// rounding of the coordinates: a few rounding units of the largest of the
+// point's and the ends' coordinates (a point built as A + t (B - A) has its
+// rounding; the band of onLineTolerance is far wider).
+double roundingBand(const Segment& s, double x1, double x2) {
+  const double big = std::fmax(std::fmax(std::fabs(x1), std::fabs(x2)),
+                               std::fmax(std::fmax(std::fabs(s.A[0]), std::fabs(s.A[1])),
+                                         std::fmax(std::fabs(s.B[0]), std::fabs(s.B[1]))));
+  return 8 * std::numeric_limits<double>::epsilon() * big;
+}
+
 }  // namespace
 
 // The integral of K g over element j for a pair that the series does not take.
-// An element that the point lies on (within the rounding band of its length
-// and coordinates) gives the Hadamard finite part, where (x - y).n vanishes
-// and n_x plays no part, not finite at a vertex; the first such element is the
-// host. Otherwise the closed form when L > eta * dist, else (and for every
-// such element when eta is NaN) the 16-point rule.
+// The element that the point lies on (within the rounding band of its length
+// and coordinates: its host) gives the Hadamard finite part, where
+// (x - y).n vanishes and n_x plays no part, not finite at a vertex. Another
+// element whose band holds the point takes the finite part of its own
+// segment and end values likewise where the point lies on its line to the
+// rounding of the coordinates (a duplicate of the host, either way round) or
+// at its end (neither is finite there); one that the point lies off by more,
+// as an element that leaves the host's vertex under a small angle without
+// sharing its node (its density may jump there), passes by the point and
+// takes the closed form of K, which holds at any |delta|. Otherwise the
+// closed form when L > eta * dist, else (and for every such element when eta
+// is NaN) the 16-point rule.
 double hypfieldPair(void* pairs, std::ptrdiff_t j, double x1, double x2) {
   HypfieldPairs& c = *static_cast<HypfieldPairs*>(pairs);
   const Segment& s = c.mesh->segments[j];
@@ -62,11 +81,23 @@ double hypfieldPair(void* pairs, std::ptrdiff_t j, double x1, double x2) {
   const SegmentView v = viewFrom(s, x1, x2);
   const double tol = onLineTolerance(s, x1, x2);
   if (onSegment(s, v, tol)) {
-    if (!(c.host & kOnElement)) {
+    const bool atEnd = std::fmin(v.rA2, v.rB2) <= tol * tol;
+    const double delta = std::fabs(v.delta);
+    const bool onLine = delta <= roundingBand(s, x1, x2);
+    const bool host = c.forcedHost >= 0 ? j == c.forcedHost : !(c.host & kOnElement);
+    if (host) {
       c.host |= kOnElement;
-      if (std::fmin(v.rA2, v.rB2) <= tol * tol) c.host |= kAtEnd;
+      if (atEnd) c.host |= kAtEnd;
+      // A host off its line by more than rounding may give way to a nearer one.
+      c.nearestDelta = onLine ? 0 : delta;
+      return finitePartIntegral(s, v, gA, gB);
     }
-    return finitePartIntegral(s, v, gA, gB);
+    if (c.forcedHost < 0 && delta < c.nearestDelta) {
+      c.nearerHost = j;
+      c.nearestDelta = delta;
+    }
+    if (atEnd || onLine) return finitePartIntegral(s, v, gA, gB);
+    return hypersingularIntegral(s, v, c.q1, c.q2, gA, gB);
   }
   if (s.L > c.eta * viewDistance(v)) return hypersingularIntegral(s, v, c.q1, c.q2, gA, gB);
   // g = (gA + gB)/2 + s (gB - gA)/2 and ds_y = r ds, and V, U carry 1/pi.
@@ -97,14 +128,28 @@ bool hypfieldKernel(const BoundaryMesh& mesh, const double* gh, const Points& x,
   const FieldArrays a = linearDensity(mesh, gh, eta);
   const FieldElements e = fieldElements(mesh, a);
   const FieldLanes& lanes = fieldLanes(options.lanes);
+  // The points at the mesh's reference scale 2^-scale (core/mesh.h): W g is
+  // homogeneous of degree -1 in the geometry, so the stored mesh's value is
+  // multiplied by 2^-scale (exactly, unless the result leaves the normal
+  // range).
+  const int scale = mesh.scaleExponent;
+  std::vector<double> scaled;
+  const Points xs = referencePoints(x, scale, &scaled);
   const std::ptrdiff_t nx = x.count;
   const std::ptrdiff_t perChunk = pointsPerChunk(mesh.elementCount);
   return parallelFor((nx + perChunk - 1) / perChunk, options, [&](std::int64_t chunk, int) {
     const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nx, (chunk + 1) * perChunk);
     for (std::ptrdiff_t i = chunk * perChunk; i < end; ++i) {
       HypfieldPairs c = {&mesh, a.gA.data(), a.gB.data(), eta, n_x.x(i), n_x.y(i), 0};
-      const double sum = lanes.hyp(e, x.x(i), x.y(i), c.q1, c.q2, hypfieldPair, &c);
-      out[i] = hypfieldValue(c, sum);
+      double sum = lanes.hyp(e, xs.x(i), xs.y(i), c.q1, c.q2, hypfieldPair, &c);
+      if (c.nearerHost >= 0) {
+        // A later element holds the point nearer than the first: it is the host.
+        HypfieldPairs again = {&mesh, a.gA.data(), a.gB.data(), eta, c.q1, c.q2, 0};
+        again.forcedHost = c.nearerHost;
+        sum = lanes.hyp(e, xs.x(i), xs.y(i), again.q1, again.q2, hypfieldPair, &again);
+        c = again;
+      }
+      out[i] = std::ldexp(hypfieldValue(c, sum), -scale);
       status[i] = hypfieldStatus(c);
     }
   });

@@ -26,7 +26,11 @@ bool hypfieldKernel(const BoundaryMesh& mesh, const double* gh, const Points& x,
 
 // The scalar code of one pair for a point with normal (q1, q2), for a pair the
 // lanes do not take; it records in `host` what the point found out about the
-// element it lies on (see hypfield.cpp).
+// element it lies on (see hypfield.cpp). The host is the element whose band
+// holds the point: the first such element, or forcedHost when it is not
+// negative; a later one that lies nearer to the point (|delta| below
+// nearestDelta) is recorded in nearerHost, and the point is then summed
+// again with it as the host.
 struct HypfieldPairs {
   const BoundaryMesh* mesh;
   const double* gA;
@@ -34,6 +38,9 @@ struct HypfieldPairs {
   double eta;
   double q1, q2;
   unsigned char host;
+  std::ptrdiff_t forcedHost = -1;
+  std::ptrdiff_t nearerHost = -1;
+  double nearestDelta = 0;
 };
 double hypfieldPair(void* pairs, std::ptrdiff_t j, double x1, double x2);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "constants.h"
 #include "field_arrays.h"
@@ -34,13 +35,29 @@ bool slpfieldKernel(const BoundaryMesh& mesh, const double* chi, const Points& z
   const FieldElements e = fieldElements(mesh, a);
   const FieldLanes& lanes = fieldLanes(options.lanes);
   SlpfieldPairs pairs = {&mesh, chi, eta};
+  // The points at the mesh's reference scale (core/mesh.h). With s =
+  // 2^scale, every distance of the caller's geometry is s times the stored
+  // one and every length too, so
+  //   out(s x) = s (out(x) - (log s / (2 pi)) sum_j chi_j L_j).
+  // The logarithmic term is formed once; the difference rounds relative to
+  // the larger of its two terms, as the potential at the caller's scale,
+  // whose every term carries log s, would.
+  const int scale = mesh.scaleExponent;
+  std::vector<double> scaled;
+  const Points zs = referencePoints(z, scale, &scaled);
+  double charge = 0;
+  if (scale != 0) {
+    for (std::ptrdiff_t j = 0; j < mesh.elementCount; ++j) charge += chi[j] * mesh.length[j];
+  }
+  const double logTerm = scaleLogOverTwoPi(scale) * charge;
   const std::ptrdiff_t nz = z.count;
   const std::ptrdiff_t perChunk = pointsPerChunk(mesh.elementCount);
   return parallelFor((nz + perChunk - 1) / perChunk, options, [&](std::int64_t chunk, int) {
     const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nz, (chunk + 1) * perChunk);
     for (std::ptrdiff_t i = chunk * perChunk; i < end; ++i) {
       // G = -(1/(2 pi)) log|x - y|.
-      out[i] = -lanes.slp(e, z.x(i), z.y(i), slpfieldPair, &pairs) / kTwoPi;
+      out[i] = -lanes.slp(e, zs.x(i), zs.y(i), slpfieldPair, &pairs) / kTwoPi;
+      if (scale != 0) out[i] = std::ldexp(out[i] - logTerm, scale);
     }
   });
 }

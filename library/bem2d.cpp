@@ -5,6 +5,7 @@
 #include <type_traits>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dlpfield.h"
@@ -145,19 +146,11 @@ bool prepare(const Mesh& mesh, PreparedMesh* out, IndexFault* fault) {
 bool prepare(const Triangulation& t, PreparedTriangulation* out, IndexFault* fault) {
   std::vector<int> corners[3];
   if (!readIndices(t.volumes, 3, t.vertices.count, corners, fault)) return false;
-  TriangleMesh& m = out->mesh;
-  m.vertexCount = t.vertices.count;
-  m.triangleCount = t.volumes.rows;
-  m.vertexX.resize(static_cast<size_t>(m.vertexCount));
-  m.vertexY.resize(static_cast<size_t>(m.vertexCount));
-  for (std::ptrdiff_t v = 0; v < m.vertexCount; ++v) {
-    m.vertexX[v] = t.vertices.x(v);
-    m.vertexY[v] = t.vertices.y(v);
+  std::vector<int> flat(3 * static_cast<size_t>(t.volumes.rows));
+  for (std::ptrdiff_t j = 0; j < t.volumes.rows; ++j) {
+    for (int k = 0; k < 3; ++k) flat[3 * j + k] = corners[k][static_cast<size_t>(j)];
   }
-  m.corners.resize(3 * static_cast<size_t>(m.triangleCount));
-  for (std::ptrdiff_t j = 0; j < m.triangleCount; ++j) {
-    for (int k = 0; k < 3; ++k) m.corners[3 * j + k] = corners[k][static_cast<size_t>(j)];
-  }
+  buildTriangleMesh(t.vertices, std::move(flat), &out->mesh);
   return true;
 }
 

@@ -82,8 +82,10 @@ bool indicesInRange(const Indices& m, int columns, std::ptrdiff_t targetRows,
                     std::ptrdiff_t* row, int* column, double* value, std::ptrdiff_t* largest);
 
 // A boundary mesh, checked and prepared: its own copy of the nodes, 0-based
-// node numbers and the geometry of every element (core/mesh.h). Made by
-// prepare(), or implicitly from a Mesh, which prepares it for one call.
+// node numbers and the geometry of every element (core/mesh.h; a mesh far
+// from the unit of length is stored scaled by a power of two, which every
+// module takes back in its results). Made by prepare(), or implicitly from a
+// Mesh, which prepares it for one call.
 struct PreparedMesh {
   BoundaryMesh mesh;
   PreparedMesh() = default;

@@ -4,9 +4,10 @@
 Run with Debian's interpreter and python3-mpmath (apt-get install -y python3-mpmath):
     /usr/bin/python3 tests/accuracy/gen_references.py
 It writes tests/accuracy/references.txt beside this script. The random cases are
-seeded, so every run writes the same file (about 5 minutes on one core).
-dlpmatrix and dlpgradfield draw from generators of their own (reseed), so
-the cases written before them stay as they were.
+seeded, so every run writes the same file (about 10 minutes on one core).
+dlpmatrix, dlpgradfield and the near-field regimes at the end draw from
+generators of their own (reseed), so the cases written before them stay as
+they were; the near-field regimes are computed at 50 digits.
 
 Nothing here calls or follows the code under test: every value comes from the
 definitions below, integrated by mpmath.quad at 40 digits with breakpoints at
@@ -513,7 +514,7 @@ def triangle_closed(P, x, with_scale=False):
             for a, b in zip(cuts, cuts[1:]):
                 m = (a + b) / 2
                 part = (F_log(b, d) - F_log(a, d) - (b - a) / 2) / 2
-                if m * m + d * d <= 1:
+                if m * m + d * d < 1:
                     absval += -d * (-part)
                 else:
                     absval += -d * (atan_diff(a, b, d) / (2 * d) + part)
@@ -1891,6 +1892,132 @@ def dlpgradfield_groups():
     dlpgrad_case("zero_length", [(1.0, 2.0)] * 3, [(1, 2), (2, 3)], [1.0] * 3, [(0.5, 0.5)])
 
 
+# Near-field regimes found after the others: a generator of their own
+# (reseed), and 50 digits, since some of them (hypmatrix between far chains,
+# domfield over thin triangles) are small differences of their integrals'
+# terms.
+
+
+def split_vertex_case(group, other_first):
+    """hypfield on its host close to the host's start vertex V, where another
+    element starts or ends at a node of its own at the same place (the
+    density may jump there) and leaves under a small angle alpha; the points
+    lie d from V, their distance alpha d from the other element's line at
+    least 1e-13 of the length (far above the rounding of the coordinates, so
+    that they lie off that element) and partly within 1e-12 of it."""
+    L = logu(-1, 1)
+    th = R.uniform(0, 2 * math.pi)
+    V = add((0.0, 0.0), (L * R.uniform(0, 2), unit(R.uniform(0, 2 * math.pi))))
+    B = add(V, (L, unit(th)))
+    alpha = sgn() * logu(-4, -1.5)
+    F = add(V, (L * R.uniform(0.5, 1.5), unit(th + alpha)))
+    host, other = (1, 2), ((4, 3) if R.random() < 0.5 else (3, 4))
+    coords = [V, B, V, F]
+    cells = [other, host] if other_first else [host, other]
+    h = 1 if other_first else 0
+    dens = [R.uniform(-2, 2) for _ in coords]
+    points, dirs = [], []
+    for _ in range(3):
+        lo = math.log10(1e-13 / abs(alpha)) + 0.3
+        x, q = on_element(coords, cells, h, logu(lo, -6))
+        points.append(x)
+        dirs.append(q)
+    field_case("hypfield", group, coords, cells, dens, points, dirs, [h] * len(points))
+
+
+def thin_closed_triangle(at_origin, isosceles):
+    """A closed triangle with an angle of 1e-8 to 1e-4 at one node between two
+    sides of 1 to 1000 (equal, or equal to about that angle, so the third side
+    is short): the apex at the origin, or the short side's first node."""
+    side = logu(0, 3)
+    th = R.uniform(0, 2 * math.pi)
+    phi = logu(-8, -4)
+    O = (0.0, 0.0)
+    P = add(O, (side, unit(th)))
+    Q = add(O, (side * (1 if isosceles else 1 + R.uniform(-1, 1) * phi), unit(th + phi)))
+    if at_origin:
+        O, P, Q = (-P[0], -P[1]), (0.0, 0.0), (Q[0] - P[0], Q[1] - P[1])
+    coords = [O, P, Q] if R.random() < 0.5 else [O, Q, P]
+    return coords, closed_polygon(coords)
+
+
+def v_chain(apex, L, phi, beta):
+    """Two elements end -> apex -> end, arms of about L under the angle beta,
+    opening toward the direction phi."""
+    return [add(apex, (L * R.uniform(0.7, 1.4), unit(phi + beta / 2))), apex,
+            add(apex, (L * R.uniform(0.7, 1.4), unit(phi - beta / 2)))]
+
+
+def v_chains_case(symmetric=None):
+    """hypmatrix (and slpmatrix) between two V-shaped chains of two elements
+    whose apexes lie 10 to 1000 arm lengths apart: the entries between an
+    apex (a regular node) and the other chain's ends (not regular) are small
+    differences."""
+    if symmetric is not None:
+        L, beta, gap = 1000.0, symmetric, 100.0
+        c, s = L * math.cos(beta), L * math.sin(beta)
+        coords = [(-c, s), (0.0, 0.0), (-c, -s), (gap * L + c, s), (gap * L, 0.0),
+                  (gap * L + c, -s)]
+    else:
+        L = logu(-1, 3)
+        apex = random_offset(L)
+        psi = R.uniform(0, 2 * math.pi)
+        other = add(apex, (L * logu(1, 3), unit(psi)))
+        coords = (v_chain(apex, L, R.uniform(0, 2 * math.pi), R.uniform(0.3, 2.8))
+                  + v_chain(other, L, R.uniform(0, 2 * math.pi), R.uniform(0.3, 2.8)))
+    cells = [(1, 2), (2, 3), (4, 5), (5, 6)]
+    matrix_case("v_chains", coords, cells, [(i, k) for k in range(4) for i in range(4)], upper(6))
+
+
+def thin_triangle_case():
+    """domfield over a triangle of height 1e-8 to 1e-2 of its base, seen from
+    about one base length away, from beside the base at 30 heights and more,
+    and from nearer."""
+    L = logu(-1, 1)
+    ratio = logu(-8, -2)
+    A = random_offset(L)
+    th = R.uniform(0, 2 * math.pi)
+    Lb, t, n = L, unit(th), unit(th + math.pi / 2)
+    B = add(A, (Lb, t))
+    C = add(A, (Lb * R.uniform(0.02, 0.98), t), (Lb * ratio, n))
+    P = [A, B, C] if R.random() < 0.5 else [A, C, B]
+    c = ((A[0] + B[0] + C[0]) / 3, (A[1] + B[1] + C[1]) / 3)
+    h = Lb * ratio
+    points = [add(c, (Lb * logu(-0.2, 0.5), unit(R.uniform(0, 2 * math.pi)))) for _ in range(3)]
+    points += [add(A, (Lb * R.uniform(-0.5, 1.5), t), (sgn() * Lb * logu(math.log10(40 * ratio), 0), n))
+               for _ in range(2)]
+    points.append(add(A, (Lb * R.uniform(0, 1), t), (-Lb * ratio * R.uniform(1, 20), n)))
+    dom_case("thin_triangle", P, [(1, 2, 3)], [sgn() * R.uniform(0.5, 2)], points)
+
+
+def near_field_groups():
+    reseed(3)
+    with mp.workdps(50):
+        for c in range(12):
+            split_vertex_case("split_vertex", c % 3 == 2)
+        # The reproducer as found: the other element ends at (0, 0).
+        field_case("hypfield", "split_vertex",
+                   [(0.0, 0.0), (1.0, 0.0), (0.9999995000000417, 0.0009999998333333417), (0.0, 0.0)],
+                   [(1, 2), (3, 4)], [0.0, 0.0, 0.6432129314591561, 1.4687573343894504],
+                   [(3.1622776601683795e-10, 0.0)], [(0.0, -1.0)], [0])
+        for c in range(8):
+            coords, cells = thin_closed_triangle(c % 2 == 1, c % 4 < 2)
+            matrix_case("thin_triangle", coords, cells,
+                        [(i, k) for k in range(3) for i in range(3)], upper(3))
+        coords = [(0.0, 0.0), (-273.26110573442276, -961.939898378688),
+                  (-273.2601437943876, -961.9401716393128)]
+        matrix_case("thin_triangle", coords, closed_polygon(coords),
+                    [(i, k) for k in range(3) for i in range(3)], upper(3))
+        for beta in (math.pi / 4, math.pi / 3):
+            v_chains_case(beta)
+        for c in range(6):
+            v_chains_case()
+        for c in range(16):
+            thin_triangle_case()
+        dom_case("thin_triangle", [(0.0, 0.0), (1.0, 0.0), (0.5, 1e-6)], [(1, 2, 3)], [1.0],
+                 [(0.5, 1.0), (2.0, 0.0), (-1.0, 0.5), (0.5, -0.1), (1.3, 0.01), (0.5, 3.0)])
+
+
 # ------------------------------------------------------------------- output
 
 ORDER = ["coords", "cells", "dens", "points", "dirs"]
@@ -1942,7 +2069,8 @@ def main():
              ("matrices", matrix_groups),
              ("far polygons", far_polygons),
              ("dlpmatrix", dlpmatrix_groups),
-             ("dlpgradfield", dlpgradfield_groups)]
+             ("dlpgradfield", dlpgradfield_groups),
+             ("near field", near_field_groups)]
     for name, step in steps:
         before = len(CASES)
         t0 = time.time()

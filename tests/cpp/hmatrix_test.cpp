@@ -171,9 +171,14 @@ TEST_F(Hmatrix, SolvesAgainstTheDenseMatrices) {
     HKind kind;
     double bound;
   };
+  // A circle of radius 2^36 at 2^40 from the origin, stored at a reference
+  // scale in which its diameter is below 1, while V itself is indefinite.
+  PolygonMesh far = polygonMesh(1200, std::ldexp(1.0, 36), 0.05);
+  for (int k = 0; k < far.nC; ++k) far.coordinates[k] += std::ldexp(1.0, 40);
   const Case cases[] = {{polygonMesh(1200, 0.45, 0.05), HKind::SingleLayer, 10 * tol},
                         {gradedL(), HKind::SingleLayer, 10 * tol},
                         {polygonMesh(1200, 1.5, 0.05), HKind::SingleLayer, 1000 * tol},
+                        {far, HKind::SingleLayer, 1000 * tol},
                         {polygonMesh(1200, 0.45, 0.05), HKind::Hypersingular, 10 * tol},
                         {gradedL(), HKind::Hypersingular, 10 * tol}};
   for (const Case& c : cases) {
