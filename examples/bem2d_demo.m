@@ -375,6 +375,6 @@ function bem2d_demo (outdir)
 end
 
 %!demo
-%! % Convergence tables on the L-shaped domain (some minutes); the plots go to
+%! % Convergence tables on the L-shaped domain (a minute or two); the plots go to
 %! % the folder bem2d_demo_output of the current folder.
 %! bem2d_demo ()
