@@ -89,33 +89,49 @@ def main():
                              stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                              stderr=subprocess.STDOUT, text=True, bufsize=0, env=env)
         p.stdin.write(SETUP % MEX_DIR)
+        def interrupt(name, call, moment, attempt):
+            """One call interrupted `moment` s after its start: the response
+            in seconds and whether the output was assigned, or None when the
+            call never cleaned up."""
+            tag = os.path.join(folder, "%s-%g-%d" % (name, moment, attempt))
+            started, cleanup, assigned = tag + ".started", tag + ".cleanup", tag + ".assigned"
+            p.stdin.write(
+                "clear v; fclose(fopen('%s', 'w')); unwind_protect, %s unwind_protect_cleanup,"
+                " fid = fopen('%s', 'w'); fprintf(fid, '%%.6f', time()); fclose(fid);"
+                " end_unwind_protect\n" % (started, call, cleanup))
+            p.stdin.write("fid = fopen('%s', 'w'); fprintf(fid, '%%d', exist('v')); fclose(fid);\n"
+                          % assigned)
+            if not wait_for(started, time.time() + 120, written=False):
+                p.kill()
+                sys.exit("%s: the child never started the call" % name)
+            time.sleep(moment)
+            sent = time.time()
+            os.kill(p.pid, signal.SIGINT)
+            if not wait_for(cleanup, sent + 30) or not wait_for(assigned, sent + 60):
+                return None
+            with open(cleanup) as f:
+                response = float(f.read()) - sent  # time() in the child reads the same clock
+            with open(assigned) as f:
+                return response, f.read().strip() != "0"
+
         for name, call in CALLS.items():
             for moment in MOMENTS:
-                tag = os.path.join(folder, "%s-%g" % (name, moment))
-                started, cleanup, assigned = tag + ".started", tag + ".cleanup", tag + ".assigned"
-                p.stdin.write(
-                    "clear v; fclose(fopen('%s', 'w')); unwind_protect, %s unwind_protect_cleanup,"
-                    " fid = fopen('%s', 'w'); fprintf(fid, '%%.6f', time()); fclose(fid);"
-                    " end_unwind_protect\n" % (started, call, cleanup))
-                p.stdin.write("fid = fopen('%s', 'w'); fprintf(fid, '%%d', exist('v')); fclose(fid);\n"
-                              % assigned)
-                if not wait_for(started, time.time() + 120, written=False):
-                    p.kill()
-                    sys.exit("%s: the child never started the call" % name)
-                time.sleep(moment)
-                sent = time.time()
-                os.kill(p.pid, signal.SIGINT)
-                if not wait_for(cleanup, sent + 30) or not wait_for(assigned, sent + 60):
+                # A slow response is tried once more: on a loaded machine the
+                # child can be kept off the cores for a while; a call that
+                # misses its chunk checks misses the bound both times.
+                for attempt in (1, 2):
+                    result = interrupt(name, call, moment, attempt)
+                    if result is None or result[0] < BOUND:
+                        break
+                    print("%-12s signal %.2f s after the start: stopped %4.0f ms after it; again"
+                          % (name, moment, 1000 * result[0]), flush=True)
+                if result is None:
                     failures.append("%s at %g s: no cleanup after the interrupt" % (name, moment))
                     continue
-                with open(cleanup) as f:
-                    response = float(f.read()) - sent
-                with open(assigned) as f:
-                    was_assigned = f.read().strip() != "0"
+                response, was_assigned = result
                 print("%-12s signal %.2f s after the start: stopped %4.0f ms after it%s"
                       % (name, moment, 1000 * response, "; OUTPUT ASSIGNED" if was_assigned else ""),
                       flush=True)
-                # time() in the child and here read the same clock.
                 if not response < BOUND:
                     failures.append("%s at %g s: stopped %.3f s after the signal"
                                     % (name, moment, response))
