@@ -163,4 +163,9 @@ def test_warnings_of_points_off_or_on_the_boundary():
 
 
 def test_the_examples_of_the_docstrings():
-    assert doctest.testmod(bem2d).failed == 0
+    # The example of bem2d.hmatrix needs a build with the compressed operators.
+    runner = doctest.DocTestRunner()
+    for test in doctest.DocTestFinder().find(bem2d):
+        if test.name != "bem2d.hmatrix" or bem2d._core.compression_engine is not None:
+            runner.run(test)
+    assert runner.tries > 0 and runner.failures == 0
