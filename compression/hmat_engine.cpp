@@ -242,9 +242,11 @@ bool isLeafCluster(const hmat_cluster_tree_t* tree) {
 
 // The sub-blocks of `block` down to `depth` more levels, where the block tree
 // goes on: a block of two split clusters has four children (three stored on
-// the diagonal of a symmetric matrix).
+// the diagonal of a symmetric matrix). Every child is a handle of its own
+// that the engine allocates; each goes into *handles, for destroy_child once
+// the blocks are assembled (which leaves the blocks in the matrix).
 void collectTasks(const hmat_interface_t& hi, hmat_matrix_t* block, bool lowerSymmetric,
-                  int depth, std::vector<Task>* tasks) {
+                  int depth, std::vector<Task>* tasks, std::vector<hmat_matrix_t*>* handles) {
   const hmat_cluster_tree_t* rows = nullptr;
   const hmat_cluster_tree_t* cols = nullptr;
   hi.get_cluster_trees(block, &rows, &cols);
@@ -259,6 +261,7 @@ void collectTasks(const hmat_interface_t& hi, hmat_matrix_t* block, bool lowerSy
       if (lowerSymmetric && j > i) continue;
       children[i][j] = hi.get_child(block, i, j);
       all = children[i][j] != nullptr;
+      if (all) handles->push_back(children[i][j]);
     }
   }
   if (!all) {
@@ -272,7 +275,7 @@ void collectTasks(const hmat_interface_t& hi, hmat_matrix_t* block, bool lowerSy
   for (int i = 0; i < 2; ++i) {
     for (int j = 0; j < 2; ++j) {
       if (children[i][j] != nullptr) {
-        collectTasks(hi, children[i][j], lowerSymmetric && i == j, depth - 1, tasks);
+        collectTasks(hi, children[i][j], lowerSymmetric && i == j, depth - 1, tasks, handles);
       }
     }
   }
@@ -282,11 +285,11 @@ void collectTasks(const hmat_interface_t& hi, hmat_matrix_t* block, bool lowerSy
 // gives every thread enough of them (the same cut for any number of threads
 // of one build, since it does not change what a block holds).
 std::vector<Task> buildTasks(const hmat_interface_t& hi, hmat_matrix_t* root, bool symmetric,
-                             int threads) {
+                             int threads, std::vector<hmat_matrix_t*>* handles) {
   std::vector<Task> tasks;
   for (int depth = 0; depth <= kMostDepth; ++depth) {
     tasks.clear();
-    collectTasks(hi, root, symmetric, depth, &tasks);
+    collectTasks(hi, root, symmetric, depth, &tasks, handles);
     if (tasks.size() >= static_cast<std::size_t>(kBlocksPerThread) * threads) break;
   }
   std::stable_sort(tasks.begin(), tasks.end(),
@@ -343,7 +346,8 @@ EngineStatus engineBuild(const EngineSetup& setup, EngineMatrix** out, std::stri
   hi.set_low_rank_epsilon(m->matrix, setup.tol);
 
   const int threads = threadsFor(setup.run);
-  const std::vector<Task> tasks = buildTasks(hi, m->matrix, setup.symmetric, threads);
+  std::vector<hmat_matrix_t*> handles;
+  const std::vector<Task> tasks = buildTasks(hi, m->matrix, setup.symmetric, threads, &handles);
   Build build;
   build.setup = &setup;
   build.blocks = static_cast<std::int64_t>(tasks.size());
@@ -375,6 +379,7 @@ EngineStatus engineBuild(const EngineSetup& setup, EngineMatrix** out, std::stri
     ++build.done;
     tWorker = -1;
   });
+  for (hmat_matrix_t* h : handles) hi.destroy_child(h);
   if (build.stop || failed) {
     engineRelease(m);
     *message = "the matrix could not be assembled";
