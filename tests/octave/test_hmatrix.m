@@ -66,12 +66,18 @@ T = V'; clear V
 check (norm (T * X - Vd * X) <= 10 * tol * norm (Vd * X), "the transpose outlives its original");
 clear T
 % A thousand builds and clears leave the memory flat (each build of 300
-% elements holds about 1 MB while it lives).
+% elements holds about 1 MB while it lives). A sanitizer's allocator keeps
+% freed memory back (AddressSanitizer's quarantine: 256 MB), so there the
+% resident memory tells nothing; the C++ tests look for leaks under it.
 [c3, e3] = circle_mesh (300, 0.45);
 for k = 1:50, H = hmatrix ("hyp", c3, e3); clear H; end
 before = resident_kb ();
 for k = 1:1000, H = hmatrix ("hyp", c3, e3); y = H * ones (300, 1); clear H; end
-check (resident_kb () - before < 20000, "memory grew by %d kB", resident_kb () - before);
+if (isempty (regexp (getenv ("LD_PRELOAD"), "lib[at]san", "once")))
+  check (resident_kb () - before < 20000, "memory grew by %d kB", resident_kb () - before);
+else
+  printf ("test_hmatrix: under a sanitizer's allocator; the resident memory is not checked\n");
+end
 
 % ---- bad input -----------------------------------------------------------------------
 cases = {"bem2d:hmatrix:kind", {"xyz", c, e};
