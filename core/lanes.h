@@ -42,11 +42,13 @@ namespace {
 
 constexpr int kW = BEM2D_LANE_WIDTH;
 
+// x in every lane, -0 included: x - 0 is x for every x, where 0 + x would
+// turn -0 into +0.
 inline VD splat(double x) {
 #if BEM2D_LANE_WIDTH == 1
   return x;
 #else
-  return VD{} + x;
+  return x - VD{};
 #endif
 }
 

@@ -238,10 +238,14 @@ void reportOutOfMemory(Module module) { reportError(module, kOutOfMemory); }
 // The one host-specific place of the toolkit: how a running call notices
 // Ctrl-C and hands it back to the host.
 #if defined(BEM2D_HOST_OCTAVE)
-// Octave's SIGINT handler sets octave_signal_caught while a module runs;
-// octave_quit() then throws its interrupt exception, which unwinds through
-// mexFunction like an error.
-bool hostInterruptPending(void*) { return octave_signal_caught != 0; }
+// Octave's SIGINT handler counts the interrupt in octave_interrupt_state
+// while a module runs. It also sets octave_signal_caught, as the handler of
+// every signal Octave records does (SIGCHLD when a child process of the
+// session ends, SIGUSR1, SIGPIPE, ...), so only the count means Ctrl-C; the
+// other signals Octave handles once the call returns. octave_quit() then
+// throws the interrupt exception, which unwinds through mexFunction like an
+// error.
+bool hostInterruptPending(void*) { return octave_interrupt_state > 0; }
 void hostRaiseInterrupt(Module module) {
   octave_quit();
   reportError(module, kInterrupted);

@@ -1,6 +1,9 @@
 """bem2d.dask on a LocalCluster of two worker processes: every function gives
 the bits of its single-machine twin, whatever the chunks, and refuses bad
 input before it builds a graph."""
+import warnings
+
+import dask
 import dask.array as da
 import numpy as np
 import pytest
@@ -46,6 +49,30 @@ def test_results_equal_the_local_ones_bit_for_bit(client):
     empty = bd.slpmatrix(np.zeros((0, 2)), np.zeros((0, 2), np.int64))
     assert empty.shape == (0, 0) and client.compute(empty, sync=True).shape == (0, 0)
     assert len(client.scheduler_info()["workers"]) == 2
+
+
+def test_warnings_number_a_point_by_its_row_in_x():
+    # One point of a later chunk on no element (hypfield) and on an element
+    # (dlpgradfield): the warning of its chunk names its row in x, counted
+    # from 0 as bem2d counts them, not its row in the chunk. The chunks run
+    # here (the synchronous scheduler), where the warnings can be caught.
+    c, e = circle(8)
+    xb, nb = on_elements(c, e, np.arange(8), 0.5)
+    x = np.vstack([xb, xb[:4]])
+    x[7] = [3, 3]
+    inside = np.full((12, 2), 0.1)
+    inside[11] = c[2]
+    g = np.ones(8)
+    with warnings.catch_warnings(record=True) as caught:
+        warnings.simplefilter("always")
+        dask.compute(bd.hypfield(c, e, g, da.from_array(x, chunks=5), np.vstack([nb, nb[:4]])),
+                     bd.dlpgradfield(c, e, g, da.from_array(inside, chunks=5)),
+                     scheduler="synchronous")
+    assert sorted(str(w.message) for w in caught if w.category is RuntimeWarning) == sorted([
+        "The evaluation point (3,3) is not even close to an element! The 7-th entry of the return"
+        " vector is set to NaN!",
+        "The evaluation point (%g,%g) lies on the boundary! The 11-th row of the return matrix is"
+        " set to NaN!" % tuple(c[2])])
 
 
 def test_bad_input_is_refused_before_a_graph_is_built():

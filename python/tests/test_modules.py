@@ -98,9 +98,9 @@ def test_layouts_dtypes_and_threads_change_no_bit():
     rng = np.random.default_rng(3)
     x, q, g = rng.uniform(-0.6, 0.6, (25, 2)), rng.normal(size=(25, 2)), np.cos(np.arange(40.0))
     xb, nb = on_elements(c, e, np.arange(0, 40, 3), 0.4)
-    tri = np.array([[0, 1, 2], [0, 2, 3], [0, 3, 4]])
+    tri = np.array([[0, 1, 2], [1, 3, 4], [2, 5, 6]])
 
-    def results(c, e, x, q, threads):
+    def results(c, e, tri, x, q, threads):
         return [bem2d.slpmatrix(c, e, threads=threads), bem2d.hypmatrix(c, e, threads=threads),
                 bem2d.dlpmatrix(c, e, threads=threads),
                 bem2d.dlpgradfield(c, e, g, x, threads=threads),
@@ -108,23 +108,33 @@ def test_layouts_dtypes_and_threads_change_no_bit():
                 bem2d.dlpfield(c, e, g, x, threads=threads),
                 bem2d.tdlfield(c, e, g, x, q, threads=threads),
                 bem2d.hypfield(c, e, g, xb, nb, threads=threads),
-                bem2d.domfield(c, np.asarray(e)[:3, :1] + tri, g, x, threads=threads)]
+                bem2d.domfield(c, tri, g, x, threads=threads)]
 
     def strided(a):                       # every other row and column of a larger array
         big = np.zeros((2 * a.shape[0], 2 * a.shape[1]), a.dtype)
         big[::2, ::2] = a
         return big[::2, ::2]
 
-    reference = results(c, e, x, q, None)
-    layouts = [np.asfortranarray, strided, lambda a: a[::-1].copy()[::-1]]
-    dtypes = [np.int8, np.uint8, np.int16, np.uint16, np.int32, np.uint32, np.uint64]
-    variants = [(lay(c), lay(e), lay(x), lay(q), 1) for lay in layouts]
-    variants += [(c, e.astype(t), x, q, 2) for t in dtypes] + [(c, e + 0.5, x, q, 3)]
-    # Array-likes: lists of the same numbers (read as float64 and int64 copies).
-    variants += [(c.tolist(), e.tolist(), x.tolist(), q.tolist(), 2)]
-    for variant in variants:
+    reference = results(c, e, tri, x, q, None)
+    # Every dtype of node numbers in every layout (the node numbers of the
+    # elements and the triangles, and the points, in the same one), each read
+    # at its own strides, on 1 to 3 threads.
+    layouts = {"C": np.ascontiguousarray, "Fortran": np.asfortranarray, "strided": strided,
+               "reversed": lambda a: a[::-1].copy()[::-1]}
+    dtypes = [np.float64, np.int8, np.uint8, np.int16, np.uint16, np.int32, np.uint32, np.int64,
+              np.uint64]
+    variants = {}
+    for t in dtypes:
+        for name, lay in layouts.items():
+            variants[t.__name__, name] = (lay(c), lay(e.astype(t)), lay(tri.astype(t)), lay(x),
+                                          lay(q), 1 + len(variants) % 3)
+    # Fractions, truncated toward zero; array-likes: lists of the same numbers
+    # (read as float64 and int64 copies).
+    variants["fractions"] = (c, e + 0.5, tri + 0.5, x, q, 3)
+    variants["lists"] = (c.tolist(), e.tolist(), tri.tolist(), x.tolist(), q.tolist(), 2)
+    for what, variant in variants.items():
         for got, expected in zip(results(*variant), reference):
-            np.testing.assert_array_equal(got, expected)
+            np.testing.assert_array_equal(got, expected, err_msg=str(what))
 
 
 def test_warnings_of_points_off_or_on_the_boundary():

@@ -1,11 +1,12 @@
 // Accuracy of every kernel against independent references: the 40-digit values
 // of tests/accuracy/references.txt, written by tests/accuracy/gen_references.py
 // (which states the definitions and how each reference, scale and sensitivity
-// is computed). Every case runs through its module's kernel (cases of a module
-// without an adapter yet are skipped); per module and regime one table row
-// gives the number of outputs, the worst error relative to the scale and the
-// worst error relative to the tolerance, and one expectation checks that every
-// output is within its tolerance.
+// is computed). Every case runs through its module's kernel at every lane
+// width of the build that this CPU runs, forced through RunOptions::lanes
+// (cases of a module without an adapter yet are skipped); per module and
+// regime one table row gives the number of outputs, the worst error relative
+// to the scale and, per width, the worst error relative to the tolerance, and
+// one expectation per width checks that every output is within its tolerance.
 //
 // With eta = 0.5 (the modules' default) every output is checked. With eta = 0
 // every pair is integrated in closed form; far from an element the closed
@@ -25,6 +26,7 @@
 #include <vector>
 
 #include "bem2d.h"
+#include "lane_widths.h"
 
 namespace {
 
@@ -247,13 +249,12 @@ std::string describe(const Case& c, const Output& o, double got) {
 struct GroupStats {
   std::string module, group;
   int outputs = 0, checked = 0;
-  double worstScaled = 0, worstRatio = 0, worstChecked = 0;
+  double worstScaled = 0, worstChecked = 0;
   std::string worstCase;  // the checked output with the largest error/tolerance
 };
 
-// Runs every case with the given eta and lanes (0: the widest this CPU has);
-// the outputs counted as checked are all of them, or with nearOnly those
-// marked near.
+// Runs every case with the given eta at the given lane width; the outputs
+// counted as checked are all of them, or with nearOnly those marked near.
 std::vector<GroupStats> compare(double eta, bool nearOnly, int lanes) {
   RunOptions options;
   options.lanes = lanes;
@@ -279,7 +280,6 @@ std::vector<GroupStats> compare(double eta, bool nearOnly, int lanes) {
       const double r = ratio(err, tolerance(o.scale, o.sens));
       ++g.outputs;
       g.worstScaled = std::max(g.worstScaled, ratio(err, o.scale));
-      g.worstRatio = std::max(g.worstRatio, r);
       if (nearOnly && !o.near) continue;
       ++g.checked;
       if (r > g.worstChecked || g.worstCase.empty()) {
@@ -291,39 +291,43 @@ std::vector<GroupStats> compare(double eta, bool nearOnly, int lanes) {
   return groups;
 }
 
-void printTable(const std::vector<GroupStats>& groups, double eta, bool nearOnly, int lanes) {
-  std::printf("\naccuracy with eta = %g, %s lanes%s\n", eta, lanes == 1 ? "scalar" : "the widest",
+// Runs every case at every lane width the tests force (lane_widths.h) and
+// prints one table: per module and regime the outputs, the worst error
+// relative to the scale, and the worst checked error relative to the
+// tolerance at each width.
+void expectWithinTolerance(double eta, bool nearOnly) {
+  ASSERT_FALSE(references().empty()) << "no references read from " << BEM2D_ACCURACY_REFERENCES;
+  const std::vector<int>& widths = laneWidths();
+  std::vector<std::vector<GroupStats>> runs;
+  for (int w : widths) runs.push_back(compare(eta, nearOnly, w));
+  std::printf("\naccuracy with eta = %g%s\n", eta,
               nearOnly ? " (checked: outputs within 4 element lengths)" : "");
-  std::printf("%-10s %-22s %7s %10s %10s", "module", "regime", "outputs", "err/scale", "err/tol");
-  if (nearOnly) std::printf(" %7s %10s", "checked", "err/tol");
+  std::printf("%-12s %-22s %7s %7s %10s", "module", "regime", "outputs", "checked", "err/scale");
+  for (int w : widths) std::printf("  err/tol@%d", w);
   std::printf("\n");
-  for (const GroupStats& g : groups) {
-    std::printf("%-10s %-22s %7d %10.2g %10.2g", g.module.c_str(), g.group.c_str(), g.outputs,
-                g.worstScaled, g.worstRatio);
-    if (nearOnly) std::printf(" %7d %10.2g", g.checked, g.worstChecked);
+  for (std::size_t g = 0; g < runs[0].size(); ++g) {
+    const GroupStats& first = runs[0][g];
+    double scaled = 0;
+    for (const auto& run : runs) scaled = std::max(scaled, run[g].worstScaled);
+    std::printf("%-12s %-22s %7d %7d %10.2g", first.module.c_str(), first.group.c_str(),
+                first.outputs, first.checked, scaled);
+    for (const auto& run : runs) std::printf(" %11.2g", run[g].worstChecked);
     std::printf("\n");
   }
   std::fflush(stdout);
-}
-
-void expectWithinTolerance(double eta, bool nearOnly, int lanes) {
-  ASSERT_FALSE(references().empty()) << "no references read from " << BEM2D_ACCURACY_REFERENCES;
-  const std::vector<GroupStats> groups = compare(eta, nearOnly, lanes);
-  printTable(groups, eta, nearOnly, lanes);
-  for (const GroupStats& g : groups) {
-    EXPECT_LE(g.worstChecked, 1.0)
-        << g.module << " " << g.group << " with eta = " << eta << ", lanes " << lanes
-        << ", worst output: " << g.worstCase;
+  for (std::size_t k = 0; k < widths.size(); ++k) {
+    for (const GroupStats& g : runs[k]) {
+      EXPECT_LE(g.worstChecked, 1.0)
+          << g.module << " " << g.group << " with eta = " << eta << ", lanes " << widths[k]
+          << ", worst output: " << g.worstCase;
+    }
   }
 }
 
-// The default eta with the widest lanes this CPU runs, and with the scalar
-// lanes that every build has.
-TEST(Accuracy, EveryOutputWithinToleranceAtDefaultEta) {
-  expectWithinTolerance(0.5, false, 0);
-  expectWithinTolerance(0.5, false, 1);
-}
+// The default eta, and eta = 0 (every pair in closed form) near the
+// elements, at every lane width.
+TEST(Accuracy, EveryOutputWithinToleranceAtDefaultEta) { expectWithinTolerance(0.5, false); }
 
-TEST(Accuracy, ClosedFormsWithinToleranceNearTheElements) { expectWithinTolerance(0, true, 0); }
+TEST(Accuracy, ClosedFormsWithinToleranceNearTheElements) { expectWithinTolerance(0, true); }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // The double-layer matrix and the gradient of the double layer: row sums on
-// closed polygons, any number of threads and lanes, tiles, the pair integral
-// of touching elements by two routes, and the gradient against differences
-// of dlpfield and against a harmonic function.
+// closed polygons, any number of threads, the wide lanes against the scalar
+// ones, the pair integral of touching elements by two routes, and the
+// gradient against differences of dlpfield and against a harmonic function,
+// at every lane width.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,12 +10,14 @@
 
 #include "bem2d.h"
 #include "dlp_pair.h"
+#include "lane_widths.h"
 #include "panels.h"
 #include "polygon_mesh.h"
 
 namespace {
 
-std::vector<double> dlp(const PolygonMesh& m, double eta, int threads = 0, int lanes = 0) {
+// K at the given lane width (tests force every width: lane_widths.h).
+std::vector<double> dlp(const PolygonMesh& m, double eta, int lanes, int threads = 0) {
   std::vector<double> K(static_cast<size_t>(m.nE) * m.nC, -7);
   RunOptions options;
   options.threads = threads;
@@ -28,26 +31,33 @@ std::vector<double> dlp(const PolygonMesh& m, double eta, int threads = 0, int l
 // (eta = 0: every pair in closed form or on panels; 0.5: far pairs by the
 // tensor rule; -1: every pair sent to quadrature). Rows hold O(1) entries.
 TEST(Dlpmatrix, RowsSumToMinusHalfTheLength) {
-  for (int n : {12, 90}) {
-    const PolygonMesh m = polygonMesh(n, 1.3, 0.3);
-    for (double eta : {0.5, 0.0, -1.0}) {
-      const std::vector<double> K = dlp(m, eta);
-      for (int i = 0; i < n; ++i) {
-        double row = 0;
-        for (int q = 0; q < m.nC; ++q) row += K[i + static_cast<size_t>(q) * n];
-        EXPECT_NEAR(row, -0.5 * elementLength(m, i), 1e-14) << n << " " << eta << " " << i;
+  for (int lanes : laneWidths()) {
+    for (int n : {12, 90}) {
+      const PolygonMesh m = polygonMesh(n, 1.3, 0.3);
+      for (double eta : {0.5, 0.0, -1.0}) {
+        const std::vector<double> K = dlp(m, eta, lanes);
+        for (int i = 0; i < n; ++i) {
+          double row = 0;
+          for (int q = 0; q < m.nC; ++q) row += K[i + static_cast<size_t>(q) * n];
+          EXPECT_NEAR(row, -0.5 * elementLength(m, i), 1e-14)
+              << n << " " << eta << " " << i << " " << lanes;
+        }
       }
     }
   }
 }
 
-// Each row sums its pairs in a fixed order: the same bits for any number of
-// threads; lanes of 1, 4 and 8 doubles differ by rounding (tiles: library_test).
+// Each row sums its pairs in a fixed order: at every lane width the same bits
+// for any number of threads; the wide lanes differ from the scalar ones by
+// rounding (tiles: library_test).
 TEST(Dlpmatrix, ThreadsAndLanes) {
   const PolygonMesh m = polygonMesh(61, 1, 0.1);
-  const std::vector<double> one = dlp(m, 0.5, 1);
-  for (int threads : {2, 3}) EXPECT_EQ(dlp(m, 0.5, threads), one);
-  for (int lanes : {1, 4, 8}) EXPECT_LE(maxDiff(dlp(m, 0.5, 2, lanes), one), 1e-15 * maxAbs(one)) << lanes;
+  const std::vector<double> scalar = dlp(m, 0.5, 1, 1);
+  for (int lanes : laneWidths()) {
+    const std::vector<double> one = dlp(m, 0.5, lanes, 1);
+    for (int threads : {2, 3}) EXPECT_EQ(dlp(m, 0.5, lanes, threads), one) << lanes;
+    EXPECT_LE(maxDiff(one, scalar), 1e-15 * maxAbs(scalar)) << lanes;
+  }
 }
 
 // Elements sharing a node: the closed form from the homogeneity of the kernel
@@ -103,26 +113,33 @@ TEST(Dlpgradfield, DifferencesAndHarmonicFunction) {
     x[i] = points[i][0];
     x[i + nx] = points[i][1];
   }
-  std::vector<double> G(2 * nx), L(2 * nx);
   const bem2d::PreparedMesh mesh = prepared(m);
-  ASSERT_TRUE(bem2d::dlpgradfield(mesh, g.data(), columnMajor(x.data(), nx), 0.5, G.data()));
-  ASSERT_TRUE(bem2d::dlpgradfield(mesh, linear.data(), columnMajor(x.data(), nx), 0.5, L.data()));
-  const double h = 1e-5;
-  for (int i = 0; i < nx; ++i) {
-    for (int c = 0; c < 2; ++c) {
-      double plus[2] = {points[i][0], points[i][1]}, minus[2] = {points[i][0], points[i][1]};
-      plus[c] += h;
-      minus[c] -= h;
-      double up, down;
-      bem2d::dlpfield(mesh, g.data(), columnMajor(plus, 1), 0.5, &up);
-      bem2d::dlpfield(mesh, g.data(), columnMajor(minus, 1), 0.5, &down);
-      EXPECT_NEAR(G[i + c * nx], (up - down) / (2 * h), 1e-9) << i << " " << c;
-      // grad(V phi) in direction c by tdlfield, minus grad(K g).
-      const double dir[2] = {c == 0 ? 1.0 : 0.0, c == 1 ? 1.0 : 0.0};
-      double dv;
-      bem2d::tdlfield(mesh, phi.data(), columnMajor(points[i], 1), columnMajor(dir, 1), 0.5, &dv);
-      const bool inside = i < 3;
-      EXPECT_NEAR(dv - L[i + c * nx], inside ? a[c] : 0.0, 1e-13) << i << " " << c;
+  for (int lanes : laneWidths()) {
+    RunOptions o;
+    o.lanes = lanes;
+    std::vector<double> G(2 * nx), L(2 * nx);
+    const Points xs = columnMajor(x.data(), nx);
+    ASSERT_TRUE(bem2d::dlpgradfield(mesh, g.data(), xs, 0.5, G.data(), nullptr, o));
+    ASSERT_TRUE(bem2d::dlpgradfield(mesh, linear.data(), xs, 0.5, L.data(), nullptr, o));
+    const double h = 1e-5;
+    for (int i = 0; i < nx; ++i) {
+      for (int c = 0; c < 2; ++c) {
+        double plus[2] = {points[i][0], points[i][1]}, minus[2] = {points[i][0], points[i][1]};
+        plus[c] += h;
+        minus[c] -= h;
+        double up, down;
+        bem2d::dlpfield(mesh, g.data(), columnMajor(plus, 1), 0.5, &up, o);
+        bem2d::dlpfield(mesh, g.data(), columnMajor(minus, 1), 0.5, &down, o);
+        EXPECT_NEAR(G[i + c * nx], (up - down) / (2 * h), 1e-9) << i << " " << c << " " << lanes;
+        // grad(V phi) in direction c by tdlfield, minus grad(K g).
+        const double dir[2] = {c == 0 ? 1.0 : 0.0, c == 1 ? 1.0 : 0.0};
+        double dv;
+        bem2d::tdlfield(mesh, phi.data(), columnMajor(points[i], 1), columnMajor(dir, 1), 0.5, &dv,
+                        o);
+        const bool inside = i < 3;
+        EXPECT_NEAR(dv - L[i + c * nx], inside ? a[c] : 0.0, 1e-13)
+            << i << " " << c << " " << lanes;
+      }
     }
   }
 }

@@ -1,10 +1,12 @@
 // The shared parallel loop: every chunk once on any number of threads,
-// refused threads, the interrupt, and the thread count from the environment.
+// refused threads, the interrupt between chunks and while waiting for a
+// worker, and the thread count from the environment.
 #include "parallel.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <thread>
 #include <vector>
@@ -52,6 +54,49 @@ TEST(ParallelChunks, InterruptStopsTheLoop) {
     EXPECT_LT(done.load(), 100000) << threads;
     EXPECT_GE(polls.load(), 6);
   }
+}
+
+// An interrupt raised while the calling thread has no chunk left and waits
+// for a worker that holds a long one: the wait polls too, and the loop
+// reports the interrupt. The calling thread's chunk ends only once the worker
+// is inside its chunk, so each thread takes one; the poll after the calling
+// thread's chunk comes before it looks for another, and says no; any later
+// poll comes from the wait and says yes. The worker's chunk lasts until then
+// (or 10 s, when nothing polls during the wait).
+TEST(ParallelChunks, InterruptWhileWaitingForAWorker) {
+  struct State {
+    std::atomic<bool> workerInside{false}, callerDone{false}, raised{false};
+    std::atomic<int> pollsAfterCaller{0};
+    bool workerStillInside = false;  // when the interrupt was raised (calling thread only)
+  } state;
+  RunOptions options;
+  options.threads = 2;
+  options.interruptContext = &state;
+  options.interrupted = [](void* c) {
+    State& s = *static_cast<State*>(c);
+    if (!s.callerDone || s.pollsAfterCaller++ == 0) return false;
+    s.workerStillInside = s.workerInside;
+    s.raised = true;
+    return true;
+  };
+  const auto patience = std::chrono::seconds(10);
+  EXPECT_FALSE(parallelFor(2, options, [&](std::int64_t, int thread) {
+    const auto start = std::chrono::steady_clock::now();
+    if (thread == 0) {
+      while (!state.workerInside && std::chrono::steady_clock::now() - start < patience) {
+        std::this_thread::yield();
+      }
+      state.callerDone = true;
+      return;
+    }
+    state.workerInside = true;
+    while (!state.raised && std::chrono::steady_clock::now() - start < patience) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    state.workerInside = false;
+  }));
+  EXPECT_TRUE(state.raised);
+  EXPECT_TRUE(state.workerStillInside);
 }
 
 TEST(ThreadCount, FromTheEnvironmentAtEveryCall) {

@@ -239,37 +239,46 @@ TEST(SlpPair, OrientationAndOrderOnlyChangeRounding) {
 // ---- the admissibility routes: which function eta picks, and both exact ------
 
 TEST(SlpPair, AdmissibilityRoutes) {
-  // A short segment Q (length 1/4) on the line of the unit segment P, at the
-  // gap g = 1/1024 beyond its end point. Along Q the potential of P has a
-  // branch point (z log z) at that end point, 1/256 of Q's length beyond Q:
-  // a single 16-point panel would miss it visibly, the refined panels of the
-  // quadrature route do not. Exact value as in CollinearSegments, normalised
-  // by the lengths 1 and 1/4.
+  // The end (1, 0) of P faces, across the gap g = 1/1024, the start of the
+  // shorter Q, which leaves the line of P at an angle. For separated segments
+  // both routes integrate the closed form along P over the same panels of Q
+  // (refined toward the near end, where the potential of P has its branch
+  // point), but they scale by the lengths differently: the quadrature route
+  // by sqrt(|P|^2 |Q|^2), the closed-form route by |P| |Q|, which round apart
+  // for these lengths (sqrt(5/32) and sqrt(5/64)). So the bits show which
+  // route ran; both must match the independent quadrature.
   const double g = 1.0 / 1024;
-  const Ends P = {{0, 0, 1, 0}};
-  const Ends Q = {{1 + g, 0, 1.25 + g, 0}};
-  const double exact = -(F(1.25 + g) - F(1 + g) - F(0.25 + g) + F(g)) / (2 * kPi) / 0.25;
+  const Ends P = {{0.875, -0.375, 1, 0}};
+  const Ends Q = {{1 + g, 0, 1.125 + g, 0.25}};
+  const double ref = referenceEntry(P, Q) / (length(P) * length(Q));
   const double quadrature = slpPairQuadrature(P, Q);
   const double analytic = slpPairAnalytic(P, Q);
-  EXPECT_NEAR(quadrature, exact, kExact);
-  EXPECT_NEAR(analytic, exact, kExact);
+  EXPECT_NEAR(quadrature, ref, kReference);
+  EXPECT_NEAR(analytic, ref, kReference);
+  ASSERT_NE(quadrature, analytic) << "the routes must differ in their bits for this test";
+  ASSERT_EQ(segmentDistance(P, Q), g);
 
-  // eta / 4 < 1/1024 exactly when eta < 1/256; equality is closed-form. The
-  // route shows in the bits.
-  EXPECT_EQ(slpPairNormalized(P, Q, 1.0 / 512), quadrature);
-  EXPECT_EQ(slpPairNormalized(Q, P, 1.0 / 512), quadrature);  // the longer goes first
+  // eta |Q| < g exactly when eta < g / |Q| = 1/286.2...: eta = 1/320 takes
+  // the quadrature route, in either order (the longer goes first; the length
+  // of the longer, g / |P| = 1/404.7..., would send it to the closed form),
+  // and so does a negative eta, which passes the test for every pair.
+  for (double eta : {1.0 / 320, -0.5}) {
+    EXPECT_EQ(slpPairNormalized(P, Q, eta), quadrature) << eta;
+    EXPECT_EQ(slpPairNormalized(Q, P, eta), quadrature) << eta;
+  }
+  // Beyond it, eta = 0 and a NaN eta: the closed form.
   for (double eta : {1.0 / 256, 0.5, 0.0, std::nan("")}) {
     EXPECT_EQ(slpPairNormalized(P, Q, eta), analytic) << eta;
+    EXPECT_EQ(slpPairNormalized(Q, P, eta), analytic) << eta;
   }
-  // A negative eta passes the test for every pair, touching ones included.
-  EXPECT_EQ(slpPairNormalized(P, Q, -0.5), quadrature);
 
-  // Identical segments: a negative eta sends even this pair to the quadrature
-  // route, whose panels are refined toward the logarithmic singularities at
-  // the ends: exact as well.
+  // Identical unit segments: a negative eta sends even this pair to the
+  // quadrature route, whose panels are refined toward the logarithmic
+  // singularities at the ends: exact as well.
+  const Ends unit = {{0, 0, 1, 0}};
   const double Gself = 1.5 / (2 * kPi);
   for (double eta : {0.5, std::nan(""), -1.0}) {
-    EXPECT_NEAR(slpPairNormalized(P, P, eta), Gself, kExact) << eta;
+    EXPECT_NEAR(slpPairNormalized(unit, unit, eta), Gself, kExact) << eta;
   }
 }
 

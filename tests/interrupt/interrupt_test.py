@@ -10,7 +10,9 @@ the kernel) and checks that
     interrupt between chunks of a few milliseconds),
   - no output was assigned,
   - the session stays usable: after all of them, the next call gives the
-    right value.
+    right value;
+and that a signal Octave only records (SIGUSR1) leaves a call running to its
+undisturbed result.
 The compressed matrices (given "hmatrix" as a third argument: a build with
 them) are interrupted the same way during a build of 200,000 elements and
 during the factorisation of a first solve, which must leave the matrix
@@ -137,6 +139,34 @@ def main():
                                     % (name, moment, response))
                 if was_assigned:
                     failures.append("%s at %g s: the output was assigned" % (name, moment))
+        # A signal that Octave only records (SIGUSR1 here; SIGCHLD when a child
+        # process of the session ends) is no Ctrl-C: the call it arrives in
+        # must complete, with the bits of an undisturbed call.
+        tag = os.path.join(folder, "usr1")
+        p.stdin.write(
+            "clear v; fclose(fopen('%s.started', 'w')); try, v = slpfield(c, e, g, z(1:10000,:));"
+            " catch err, disp(err.message); end; ended = time();"
+            " same = exist('v') && isequal(v, slpfield(c, e, g, z(1:10000,:)));"
+            " fid = fopen('%s.done', 'w'); fprintf(fid, '%%.6f %%d', ended, same); fclose(fid);\n"
+            % (tag, tag))
+        if not wait_for(tag + ".started", time.time() + 120, written=False):
+            p.kill()
+            sys.exit("SIGUSR1: the child never started the call")
+        time.sleep(0.1)
+        sent = time.time()
+        os.kill(p.pid, signal.SIGUSR1)
+        if not wait_for(tag + ".done", sent + 120):
+            failures.append("SIGUSR1: the session did not go on after the call")
+        else:
+            with open(tag + ".done") as f:
+                ended, same = f.read().split()
+            print("slpfield     SIGUSR1 0.10 s after the start: the call %s, %.0f ms after it"
+                  % ("completed" if same == "1" else "STOPPED OR CHANGED",
+                     1000 * (float(ended) - sent)), flush=True)
+            if float(ended) < sent:
+                failures.append("SIGUSR1: the call ended before the signal; make it longer")
+            elif same != "1":
+                failures.append("SIGUSR1 (no Ctrl-C) stopped or changed the call")
         p.stdin.write("printf('next=%.17g\\n', slpfield([0 0; 1 0], [1 2], 1, [0.3 0.4]));"
                       " if exist('H'), printf('product=%d\\n', all(isfinite(H * ones(nh, 1)))); end;"
                       " exit\n")

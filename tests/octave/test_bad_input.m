@@ -3,10 +3,11 @@
 % double and the integer classes; every matrix whose columns 2 (or 3) are
 % read refuses fewer columns, every vertex number must name a row of the
 % matrix it indexes, every density must hold the entries read from it, eta
-% must hold a number; each refusal is an error with its exact message and
-% identifier, never a crash. Valid lists still work, in every integer class
-% and with fractional vertex numbers truncated toward zero. Checks that
-% belong to one module (counts, shapes, eta's value) stay in its own test file.
+% must hold a number (a sparse 1-by-1 eta is read as that number); each
+% refusal is an error with its exact message and identifier, never a crash.
+% Valid lists still work, in every integer class and with fractional vertex
+% numbers truncated toward zero. Checks that belong to one module (counts,
+% shapes, eta's value) stay in its own test file.
 1;
 
 function m = module (fn, args, names, columns, index, target, at, density, needed, eta)
@@ -178,6 +179,25 @@ for m = modules'
                   1, m.fn, a{:});
     a{m.density} = [];
     expect_error ({entries_id, sprintf(too_few_entries, density_name, m.needed, 0)}, 1, m.fn, a{:});
+  end
+
+  % ---- a sparse 1-by-1 eta is its number -----------------------------------------------
+  % eta = 0 takes the closed forms for every pair; 10 sends the field
+  % modules' pairs to quadrature, 0.1 the far pairs of a matrix of a circle
+  % to the series, and their bits differ: a number read wrongly shows. A
+  % sparse 1-by-1 matrix without a stored entry is 0.
+  if (m.eta)
+    a = args; eta = 10;
+    if (n == 2), [a{:}] = circle_mesh (40, 1); eta = 0.1; end
+    closed = m.fn (a{:}, 0);
+    routed = m.fn (a{:}, eta);
+    if (isequal (routed, closed))
+      error ("%s: eta = %g must take other routes than eta = 0 here", name, eta);
+    end
+    if (! isequal (m.fn (a{:}, sparse (eta)), routed)
+        || ! isequal (m.fn (a{:}, sparse (0)), closed))
+      error ("%s: a sparse 1-by-1 eta must be read as the number it holds", name);
+    end
   end
 
   % ---- eta of a class that holds no number, whatever its shape ------------------------
