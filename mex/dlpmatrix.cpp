@@ -5,20 +5,13 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
                                          const mxArray* prhs[]) {
   const Module module = {"dlpmatrix", mexFunctionName()};
   const char* name = module.name;
-  double eta = 0.5;
-  // Without an output the result goes to ans (slot 1 exists then too).
-  if (nlhs > 1) {
-    reportError(module, kDlpmatrixOutputCount, name, name);
+  double eta;
+  if (!readCallShape(
+          module, nlhs, nrhs, prhs, 2, true, &eta,
+          [&] { reportError(module, kDlpmatrixOutputCount, name, name); },
+          [&] { reportError(module, kDlpmatrixInputCount, nrhs, name, name); })) {
     return;
   }
-  if (nrhs == 3) {
-    if (!checkEtaClass(module, prhs[2])) return;
-    eta = scalarOrDefault(prhs[2], 0.5);
-  } else if (nrhs != 2) {
-    reportError(module, kDlpmatrixInputCount, nrhs, name, name);
-    return;
-  }
-  if (!checkEtaNotNegative(module, eta)) return;
 
   const mxArray* coordinates = prhs[0];
   const mxArray* elements = prhs[1];

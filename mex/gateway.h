@@ -57,6 +57,29 @@ double scalarOrDefault(const mxArray* a, double fallback);
 // Reports the common message when eta < 0 (a NaN eta passes).
 bool checkEtaNotNegative(Module module, double eta);
 
+// The shape of a call `fixed` inputs long with an optional eta after them:
+// at most one output (none sends the result to ans), then `fixed` or
+// fixed + 1 inputs. eta is the scalar of the last (default 0.5) and, when
+// `notNegative`, refused below 0. The count faults are the module's own
+// usage texts: outputFault() or inputFault() reports them.
+template <class OutputFault, class InputFault>
+bool readCallShape(Module module, int nlhs, int nrhs, const mxArray* prhs[], int fixed,
+                   bool notNegative, double* eta, OutputFault outputFault, InputFault inputFault) {
+  *eta = 0.5;
+  if (nlhs > 1) {
+    outputFault();
+    return false;
+  }
+  if (nrhs == fixed + 1) {
+    if (!checkEtaClass(module, prhs[fixed])) return false;
+    *eta = scalarOrDefault(prhs[fixed], 0.5);
+  } else if (nrhs != fixed) {
+    inputFault();
+    return false;
+  }
+  return !notNegative || checkEtaNotNegative(module, *eta);
+}
+
 // The classes a matrix argument may have: data is read as double; vertex
 // numbers may also come in any of the eight integer classes.
 enum class Accepts { Double, DoubleOrInteger };

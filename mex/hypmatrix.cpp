@@ -5,21 +5,15 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
                                          const mxArray* prhs[]) {
   const Module module = {"hypmatrix", mexFunctionName()};
   const char* name = module.name;
-  double eta = 0.5;
-  // Without an output the result goes to ans (slot 1 exists then too).
-  if (nlhs > 1) {
-    reportError(module, kHypmatrixOutputCount, name, name);
-    return;
-  }
-  if (nrhs == 3) {
-    if (!checkEtaClass(module, prhs[2])) return;
-    eta = scalarOrDefault(prhs[2], 0.5);
-  } else if (nrhs != 2) {
-    reportError(module, kHypmatrixInputCount, name, name);
-    return;
-  }
   // eta is not validated: a negative eta sends every pair to the 16-point
   // rule, a NaN eta every pair to the closed form.
+  double eta;
+  if (!readCallShape(
+          module, nlhs, nrhs, prhs, 2, false, &eta,
+          [&] { reportError(module, kHypmatrixOutputCount, name, name); },
+          [&] { reportError(module, kHypmatrixInputCount, name, name); })) {
+    return;
+  }
 
   const mxArray* coordinates = prhs[0];
   const mxArray* elements = prhs[1];

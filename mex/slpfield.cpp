@@ -5,20 +5,13 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
                                          const mxArray* prhs[]) {
   const Module module = {"slpfield", mexFunctionName()};
   const char* name = module.name;
-  double eta = 0.5;
-  // Without an output the result goes to ans (slot 1 exists then too).
-  if (nlhs > 1) {
-    reportError(module, kSlpfieldOutputCount, name);
+  double eta;
+  if (!readCallShape(
+          module, nlhs, nrhs, prhs, 4, true, &eta,
+          [&] { reportError(module, kSlpfieldOutputCount, name); },
+          [&] { reportError(module, kSlpfieldInputCount, name); })) {
     return;
   }
-  if (nrhs == 5) {
-    if (!checkEtaClass(module, prhs[4])) return;
-    eta = scalarOrDefault(prhs[4], 0.5);
-  } else if (nrhs != 4) {
-    reportError(module, kSlpfieldInputCount, name);
-    return;
-  }
-  if (!checkEtaNotNegative(module, eta)) return;
 
   const mxArray* coordinates = prhs[0];
   const mxArray* elements = prhs[1];
