@@ -13,21 +13,13 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
     return;
   }
 
-  const mxArray* coordinates = prhs[0];
-  const mxArray* elements = prhs[1];
+  bem2d::PreparedMesh mesh;
+  if (!checkFieldArguments(module, prhs, "gh", DensityCount::PerNamedNode, "x", false, &mesh)) {
+    return;
+  }
   const mxArray* gh = prhs[2];
   const mxArray* x = prhs[3];
-  const MatrixArgument args[] = {{coordinates, "coordinates", 2},
-                                 {elements, "elements", 2, Accepts::DoubleOrInteger},
-                                 {gh, "gh", 0},
-                                 {x, "x", 2}};
-  if (!checkMatrices(module, args, 4)) return;
   const int nx = rowCount(x);
-  bem2d::PreparedMesh mesh;
-  if (!prepareMesh(module, coordinates, elements, &mesh)) return;
-  // gh is read at every vertex that elements names, so it must reach the
-  // largest of those numbers (not necessarily nC).
-  if (!checkEntryCount(module, gh, "gh", mesh.mesh.nodesNamed)) return;
 
   mxArray* result = newMatrix(nx, 2);
   double* out = mxGetPr(result);

@@ -177,6 +177,35 @@ bool checkBoundaryMesh(Module module, const mxArray* coordinates, const mxArray*
   return prepareMesh(module, coordinates, elements, mesh);
 }
 
+bool checkFieldArguments(Module module, const mxArray* const prhs[], const char* density,
+                         DensityCount count, const char* points, bool normals,
+                         bem2d::PreparedMesh* mesh) {
+  const mxArray* x = prhs[3];
+  const mxArray* n_x = normals ? prhs[4] : nullptr;
+  if (normals && mxGetM(n_x) != mxGetM(x)) {
+    reportError(module, kNormalsCount, static_cast<long long>(mxGetM(x)),
+                static_cast<long long>(mxGetM(n_x)));
+    return false;
+  }
+  const MatrixArgument args[] = {{prhs[0], "coordinates", 2},
+                                 {prhs[1], "elements", 2, Accepts::DoubleOrInteger},
+                                 {prhs[2], density, 0},
+                                 {x, points, 2},
+                                 {n_x, "n_x", 2}};
+  if (!checkMatrices(module, args, normals ? 5 : 4)) return false;
+  if (!prepareMesh(module, prhs[0], prhs[1], mesh)) return false;
+  switch (count) {
+    case DensityCount::PerElement:
+      return checkEntryCount(module, prhs[2], density, rowCount(prhs[1]));
+    case DensityCount::PerNamedNode:
+      // Read at every vertex that elements names: it must reach the largest
+      // of those numbers (not necessarily nC).
+      return checkEntryCount(module, prhs[2], density, mesh->mesh.nodesNamed);
+    case DensityCount::Checked: break;
+  }
+  return true;
+}
+
 bem2d::Indices hostIndices(const mxArray* a) {
   bem2d::IndexType type = bem2d::IndexType::Float64;
   switch (mxGetClassID(a)) {

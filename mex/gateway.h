@@ -122,6 +122,20 @@ bool prepareTriangulation(Module module, const mxArray* vertices, const mxArray*
 bool checkBoundaryMesh(Module module, const mxArray* coordinates, const mxArray* elements,
                        bem2d::PreparedMesh* mesh);
 
+// How many entries the density of a field module must hold: one per element,
+// one per node the elements name, or none checked here (the module checked
+// its shape itself).
+enum class DensityCount { PerElement, PerNamedNode, Checked };
+
+// The checks of a field module on a boundary mesh, whose inputs are
+// coordinates, elements, the density `density`, the points `points` and,
+// when `normals`, their directions n_x, in this order: as many directions as
+// points, every matrix by checkMatrix, the mesh by prepareMesh (into *mesh),
+// then the density's count. The first failure is reported.
+bool checkFieldArguments(Module module, const mxArray* const prhs[], const char* density,
+                         DensityCount count, const char* points, bool normals,
+                         bem2d::PreparedMesh* mesh);
+
 // The host's matrices as the library takes them (library/bem2d.h): an index
 // matrix of any class the checks accept, counting from 1; an n-by-2 matrix of
 // points.

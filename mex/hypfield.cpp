@@ -18,32 +18,18 @@ extern "C" BEM2D_EXPORT void mexFunction(int /*nlhs*/, mxArray* plhs[], int nrhs
     return;
   }
 
-  const mxArray* coordinates = prhs[0];
-  const mxArray* elements = prhs[1];
   const mxArray* gh = prhs[2];
   const mxArray* x = prhs[3];
   const mxArray* n_x = prhs[4];
-  if (mxGetM(gh) != mxGetM(coordinates) || mxGetN(gh) != 1) {
+  if (mxGetM(gh) != mxGetM(prhs[0]) || mxGetN(gh) != 1) {
     reportError(module, kHypfieldGhShape);
     return;
   }
-  if (mxGetM(n_x) != mxGetM(x)) {
-    reportError(module, kNormalsCount, static_cast<long long>(mxGetM(x)),
-                static_cast<long long>(mxGetM(n_x)));
-    return;
-  }
-
-  const MatrixArgument args[] = {{coordinates, "coordinates", 2},
-                                 {elements, "elements", 2, Accepts::DoubleOrInteger},
-                                 {gh, "gh", 0},
-                                 {x, "x", 2},
-                                 {n_x, "n_x", 2}};
-  if (!checkMatrices(module, args, 5)) return;
-  const int nx = rowCount(x);
   // gh holds nC entries by its shape check, so vertex numbers in 1..nC index
   // both coordinates and gh.
   bem2d::PreparedMesh mesh;
-  if (!prepareMesh(module, coordinates, elements, &mesh)) return;
+  if (!checkFieldArguments(module, prhs, "gh", DensityCount::Checked, "x", true, &mesh)) return;
+  const int nx = rowCount(x);
 
   mxArray* result = newMatrix(nx, 1);
   double* out = mxGetPr(result);

@@ -13,19 +13,13 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
     return;
   }
 
-  const mxArray* coordinates = prhs[0];
-  const mxArray* elements = prhs[1];
+  bem2d::PreparedMesh mesh;
+  if (!checkFieldArguments(module, prhs, "chi", DensityCount::PerElement, "z", false, &mesh)) {
+    return;
+  }
   const mxArray* chi = prhs[2];
   const mxArray* z = prhs[3];
-  const MatrixArgument args[] = {{coordinates, "coordinates", 2},
-                                 {elements, "elements", 2, Accepts::DoubleOrInteger},
-                                 {chi, "chi", 0},
-                                 {z, "z", 2}};
-  if (!checkMatrices(module, args, 4)) return;
-  const int nE = rowCount(elements), nz = rowCount(z);
-  bem2d::PreparedMesh mesh;
-  if (!prepareMesh(module, coordinates, elements, &mesh)) return;
-  if (!checkEntryCount(module, chi, "chi", nE)) return;
+  const int nz = rowCount(z);
 
   mxArray* result = newMatrix(nz, 1);
   double* out = mxGetPr(result);
