@@ -198,12 +198,20 @@ bool domfield(const PreparedTriangulation& mesh, const double* f, const Points& 
   return domfieldKernel(mesh.mesh, f, x, out, options);
 }
 
+// V and K are zeroed first, in chunks between polls for Ctrl-C (zeroFill;
+// W's kernel zeroes its matrix itself): the system maps a fresh page at its
+// first write, and slpmatrix's first column also writes its mirror row across
+// the whole matrix, so mapping a new output would otherwise fall into one
+// chunk of the kernel, deaf to Ctrl-C for as long as that takes (a second for
+// 300 MB on a loaded machine).
 bool slpmatrix(const PreparedMesh& mesh, double eta, double* out, const RunOptions& options) {
-  return slpmatrixKernel(mesh.mesh, eta, out, options);
+  const std::int64_t n = mesh.mesh.elementCount;
+  return zeroFill(out, n * n, options) && slpmatrixKernel(mesh.mesh, eta, out, options);
 }
 
 bool dlpmatrix(const PreparedMesh& mesh, double eta, double* out, const RunOptions& options) {
-  return dlpmatrixKernel(mesh.mesh, eta, out, options);
+  const std::int64_t size = static_cast<std::int64_t>(mesh.mesh.elementCount) * mesh.mesh.nodeCount;
+  return zeroFill(out, size, options) && dlpmatrixKernel(mesh.mesh, eta, out, options);
 }
 
 bool hypmatrix(const PreparedMesh& mesh, double eta, double* out, const RunOptions& options) {

@@ -22,8 +22,6 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
   mxArray* result = newMatrix(nE, nC);
   double* out = mxGetPr(result);
   runKernel(module, result, &plhs[0], [&](const RunOptions& options) {
-    // The pages are mapped first, between polls for Ctrl-C (see slpmatrix).
-    return zeroFill(out, static_cast<std::int64_t>(nE) * nC, options) &&
-           bem2d::dlpmatrix(mesh, eta, out, options);
+    return bem2d::dlpmatrix(mesh, eta, out, options);
   });
 }

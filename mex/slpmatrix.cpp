@@ -22,10 +22,6 @@ extern "C" BEM2D_EXPORT void mexFunction(int nlhs, mxArray* plhs[], int nrhs,
   mxArray* result = newMatrix(nE, nE);
   double* out = mxGetPr(result);
   runKernel(module, result, &plhs[0], [&](const RunOptions& options) {
-    // The kernel writes every entry, but its first column also writes its
-    // mirror row across the whole matrix: the pages are mapped here first,
-    // in chunks between which Ctrl-C is heard (zeroFill).
-    return zeroFill(out, static_cast<std::int64_t>(nE) * nE, options) &&
-           bem2d::slpmatrix(mesh, eta, out, options);
+    return bem2d::slpmatrix(mesh, eta, out, options);
   });
 }

@@ -543,13 +543,6 @@ py::array domfield(py::handle vertices, py::handle volumes, py::handle f, py::ha
 
 using Matrix = py::array_t<double, py::array::f_style>;
 
-// A new matrix is zeroed in chunks on the call's threads before the kernel
-// runs (zeroFill, which polls for Ctrl-C between them): the system maps a
-// fresh page at its first write, and slpmatrix's first column also writes
-// its mirror row across the whole matrix: without this, mapping all of it
-// would fall into one chunk of the kernel, deaf to Ctrl-C for as long as that
-// takes (a second for 300 MB on a loaded machine).
-
 // The three matrices by what their rows and columns number: V elements by
 // elements, K elements by nodes, W nodes by nodes. eta must not be negative
 // but for W, where a negative one sends every pair to quadrature.
@@ -560,7 +553,7 @@ constexpr MatrixKind kV = {true, true, true}, kK = {true, false, true}, kW = {fa
 
 // A matrix call: eta, threads and the mesh checked, then `shape` (which may
 // check more) gives the result's rows and columns, and fill(mesh, eta, out,
-// options) computes it into the zeroed result.
+// options) computes it into the new result.
 template <class Shape, class Fill>
 Matrix matrixCall(const char* fn, MatrixKind kind, py::handle coordinates, py::handle elements,
                   py::handle etaArg, py::handle threadsArg, Shape&& shape, Fill&& fill) {
@@ -571,10 +564,9 @@ Matrix matrixCall(const char* fn, MatrixKind kind, py::handle coordinates, py::h
   Matrix out(shape(kind.rowsByElement ? m.count() : m.nodes(),
                    kind.colsByElement ? m.count() : m.nodes()));
   double* o = out.mutable_data();
-  const std::int64_t size = out.size();
   const bem2d::PreparedMesh& mesh = m.mesh();
   run(fn, threads, [&](const RunOptions& options) {
-    return zeroFill(o, size, options) && fill(mesh, eta, o, options);
+    return fill(mesh, eta, o, options);
   });
   return out;
 }
@@ -637,10 +629,13 @@ Matrix tile(const char* fn, MatrixKind kind, py::handle coordinates, py::handle 
         return std::vector<py::ssize_t>{rows.shape(0), cols.shape(0)};
       },
       [&](const bem2d::PreparedMesh& mesh, double eta, double* o, const RunOptions& options) {
-        // Plain reads of the arrays' fields: the GIL is released here.
+        // Plain reads of the arrays' fields: the GIL is released here. The new
+        // tile's pages are mapped first, between polls for Ctrl-C, as the
+        // library's whole matrices do.
         const std::ptrdiff_t nRows = rows.shape(0), nCols = cols.shape(0);
-        return tileCall(mesh, eta, rows.data(), nRows, cols.data(), nCols, o, nRows > 0 ? nRows : 1,
-                        options);
+        return zeroFill(o, static_cast<std::int64_t>(nRows) * nCols, options) &&
+               tileCall(mesh, eta, rows.data(), nRows, cols.data(), nCols, o,
+                        nRows > 0 ? nRows : 1, options);
       });
 }
 
