@@ -596,12 +596,12 @@ EngineStatus engineApply(EngineMatrix* m, bool transposed, const double* x, doub
 EngineStatus engineFactorize(EngineMatrix* m, bool positiveDefinite, const EngineSetup& setup,
                              EngineMatrix** factor, std::string* message) {
   const hmat_interface_t& hi = engineInterface();
-  const OneBlasThread blas;
   const hmat_factorization_t kind = !m->symmetric      ? hmat_factorization_lu
                                     : positiveDefinite ? hmat_factorization_llt
                                                        : hmat_factorization_ldlt;
   hmat_matrix_t* result = nullptr;
   if (setup.leftovers == nullptr) {
+    const OneBlasThread blas;
     result = hi.copy(m->matrix);
     if (result == nullptr) {
       *message = "the matrix could not be copied";
@@ -619,7 +619,10 @@ EngineStatus engineFactorize(EngineMatrix* m, bool positiveDefinite, const Engin
     }
   } else {
     // The copy and the factorisation aside: the copy reads m, which stays
-    // held (EngineMatrix::reader) until the copy is made.
+    // held (EngineMatrix::reader) until the copy is made. The step holds
+    // OpenBLAS to one thread itself, for as long as it runs: a guard here
+    // would give the setting back when an interrupt leaves the step running,
+    // and the step's own guard would then restore the one thread it found.
     waitForReader(m);
     auto a = std::make_shared<Aside>();
     m->reader = a;
