@@ -268,10 +268,11 @@ struct Progress {
   hmat_progress_t hmat;
   const EngineSetup* setup;
   Aside* aside;  // null on the calling thread
+  bool stopped = false;  // the calling thread's step threw Stop
 };
 
 void progressUpdate(hmat_progress_t* p) {
-  const Progress& progress = *reinterpret_cast<const Progress*>(p);
+  Progress& progress = *reinterpret_cast<Progress*>(p);
   const double fraction = p->max > 0 ? static_cast<double>(p->current) / p->max : 0;
   if (progress.aside != nullptr) {
     progress.aside->fraction = fraction;
@@ -280,7 +281,10 @@ void progressUpdate(hmat_progress_t* p) {
   }
   const EngineSetup& s = *progress.setup;
   if (s.progress.update != nullptr && p->max > 0) s.progress.update(s.progress.context, 1, fraction);
-  if (s.run.interrupted != nullptr && s.run.interrupted(s.run.interruptContext)) throw Stop();
+  if (s.run.interrupted != nullptr && s.run.interrupted(s.run.interruptContext)) {
+    progress.stopped = true;
+    throw Stop();
+  }
 }
 
 // The cluster tree of n spans (engine.h) over the points, which the engine
@@ -611,11 +615,11 @@ EngineStatus engineFactorize(EngineMatrix* m, bool positiveDefinite, const Engin
     progress.setup = &setup;
     progress.aside = nullptr;
     if (factorise(hi, result, kind, &progress) != 0) {
-      const bool stopped =
-          setup.run.interrupted != nullptr && setup.run.interrupted(setup.run.interruptContext);
+      // Stopped by the host's interrupt, or failed: what the step saw (a
+      // host's poll need not answer twice alike).
       hi.destroy(result);
       *message = "the factorisation failed";
-      return stopped ? EngineStatus::Interrupted : EngineStatus::Failed;
+      return progress.stopped ? EngineStatus::Interrupted : EngineStatus::Failed;
     }
   } else {
     // The copy and the factorisation aside: the copy reads m, which stays
