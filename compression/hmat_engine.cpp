@@ -123,7 +123,7 @@ void pollHost(Build& b) {
   const EngineSetup& s = *b.setup;
   if (now >= b.nextPoll) {
     b.nextPoll = now + kPollEvery;
-    if (s.run.interrupted != nullptr && s.run.interrupted(s.run.interruptContext)) b.stop = true;
+    if (pollInterrupt(s.run)) b.stop = true;
   }
   if (s.progress.update != nullptr && now >= b.nextReport) {
     b.nextReport = now + kReportEvery;
@@ -212,7 +212,6 @@ struct Aside {
   bool copied = false;  // a factorisation no longer reads its original (guarded)
   std::atomic<bool> stop{false};
   std::atomic<double> fraction{0};
-  std::shared_ptr<std::atomic<bool>> threadEnded = std::make_shared<std::atomic<bool>>(false);
 };
 
 // Marks the step ended; true when its caller has left (the step then
@@ -229,7 +228,7 @@ bool endAside(Aside& a) {
 // the host interrupted, the thread then left to the setup's leftovers.
 template <class Step>
 bool runAside(const EngineSetup& s, int stage, const std::shared_ptr<Aside>& a, Step step) {
-  std::shared_ptr<std::atomic<bool>> threadEnded = a->threadEnded;
+  auto threadEnded = std::make_shared<std::atomic<bool>>(false);
   std::thread thread([step, threadEnded]() mutable {
     step();
     threadEnded->store(true);
@@ -240,8 +239,7 @@ bool runAside(const EngineSetup& s, int stage, const std::shared_ptr<Aside>& a, 
       // The host first (an interrupt already pending leaves at once), then a
       // wait of kPollEvery for the step.
       std::unique_lock<std::mutex> lock(a->mutex);
-      if (!a->ended && s.run.interrupted != nullptr &&
-          s.run.interrupted(s.run.interruptContext)) {
+      if (!a->ended && pollInterrupt(s.run)) {
         a->left = true;
         a->stop = true;
         lock.unlock();
@@ -281,7 +279,7 @@ void progressUpdate(hmat_progress_t* p) {
   }
   const EngineSetup& s = *progress.setup;
   if (s.progress.update != nullptr && p->max > 0) s.progress.update(s.progress.context, 1, fraction);
-  if (s.run.interrupted != nullptr && s.run.interrupted(s.run.interruptContext)) {
+  if (pollInterrupt(s.run)) {
     progress.stopped = true;
     throw Stop();
   }
@@ -538,10 +536,7 @@ EngineStatus engineBuild(const EngineSetup& setup, EngineMatrix** out, std::stri
   RunOptions run = setup.run;
   run.interrupted = [](void* context) {
     Build& b = *static_cast<Build*>(context);
-    if (b.setup->run.interrupted != nullptr &&
-        b.setup->run.interrupted(b.setup->run.interruptContext)) {
-      b.stop = true;
-    }
+    if (pollInterrupt(b.setup->run)) b.stop = true;
     return b.stop.load();
   };
   run.interruptContext = &build;

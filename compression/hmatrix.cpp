@@ -217,12 +217,6 @@ HStatus statusOf(EngineStatus status) {
 // 1/x, or 1 for x = 0.
 double inverseOr1(double x) { return x > 0 ? 1 / x : 1; }
 
-// Between the steps of a build before the engine's (a tenth of a second each
-// at a million elements): whether the host has interrupted.
-bool interrupted(const RunOptions& run) {
-  return run.interrupted != nullptr && run.interrupted(run.interruptContext);
-}
-
 }  // namespace
 
 HStatus hmatrixBuild(std::shared_ptr<const BoundaryMesh> meshPointer, HKind kind,
@@ -252,13 +246,12 @@ HStatus hmatrixBuild(std::shared_ptr<const BoundaryMesh> meshPointer, HKind kind
   const int scale = mesh.scaleExponent;
   const double diameter = std::ldexp(std::hypot(hi[0] - lo[0], hi[1] - lo[1]), scale);
 
-  if (interrupted(options.run)) return HStatus::Interrupted;
+  if (pollInterrupt(options.run)) return HStatus::Interrupted;
   auto h = std::make_unique<HMatrix>();
   h->mesh = std::move(meshPointer);
   h->kind = kind;
   h->tol = options.tol;
   h->eta = options.eta;
-  h->lanes = options.run.lanes;
   const std::ptrdiff_t nE = mesh.elementCount, nC = mesh.nodeCount;
   const bool byElement[2] = {kind != HKind::Hypersingular, kind == HKind::SingleLayer};
   h->rows = byElement[0] ? nE : nC;
@@ -306,7 +299,7 @@ HStatus hmatrixBuild(std::shared_ptr<const BoundaryMesh> meshPointer, HKind kind
     for (std::ptrdiff_t z : h->zero) e.isZero[static_cast<size_t>(z)] = 1;
   }
 
-  if (interrupted(options.run)) return HStatus::Interrupted;
+  if (pollInterrupt(options.run)) return HStatus::Interrupted;
   // The nodes as the engine's points: a node that no element uses may be
   // anything, and is put where a used one lies.
   std::vector<double> points(2 * static_cast<size_t>(nC));
@@ -317,7 +310,7 @@ HStatus hmatrixBuild(std::shared_ptr<const BoundaryMesh> meshPointer, HKind kind
   }
   const Spans rowSpans = byElement[0] ? elementSpans(mesh) : nodeSpans(mesh);
   const Spans colSpans = byElement[1] ? elementSpans(mesh) : nodeSpans(mesh);
-  if (interrupted(options.run)) return HStatus::Interrupted;
+  if (pollInterrupt(options.run)) return HStatus::Interrupted;
   // (V and W: the rows' spans are the columns'.)
   const std::ptrdiff_t mostEqual =
       byElement[0] == byElement[1]
@@ -326,7 +319,7 @@ HStatus hmatrixBuild(std::shared_ptr<const BoundaryMesh> meshPointer, HKind kind
   if (mostEqual > kHmatrixMostCoincident) {
     return HStatus::Coincident;
   }
-  if (interrupted(options.run)) return HStatus::Interrupted;
+  if (pollInterrupt(options.run)) return HStatus::Interrupted;
   EngineSetup setup;
   setup.rows = h->rows;
   setup.cols = h->cols;

@@ -59,7 +59,6 @@ struct HMatrix {
   std::shared_ptr<const BoundaryMesh> mesh;
   HKind kind = HKind::SingleLayer;
   double tol = 0, eta = 0;
-  int lanes = 0;  // the lanes of the entries
   std::ptrdiff_t rows = 0, cols = 0;
   std::vector<double> rowScale, colScale;
   std::vector<double> m;         // W: the stabilising vector, int psi_p

@@ -67,11 +67,11 @@ void workerMain(void* arg) {
   if (--w->loop->running == 0) w->loop->finished.notify_one();
 }
 
+}  // namespace
+
 bool pollInterrupt(const RunOptions& options) {
   return options.interrupted != nullptr && options.interrupted(options.interruptContext);
 }
-
-}  // namespace
 
 bool parallelChunks(std::int64_t chunks, const RunOptions& options, ChunkWork work,
                     void* context) {

@@ -35,6 +35,10 @@ struct RunOptions {
   int lanes = 0;
 };
 
+// Whether the host has interrupted the call: the options' poll, or false
+// without one.
+bool pollInterrupt(const RunOptions& options);
+
 // The number of threads a call uses by default: the environment variable
 // BEM2D_NUM_THREADS when it holds a positive integer (read at every call, so
 // that setting it in a running host takes effect), else every hardware thread

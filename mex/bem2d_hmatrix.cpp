@@ -73,7 +73,6 @@ HMatrix* matrixOf(const mxArray* a) {
 
 // The progress of a long build or factorisation, on the host's output.
 struct Progress {
-  bool shown = false;
   int last = -1;
 };
 
