@@ -66,7 +66,7 @@ bool dlpmatrixKernel(const BoundaryMesh& mesh, double eta, double* out,
               sum += values[terms[static_cast<size_t>(t)]];
             }
             // K(s) = s K (see matrix_pairs.h).
-            block[q * kRowBlock + (i - i0)] = scale != 0 ? std::ldexp(sum, scale) : sum;
+            block[q * kRowBlock + (i - i0)] = dlpAtScale(sum, scale);
           }
         }
         for (std::ptrdiff_t q = 0; q < nC; ++q) {

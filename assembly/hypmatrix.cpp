@@ -113,7 +113,7 @@ bool hypmatrixKernel(const BoundaryMesh& mesh, double eta, double* out,
   const double logScale = scaleLogOverTwoPi(mesh.scaleExponent);
   if (logScale == 0 || std::all_of(a.begin(), a.end(), [](int v) { return v == 0; })) return true;
   return parallelFor(nC, options, [&](std::int64_t q, int) {
-    if (a[q] == 0) return;
+    if (a[q] == 0) return;  // the column keeps its entries (hypAtScale)
     for (std::ptrdiff_t p = 0; p < nC; ++p) {
       out[p + q * nC] = hypAtScale(out[p + q * nC], a[p], a[q], logScale);
     }

@@ -31,8 +31,11 @@ MatrixElements matrixElements(const BoundaryMesh& mesh);
 inline double slpAtScale(double v, double Li, double Lj, double logScale, int e) {
   return std::ldexp(v - logScale * (Li * Lj), 2 * e);
 }
+inline double dlpAtScale(double v, int e) { return e != 0 ? std::ldexp(v, e) : v; }
+// An entry without the logarithmic term (ap aq = 0) is kept as it is, so
+// that a zero keeps its sign whatever the sign of logScale.
 inline double hypAtScale(double v, int ap, int aq, double logScale) {
-  return v - logScale * static_cast<double>(ap * aq);
+  return ap * aq == 0 ? v : v - logScale * static_cast<double>(ap * aq);
 }
 
 // The rows js[0..count) (increasing) lane group by lane group, as a tile

@@ -245,7 +245,7 @@ bool dlpmatrixTileKernel(const BoundaryMesh& mesh, double eta, const std::int64_
       for (std::int64_t t = termFirst[c]; t < termFirst[c + 1]; ++t) {
         sum += values[static_cast<size_t>(terms[static_cast<size_t>(t)])];
       }
-      out[a + C.first[c] * ld] = scale != 0 ? std::ldexp(sum, scale) : sum;
+      out[a + C.first[c] * ld] = dlpAtScale(sum, scale);
     }
   });
   if (done) copyRepeats(out, ld, R, C, nRows, nCols);
