@@ -40,14 +40,8 @@ bool dlpfieldKernel(const BoundaryMesh& mesh, const double* gh, const Points& x,
   DlpfieldPairs pairs = {&mesh, a.gA.data(), a.gB.data(), eta};
   // The points at the mesh's reference scale (core/mesh.h): the double
   // layer does not change when the whole geometry is scaled.
-  std::vector<double> scaled;
-  const Points xs = referencePoints(x, mesh.scaleExponent, &scaled);
-  const std::ptrdiff_t nx = x.count;
-  const std::ptrdiff_t perChunk = pointsPerChunk(mesh.elementCount);
-  return parallelFor((nx + perChunk - 1) / perChunk, options, [&](std::int64_t chunk, int) {
-    const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nx, (chunk + 1) * perChunk);
-    for (std::ptrdiff_t i = chunk * perChunk; i < end; ++i) {
-      out[i] = -lanes.dlp(e, xs.x(i), xs.y(i), dlpfieldPair, &pairs) / kTwoPi;
-    }
-  });
+  return forEachPoint(x, mesh.scaleExponent, mesh.elementCount, options,
+                      [&](std::ptrdiff_t i, double x1, double x2) {
+                        out[i] = -lanes.dlp(e, x1, x2, dlpfieldPair, &pairs) / kTwoPi;
+                      });
 }

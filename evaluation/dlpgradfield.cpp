@@ -56,22 +56,17 @@ bool dlpgradfieldKernel(const BoundaryMesh& mesh, const double* gh, const Points
   // gradient is homogeneous of degree -1 in the geometry, so the stored
   // mesh's value is multiplied by 2^-scale.
   const int scale = mesh.scaleExponent;
-  std::vector<double> scaled;
-  const Points xs = referencePoints(x, scale, &scaled);
   const std::ptrdiff_t nx = x.count;
-  const std::ptrdiff_t perChunk = pointsPerChunk(mesh.elementCount);
-  return parallelFor((nx + perChunk - 1) / perChunk, options, [&](std::int64_t chunk, int) {
-    const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nx, (chunk + 1) * perChunk);
-    for (std::ptrdiff_t i = chunk * perChunk; i < end; ++i) {
-      DlpgradfieldPairs c = {&mesh, a.gA.data(), a.gB.data(), eta, false};
-      double g[2];
-      lanes.grad(e, xs.x(i), xs.y(i), dlpgradfieldPair, &c, g);
-      // d_q (K g) = (1/(2 pi)) int K_q g. NaN, formed as infinity minus
-      // infinity, on the boundary, where the gradient has no value.
-      const double inf = std::numeric_limits<double>::infinity();
-      out[i] = c.onBoundary ? inf - inf : std::ldexp(g[0] / kTwoPi, -scale);
-      out[i + nx] = c.onBoundary ? inf - inf : std::ldexp(g[1] / kTwoPi, -scale);
-      onBoundary[i] = c.onBoundary;
-    }
-  });
+  return forEachPoint(x, scale, mesh.elementCount, options,
+                      [&](std::ptrdiff_t i, double x1, double x2) {
+                        DlpgradfieldPairs c = {&mesh, a.gA.data(), a.gB.data(), eta, false};
+                        double g[2];
+                        lanes.grad(e, x1, x2, dlpgradfieldPair, &c, g);
+                        // d_q (K g) = (1/(2 pi)) int K_q g. NaN, formed as infinity minus
+                        // infinity, on the boundary, where the gradient has no value.
+                        const double inf = std::numeric_limits<double>::infinity();
+                        out[i] = c.onBoundary ? inf - inf : std::ldexp(g[0] / kTwoPi, -scale);
+                        out[i + nx] = c.onBoundary ? inf - inf : std::ldexp(g[1] / kTwoPi, -scale);
+                        onBoundary[i] = c.onBoundary;
+                      });
 }

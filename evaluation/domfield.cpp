@@ -313,7 +313,6 @@ TriangleArrays triangleArrays(const TriangleMesh& mesh, const double* f) {
 
 bool domfieldKernel(const TriangleMesh& mesh, const double* f, const Points& x, double* out,
                     const RunOptions& options) {
-  const std::ptrdiff_t nx = x.count;
   const TriangleArrays a = triangleArrays(mesh, f);
   const FieldTriangles t = a.view(mesh.triangleCount);
   const FieldLanes& lanes = fieldLanes(options.lanes);
@@ -324,21 +323,16 @@ bool domfieldKernel(const TriangleMesh& mesh, const double* f, const Points& x, 
   // the difference rounds relative to the larger of its terms, as the
   // potential at the caller's scale, whose every term carries log s, would.
   const int scale = mesh.scaleExponent;
-  std::vector<double> scaled;
-  const Points xs = referencePoints(x, scale, &scaled);
   double mass = 0;
   if (scale != 0) {
     for (std::ptrdiff_t j = 0; j < mesh.triangleCount; ++j) mass += f[j] * a.area[j];
   }
   const double logTerm = scaleLogOverTwoPi(scale) * mass;
-  const std::ptrdiff_t perChunk = pointsPerChunk(mesh.triangleCount);
-  return parallelFor((nx + perChunk - 1) / perChunk, options, [&](std::int64_t chunk, int) {
-    const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nx, (chunk + 1) * perChunk);
-    DomContext local = context;
-    for (std::ptrdiff_t i = chunk * perChunk; i < end; ++i) {
-      // G = -(1/(2 pi)) log|x - y|.
-      out[i] = lanes.dom(t, xs.x(i), xs.y(i), domPair, &local) / (-kTwoPi);
-      if (scale != 0) out[i] = std::ldexp(out[i] - logTerm, 2 * scale);
-    }
-  });
+  // domPair only reads the context, which the threads share.
+  return forEachPoint(x, scale, mesh.triangleCount, options,
+                      [&](std::ptrdiff_t i, double x1, double x2) {
+                        // G = -(1/(2 pi)) log|x - y|.
+                        out[i] = lanes.dom(t, x1, x2, domPair, &context) / (-kTwoPi);
+                        if (scale != 0) out[i] = std::ldexp(out[i] - logTerm, 2 * scale);
+                      });
 }

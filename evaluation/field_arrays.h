@@ -3,11 +3,14 @@
 // is; with that geometry they make the FieldElements that the lanes read.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "field_lanes.h"
 #include "mesh.h"
+#include "parallel.h"
 
 struct FieldArrays {
   std::vector<double> d0, d1, seriesFrom2;  // paddedCount(nE) entries
@@ -38,4 +41,19 @@ double seriesFrom2(double L, double size, double eta);
 inline std::ptrdiff_t pointsPerChunk(std::ptrdiff_t elements) {
   const std::ptrdiff_t n = 200000 / (elements > 0 ? elements : 1);
   return n > 0 ? n : 1;
+}
+
+// A field module's loop over the points x of a mesh of `pieces` elements (or
+// triangles) stored at 2^-e times the caller's scale (core/mesh.h): f(i, x1,
+// x2) for every point i, at (x1, x2) in the stored geometry, in chunks of
+// pointsPerChunk(pieces) on the threads of options. False when interrupted.
+template <class F>
+bool forEachPoint(const Points& x, int e, std::ptrdiff_t pieces, const RunOptions& options, F&& f) {
+  std::vector<double> scaled;
+  const Points xs = referencePoints(x, e, &scaled);
+  const std::ptrdiff_t nx = x.count, perChunk = pointsPerChunk(pieces);
+  return parallelFor((nx + perChunk - 1) / perChunk, options, [&](std::int64_t chunk, int) {
+    const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nx, (chunk + 1) * perChunk);
+    for (std::ptrdiff_t i = chunk * perChunk; i < end; ++i) f(i, xs.x(i), xs.y(i));
+  });
 }

@@ -133,24 +133,18 @@ bool hypfieldKernel(const BoundaryMesh& mesh, const double* gh, const Points& x,
   // multiplied by 2^-scale (exactly, unless the result leaves the normal
   // range).
   const int scale = mesh.scaleExponent;
-  std::vector<double> scaled;
-  const Points xs = referencePoints(x, scale, &scaled);
-  const std::ptrdiff_t nx = x.count;
-  const std::ptrdiff_t perChunk = pointsPerChunk(mesh.elementCount);
-  return parallelFor((nx + perChunk - 1) / perChunk, options, [&](std::int64_t chunk, int) {
-    const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nx, (chunk + 1) * perChunk);
-    for (std::ptrdiff_t i = chunk * perChunk; i < end; ++i) {
-      HypfieldPairs c = {&mesh, a.gA.data(), a.gB.data(), eta, n_x.x(i), n_x.y(i), 0};
-      double sum = lanes.hyp(e, xs.x(i), xs.y(i), c.q1, c.q2, hypfieldPair, &c);
-      if (c.nearerHost >= 0) {
-        // A later element holds the point nearer than the first: it is the host.
-        HypfieldPairs again = {&mesh, a.gA.data(), a.gB.data(), eta, c.q1, c.q2, 0};
-        again.forcedHost = c.nearerHost;
-        sum = lanes.hyp(e, xs.x(i), xs.y(i), again.q1, again.q2, hypfieldPair, &again);
-        c = again;
-      }
-      out[i] = std::ldexp(hypfieldValue(c, sum), -scale);
-      status[i] = hypfieldStatus(c);
-    }
-  });
+  return forEachPoint(
+      x, scale, mesh.elementCount, options, [&](std::ptrdiff_t i, double x1, double x2) {
+        HypfieldPairs c = {&mesh, a.gA.data(), a.gB.data(), eta, n_x.x(i), n_x.y(i), 0};
+        double sum = lanes.hyp(e, x1, x2, c.q1, c.q2, hypfieldPair, &c);
+        if (c.nearerHost >= 0) {
+          // A later element holds the point nearer than the first: it is the host.
+          HypfieldPairs again = {&mesh, a.gA.data(), a.gB.data(), eta, c.q1, c.q2, 0};
+          again.forcedHost = c.nearerHost;
+          sum = lanes.hyp(e, x1, x2, again.q1, again.q2, hypfieldPair, &again);
+          c = again;
+        }
+        out[i] = std::ldexp(hypfieldValue(c, sum), -scale);
+        status[i] = hypfieldStatus(c);
+      });
 }

@@ -43,21 +43,15 @@ bool slpfieldKernel(const BoundaryMesh& mesh, const double* chi, const Points& z
   // the larger of its two terms, as the potential at the caller's scale,
   // whose every term carries log s, would.
   const int scale = mesh.scaleExponent;
-  std::vector<double> scaled;
-  const Points zs = referencePoints(z, scale, &scaled);
   double charge = 0;
   if (scale != 0) {
     for (std::ptrdiff_t j = 0; j < mesh.elementCount; ++j) charge += chi[j] * mesh.length[j];
   }
   const double logTerm = scaleLogOverTwoPi(scale) * charge;
-  const std::ptrdiff_t nz = z.count;
-  const std::ptrdiff_t perChunk = pointsPerChunk(mesh.elementCount);
-  return parallelFor((nz + perChunk - 1) / perChunk, options, [&](std::int64_t chunk, int) {
-    const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nz, (chunk + 1) * perChunk);
-    for (std::ptrdiff_t i = chunk * perChunk; i < end; ++i) {
-      // G = -(1/(2 pi)) log|x - y|.
-      out[i] = -lanes.slp(e, zs.x(i), zs.y(i), slpfieldPair, &pairs) / kTwoPi;
-      if (scale != 0) out[i] = std::ldexp(out[i] - logTerm, scale);
-    }
-  });
+  return forEachPoint(z, scale, mesh.elementCount, options,
+                      [&](std::ptrdiff_t i, double x1, double x2) {
+                        // G = -(1/(2 pi)) log|x - y|.
+                        out[i] = -lanes.slp(e, x1, x2, slpfieldPair, &pairs) / kTwoPi;
+                        if (scale != 0) out[i] = std::ldexp(out[i] - logTerm, scale);
+                      });
 }

@@ -60,15 +60,9 @@ bool tdlfieldKernel(const BoundaryMesh& mesh, const double* gh, const Points& x,
   // The points at the mesh's reference scale (core/mesh.h): the operator
   // does not change when the whole geometry is scaled, the vectors n_x
   // staying as given.
-  std::vector<double> scaled;
-  const Points xs = referencePoints(x, mesh.scaleExponent, &scaled);
-  const std::ptrdiff_t nx = x.count;
-  const std::ptrdiff_t perChunk = pointsPerChunk(mesh.elementCount);
-  return parallelFor((nx + perChunk - 1) / perChunk, options, [&](std::int64_t chunk, int) {
-    const std::ptrdiff_t end = std::min<std::ptrdiff_t>(nx, (chunk + 1) * perChunk);
-    for (std::ptrdiff_t i = chunk * perChunk; i < end; ++i) {
-      TdlfieldPairs c = {&mesh, gh, eta, n_x.x(i), n_x.y(i)};
-      out[i] = -lanes.tdl(e, xs.x(i), xs.y(i), c.q1, c.q2, tdlfieldPair, &c) / kTwoPi;
-    }
-  });
+  return forEachPoint(x, mesh.scaleExponent, mesh.elementCount, options,
+                      [&](std::ptrdiff_t i, double x1, double x2) {
+                        TdlfieldPairs c = {&mesh, gh, eta, n_x.x(i), n_x.y(i)};
+                        out[i] = -lanes.tdl(e, x1, x2, c.q1, c.q2, tdlfieldPair, &c) / kTwoPi;
+                      });
 }
