@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "bem2d.h"
+#include "bench_meshes.h"
 
 namespace {
 
@@ -40,15 +41,7 @@ Mesh circle(int n) {
   Mesh m;
   m.name = "circle";
   m.n = n;
-  m.coordinates.resize(2 * static_cast<size_t>(n));
-  m.elements.resize(2 * static_cast<size_t>(n));
-  for (int k = 0; k < n; ++k) {
-    const double t = 2 * M_PI * k / n;
-    m.coordinates[k] = 0.45 * std::cos(t);
-    m.coordinates[k + n] = 0.45 * std::sin(t);
-    m.elements[k] = k + 1;
-    m.elements[k + n] = (k + 1) % n + 1;
-  }
+  circlePolygon(n, 0.45, m.coordinates, m.elements);
   return m;
 }
 
