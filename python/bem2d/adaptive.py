@@ -44,10 +44,9 @@ from . import hypfield as _hypfield
 from . import hypmatrix as _hypmatrix
 from . import slpmatrix as _slpmatrix
 from . import tdlfield as _tdlfield
+from . import _ADAPTIVE
 
-__all__ = ["element_lengths", "element_normals", "mass_matrix", "bisect", "prolong_constants",
-           "prolong_nodal", "dorfler", "symm_residual", "hyp_residual", "symm_hh2", "hyp_hh2",
-           "dirichlet_oscillation", "neumann_oscillation", "cauchy_energies", "bem2d_adaptive"]
+__all__ = list(_ADAPTIVE)  # the names the package lends from this module
 
 
 def _mesh(name, coordinates, elements):
