@@ -148,15 +148,6 @@ function d = distance_from (s, fromA)
   end
 end
 
-function [t, w] = gauss_rule (q)
-  % Nodes t (ascending) and weights w of the q-point Gauss-Legendre rule on
-  % [-1,1], columns, from the eigenvalues of the Jacobi matrix.
-  b = (1:q-1) ./ sqrt (4 * (1:q-1).^2 - 1);
-  [Q, D] = eig (diag (b, 1) + diag (b, -1));
-  [t, i] = sort (diag (D));
-  w = 2 * Q(1,i)'.^2;
-end
-
 %!test
 %! % u = x^2 - y^2 and v = 2xy are harmonic conjugates: du/dn = dv/ds, and
 %! % since W = -d/ds V d/ds, ||du/dn||_V^2 = |v|_W^2 and conversely. The two

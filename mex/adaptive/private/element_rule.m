@@ -33,12 +33,3 @@ function [x, w, el, s] = element_rule (coordinates, elements, which, graded)
   x = A + s .* (B - A);
   w = repmat (w0, numel (which), 1) .* sqrt (sum ((B - A).^2, 2));
 end
-
-function [t, v] = gauss_rule (q)
-  % Nodes t (ascending, a column) and weights v (a row) of the q-point
-  % Gauss-Legendre rule on [-1,1], from the eigenvalues of the Jacobi matrix.
-  b = (1:q-1) ./ sqrt (4 * (1:q-1).^2 - 1);
-  [Q, D] = eig (diag (b, 1) + diag (b, -1));
-  [t, i] = sort (diag (D));
-  v = 2 * Q(1,i).^2;
-end
