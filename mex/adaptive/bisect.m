@@ -88,8 +88,7 @@ function [coordinates, elements, parent] = bisect (coordinates, elements, marked
     pair = i ~= j;
     i = i(pair);
     j = j(pair);
-    d = coordinates(elements(:,2),:) - coordinates(elements(:,1),:);
-    h = sqrt (d(:,1).^2 + d(:,2).^2);
+    h = element_lengths (coordinates, elements);
     % Neighbour j of a split element i is split too when it would be longer
     % than kappa times a half of i (beyond rounding of the lengths, so that
     % equal neighbours are left alone). Splitting only spreads to longer

@@ -35,8 +35,7 @@ function M = mass_matrix (coordinates, elements, pairing)
   end
   nE = size (elements, 1);
   nC = size (coordinates, 1);
-  d = coordinates(elements(:,2),1:2) - coordinates(elements(:,1),1:2);
-  h = sqrt (d(:,1).^2 + d(:,2).^2);
+  h = element_lengths (coordinates, elements);
   i = (1:nE)';
   switch (pairing)
     case 'constants'
