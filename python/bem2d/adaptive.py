@@ -612,6 +612,7 @@ def _model_problem(problem, geometry, solution):
         P["elements"] = _np.column_stack([_np.arange(8), (_np.arange(8) + 1) % 8])
         P["corners"] = _np.array([0, 1, 2, 4, 6, 7])
         r = lambda x: _np.hypot(x[:, 0], x[:, 1])
+        g_s = lambda x: r(x) ** (2 / 3) * _np.sin(2 / 3 * _theta(x))
         grad_s = lambda x: 2 / 3 * r(x)[:, None] ** (-1 / 3) * _np.column_stack(
             [-_np.sin(_theta(x) / 3), _np.cos(_theta(x) / 3)])
         if solution == "smooth" and problem == "symm":
@@ -623,7 +624,7 @@ def _model_problem(problem, geometry, solution):
             grad = lambda x: 16 * _np.column_stack([x[:, 0], -x[:, 1]])
             key = "smooth_hyp"
         elif problem == "symm":
-            P["g"] = lambda x: r(x) ** (2 / 3) * _np.sin(2 / 3 * _theta(x))
+            P["g"] = g_s
             grad = grad_s
             key = "corner"
         else:
@@ -636,8 +637,7 @@ def _model_problem(problem, geometry, solution):
         if key not in _ENERGIES:
             if key == "corner":
                 # |r^(2/3) cos(2 theta/3)|_W = ||d/dn r^(2/3) sin(2 theta/3)||_V (conjugates).
-                eV = cauchy_energies(v, lambda x: r(x) ** (2 / 3) * _np.sin(2 / 3 * _theta(x)),
-                                     lambda x, n: _np.sum(grad_s(x) * n, axis=1))[0]
+                eV = cauchy_energies(v, g_s, lambda x, n: _np.sum(grad_s(x) * n, axis=1))[0]
                 _ENERGIES[key] = (eV, eV)
             else:
                 _ENERGIES[key] = cauchy_energies(v, P["g"], P["phi"])[:2]

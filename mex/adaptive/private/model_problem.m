@@ -38,6 +38,9 @@ function P = model_problem (problem, geometry, solution)
       P.corners = [1 2 3 5 7 8];
       theta = @(x) mod (atan2 (x(:,2), x(:,1)), 2*pi);
       r = @(x) sqrt (x(:,1).^2 + x(:,2).^2);
+      % The corner solution r^(2/3) sin(2 theta/3) and its gradient.
+      gsin = @(x) r (x).^(2/3) .* sin (2/3 * theta (x));
+      gradsin = @(x) 2/3 * r (x).^(-1/3) .* [-sin(theta (x) / 3), cos(theta (x) / 3)];
       if (strcmp (solution, 'smooth') && strcmp (problem, 'symm'))
         P.g = @(x) 16 * x(:,1) .* x(:,2);
         gradu = @(x) 16 * [x(:,2), x(:,1)];
@@ -47,8 +50,8 @@ function P = model_problem (problem, geometry, solution)
         gradu = @(x) 16 * [x(:,1), -x(:,2)];
         key = 'smooth_hyp';
       elseif (strcmp (problem, 'symm'))
-        P.g = @(x) r (x).^(2/3) .* sin (2/3 * theta (x));
-        gradu = @(x) 2/3 * r (x).^(-1/3) .* [-sin(theta (x) / 3), cos(theta (x) / 3)];
+        P.g = gsin;
+        gradu = gradsin;
         key = 'corner';
       else
         P.g = @(x) r (x).^(2/3) .* cos (2/3 * theta (x));
@@ -63,9 +66,7 @@ function P = model_problem (problem, geometry, solution)
       % conversely: one quadrature serves both corner problems.
       if (isempty (energies.(key)))
         if (strcmp (key, 'corner'))
-          gs = @(x) r (x).^(2/3) .* sin (2/3 * theta (x));
-          grads = @(x) 2/3 * r (x).^(-1/3) .* [-sin(theta (x) / 3), cos(theta (x) / 3)];
-          [eV, eW] = cauchy_energies (v, gs, @(x, n) sum (grads (x) .* n, 2));
+          [eV, eW] = cauchy_energies (v, gsin, @(x, n) sum (gradsin (x) .* n, 2));
           eW = eV;
         else
           [eV, eW] = cauchy_energies (v, P.g, P.phi);
