@@ -1,5 +1,6 @@
 #include "bem2d.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <type_traits>
@@ -65,29 +66,45 @@ void entryText(const Indices& m, std::ptrdiff_t r, int c, char* text, size_t siz
   }
 }
 
-// Reads the first `columns` columns of m once each, in column-major order,
-// as 0-based row numbers of a matrix of targetRows rows into numbers[c]
-// (row r at numbers[c][r]); false at the first that names no row.
-bool readIndices(const Indices& m, int columns, std::ptrdiff_t targetRows,
-                 std::vector<int>* numbers, IndexFault* fault) {
+// Reads the first `columns` columns of m once each, in column-major order:
+// visit(r, c, v) for each number v (counted from 1) while it names one of
+// targetRows rows; at the first that does not, false with its place in *row
+// and *column and its value as m holds it in *value.
+template <class Visit>
+bool visitIndices(const Indices& m, int columns, std::ptrdiff_t targetRows, Visit visit,
+                  std::ptrdiff_t* row, int* column, double* value) {
   // Truncation toward zero lands in 1..targetRows exactly when the number
   // lies in [1, targetRows + 1); NaN and infinities fail the comparison.
   const double upper = static_cast<double>(targetRows) + 1.0;
   for (int c = 0; c < columns; ++c) {
-    numbers[c].resize(static_cast<size_t>(m.rows));
     for (std::ptrdiff_t r = 0; r < m.rows; ++r) {
       const double v = indexAt(m, r, c);
       if (!(v >= 1.0 && v < upper)) {
-        fault->row = r;
-        fault->column = c;
-        fault->value = v - (1 - m.base);
-        entryText(m, r, c, fault->text, sizeof fault->text);
+        *row = r;
+        *column = c;
+        *value = v - (1 - m.base);
         return false;
       }
-      numbers[c][static_cast<size_t>(r)] = static_cast<int>(v) - 1;
+      visit(r, c, v);
     }
   }
   return true;
+}
+
+// The first `columns` columns of m as 0-based row numbers of a matrix of
+// targetRows rows into numbers[c] (row r at numbers[c][r]); false at the
+// first that names no row.
+bool readIndices(const Indices& m, int columns, std::ptrdiff_t targetRows,
+                 std::vector<int>* numbers, IndexFault* fault) {
+  for (int c = 0; c < columns; ++c) numbers[c].resize(static_cast<size_t>(m.rows));
+  const auto keep = [&](std::ptrdiff_t r, int c, double v) {
+    numbers[c][static_cast<size_t>(r)] = static_cast<int>(v) - 1;
+  };
+  if (visitIndices(m, columns, targetRows, keep, &fault->row, &fault->column, &fault->value)) {
+    return true;
+  }
+  entryText(m, fault->row, fault->column, fault->text, sizeof fault->text);
+  return false;
 }
 
 std::string faultText(const char* what, const IndexFault& f) {
@@ -117,21 +134,11 @@ double indexAt(const Indices& m, std::ptrdiff_t r, int c) {
 
 bool indicesInRange(const Indices& m, int columns, std::ptrdiff_t targetRows,
                     std::ptrdiff_t* row, int* column, double* value, std::ptrdiff_t* largest) {
-  const double upper = static_cast<double>(targetRows) + 1.0;
   std::ptrdiff_t top = 0;
-  for (int c = 0; c < columns; ++c) {
-    for (std::ptrdiff_t r = 0; r < m.rows; ++r) {
-      const double v = indexAt(m, r, c);
-      if (!(v >= 1.0 && v < upper)) {
-        *row = r;
-        *column = c;
-        *value = v - (1 - m.base);
-        return false;
-      }
-      const std::ptrdiff_t number = static_cast<std::ptrdiff_t>(v);
-      if (number > top) top = number;
-    }
-  }
+  const auto highest = [&](std::ptrdiff_t, int, double v) {
+    top = std::max(top, static_cast<std::ptrdiff_t>(v));
+  };
+  if (!visitIndices(m, columns, targetRows, highest, row, column, value)) return false;
   if (largest != nullptr) *largest = top;
   return true;
 }
