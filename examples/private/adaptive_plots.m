@@ -9,15 +9,7 @@ function adaptive_plots (outdir, runs, finals)
   % uniform (level structs of bem2d_adaptive) and rates ([adaptive uniform]);
   % finals(1) is the final mesh of runs(1). The toolkit and the warnings
   % turned off here are restored on return.
-  if (is_octave ())
-    warnings = [warning('off', 'Octave:gnuplot-graphics'), warning('off', 'print:nogs')];
-    restore_warnings = onCleanup (@() warning (warnings));
-    if (any (strcmp (available_graphics_toolkits (), 'gnuplot')))
-      toolkit = graphics_toolkit ();
-      graphics_toolkit ('gnuplot');
-      restore_toolkit = onCleanup (@() graphics_toolkit (toolkit));
-    end
-  end
+  restore = offscreen_graphics ();  % until return
 
   f = figure ('visible', 'off');
   for k = 1:numel (runs)

@@ -4,15 +4,7 @@ function demo_plots (outdir, levels, err1, err1b, err2, err3, err4, err5, mesh, 
   % corner_gradient.png. Octave draws
   % them without a display through gnuplot when it is installed; the
   % toolkit and the warnings turned off here are restored on return.
-  if (is_octave ())
-    warnings = [warning('off', 'Octave:gnuplot-graphics'), warning('off', 'print:nogs')];
-    restore_warnings = onCleanup (@() warning (warnings));
-    if (any (strcmp (available_graphics_toolkits (), 'gnuplot')))
-      toolkit = graphics_toolkit ();
-      graphics_toolkit ('gnuplot');
-      restore_toolkit = onCleanup (@() graphics_toolkit (toolkit));
-    end
-  end
+  restore = offscreen_graphics ();  % until return
   h = 1 ./ levels(:);
 
   % Two panels, one per norm: the errors at interior points and nodes (max)
