@@ -766,6 +766,18 @@ py::array productOf(const PyHMatrix& H, py::handle xArg, bool solve) {
   return out;
 }
 
+// H.T: the same matrix, the other way round.
+PyHMatrix transposedOf(const PyHMatrix& H) {
+  PyHMatrix t = H;
+  t.transposed = !H.transposed;
+  return t;
+}
+
+py::array product(const PyHMatrix& H, py::handle x) { return productOf(H, x, false); }
+py::array transposedProduct(const PyHMatrix& H, py::handle x) {
+  return productOf(transposedOf(H), x, false);
+}
+
 }  // namespace
 
 PYBIND11_MODULE(_core, m) {
@@ -852,32 +864,17 @@ PYBIND11_MODULE(_core, m) {
         return std::string(H.h->kind == HKind::SingleLayer ? "slp"
                            : H.h->kind == HKind::DoubleLayer ? "dlp" : "hyp");
       })
-      .def_property_readonly("T", [](const PyHMatrix& H) {
-        PyHMatrix t = H;
-        t.transposed = !H.transposed;
-        return t;
-      })
-      .def("__matmul__", [](const PyHMatrix& H, py::handle x) { return productOf(H, x, false); })
+      .def_property_readonly("T", transposedOf)
+      .def("__matmul__", product)
       .def("__rmatmul__", [](const PyHMatrix& H, py::handle x) -> py::object {
         // x @ H = (H.T @ x.T).T
-        PyHMatrix t = H;
-        t.transposed = !H.transposed;
         py::object xt = py::module_::import("numpy").attr("asarray")(x, "dtype"_a = "float64").attr("T");
-        const py::object product = productOf(t, xt, false);
-        return product.attr("T");
+        return productOf(transposedOf(H), xt, false).attr("T");
       })
-      .def("matvec", [](const PyHMatrix& H, py::handle x) { return productOf(H, x, false); })
-      .def("matmat", [](const PyHMatrix& H, py::handle x) { return productOf(H, x, false); })
-      .def("rmatvec", [](const PyHMatrix& H, py::handle x) {
-        PyHMatrix t = H;
-        t.transposed = !H.transposed;
-        return productOf(t, x, false);
-      })
-      .def("rmatmat", [](const PyHMatrix& H, py::handle x) {
-        PyHMatrix t = H;
-        t.transposed = !H.transposed;
-        return productOf(t, x, false);
-      })
+      .def("matvec", product)
+      .def("matmat", product)
+      .def("rmatvec", transposedProduct)
+      .def("rmatmat", transposedProduct)
       .def("solve", [](const PyHMatrix& H, py::handle b) { return productOf(H, b, true); },
            py::arg("b"))
       .def("__repr__", [](const PyHMatrix& H) {
